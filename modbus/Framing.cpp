@@ -1,0 +1,174 @@
+#include "Framing.h"
+
+#include "CorvaneError.h"
+#include "ModbusBuffer.h"
+#include "ModbusTransaction.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace Corvane {
+
+namespace {
+
+constexpr std::uint8_t kColon = ':';
+constexpr std::uint8_t kCR = 0x0D;
+constexpr std::uint8_t kLF = 0x0A;
+
+std::uint8_t HexDigit(std::uint8_t nibble) {
+    return static_cast<std::uint8_t>(nibble <= 9 ? nibble + 48 : nibble + 55);
+}
+
+// Deliberately no validation: a lowercase or stray character decodes to a wrong nibble and
+// the frame then fails its LRC, exactly as the decoder of the line's peers behaves.
+std::uint8_t HexValue(std::uint8_t ch) {
+    return static_cast<std::uint8_t>(ch >= 'A' ? ch - 55 : ch - 48);
+}
+
+} // namespace
+
+std::int32_t CheckSize(TTransmissionMode mode) {
+    return mode == tmASCII ? 1 : 2;
+}
+
+std::int32_t QueryBufferSize(TTransmissionMode mode) {
+    return mode == tmASCII ? 260 : 261;
+}
+
+std::int32_t FrameBufferSize(TTransmissionMode mode) {
+    return mode == tmASCII ? 523 : 261;
+}
+
+std::int32_t MinFrameSize(TTransmissionMode mode, TConnectionMode connectionMode) {
+    const std::int32_t clientSize = mode == tmASCII ? 4 : 5;
+    return connectionMode == cmServer ? clientSize - 1 : clientSize;
+}
+
+void AppendCheck(TTransmissionMode mode, TModbusBuffer& buffer) {
+    if (mode == tmASCII) {
+        buffer.WriteByte(buffer.LRC());
+    } else {
+        buffer.WriteRawWord(buffer.CRC16());
+    }
+}
+
+std::int32_t EncodeFrame(TTransmissionMode mode, const TModbusBuffer& buffer, std::uint8_t* raw,
+                         std::int32_t rawSize) {
+    const std::int32_t size = buffer.Size();
+    if (size <= 0) {
+        return 0;
+    }
+    const std::uint8_t* data = buffer.Data();
+    if (mode == tmRTU) {
+        if (rawSize < size) {
+            throw ECorvaneError(msgFailedToEncodeFrame);
+        }
+        std::memcpy(raw, data, static_cast<std::size_t>(size));
+        return size;
+    }
+    const std::int32_t length = 2 * size + 3;
+    if (rawSize < length) {
+        throw ECorvaneError(msgFailedToEncodeFrame);
+    }
+    std::int32_t out = 0;
+    raw[out++] = kColon;
+    for (std::int32_t i = 0; i < size; ++i) {
+        raw[out++] = HexDigit(static_cast<std::uint8_t>(data[i] >> 4));
+        raw[out++] = HexDigit(static_cast<std::uint8_t>(data[i] & 0x0F));
+    }
+    raw[out++] = kCR;
+    raw[out++] = kLF;
+    return out;
+}
+
+bool DecodeFrame(TTransmissionMode mode, TConnectionMode connectionMode, const std::uint8_t* raw,
+                 std::int32_t count, TModbusBuffer& buffer) {
+    buffer.SetSize(0);
+    const std::int32_t minSize = MinFrameSize(mode, connectionMode);
+    std::int32_t n = 0;
+    if (mode == tmASCII) {
+        if (count < minSize + 3 || count % 2 == 0 || raw[0] != kColon || raw[count - 2] != kCR ||
+            raw[count - 1] != kLF) {
+            return false;
+        }
+        n = (count - 3) / 2;
+        if (n > buffer.Capacity()) {
+            throw ECorvaneError(msgFailedToDecodeFrame);
+        }
+        std::uint8_t* data = buffer.Data();
+        for (std::int32_t i = 0; i < n; ++i) {
+            data[i] = static_cast<std::uint8_t>(16 * HexValue(raw[1 + 2 * i]) +
+                                                HexValue(raw[2 + 2 * i]));
+        }
+    } else {
+        if (count < minSize) {
+            return false;
+        }
+        if (count > buffer.Capacity()) {
+            throw ECorvaneError(msgFailedToDecodeFrame);
+        }
+        std::memcpy(buffer.Data(), raw, static_cast<std::size_t>(count));
+        n = count;
+    }
+    buffer.SetSize(n);
+    buffer.Seek(bmEnd);
+    if (mode == tmASCII) {
+        buffer.Seek(bmByteBack);
+        return buffer.LRC() == buffer.ReadByte();
+    }
+    buffer.Seek(bmWordBack);
+    return buffer.CRC16() == buffer.ReadRawWord();
+}
+
+std::uint8_t FrameAddress(TModbusBuffer& buffer) {
+    buffer.SetPosition(0);
+    return buffer.ReadByte();
+}
+
+std::uint8_t FunctionCode(TModbusBuffer& buffer) {
+    buffer.SetPosition(1);
+    return buffer.ReadByte();
+}
+
+bool IsEcho(const std::uint8_t* sent, std::int32_t sentCount, const std::uint8_t* received,
+            std::int32_t receivedCount) {
+    return receivedCount >= sentCount &&
+           std::memcmp(sent, received, static_cast<std::size_t>(sentCount)) == 0;
+}
+
+bool IsSameAddress(TModbusBuffer& query, TModbusBuffer& reply) {
+    return FrameAddress(query) == FrameAddress(reply);
+}
+
+bool IsMatchingFunction(TModbusBuffer& query, TModbusBuffer& reply) {
+    return FunctionCode(query) == (FunctionCode(reply) & 0x7F);
+}
+
+bool IsExceptionReply(TTransmissionMode mode, TModbusBuffer& reply) {
+    reply.SetPosition(1);
+    return reply.Size() == MinFrameSize(mode, cmClient) && reply.ReadByte() > 0x80;
+}
+
+void ExtractException(TModbusBuffer& reply, TTransactionInfo& info) {
+    reply.SetPosition(2);
+    info.ExceptionCode = reply.ReadByte();
+    info.Exception = ExceptionFromCode(info.ExceptionCode);
+}
+
+std::uint32_t ComputeSilentTime(TTransmissionMode mode, std::uint32_t baudRate, TDataBits dataBits,
+                                TParityScheme parity, TStopBits stopBits,
+                                std::uint32_t silentInterval) {
+    std::uint32_t result = silentInterval;
+    if (mode == tmRTU) {
+        const std::uint32_t bits = (dataBits == db7 ? 7u : 8u) + (stopBits == sb2 ? 2u : 1u) +
+                                   (parity != psNone ? 1u : 0u);
+        // The product wraps in 32 bits as the line's own timing code does; the division
+        // is done in floating point and rounded up.
+        const std::uint32_t product = bits * silentInterval * 1000u;
+        const double ms = std::ceil(static_cast<double>(product) / static_cast<double>(baudRate));
+        result = ms >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(ms);
+    }
+    return result < 16 ? 16 : result;
+}
+
+} // namespace Corvane
