@@ -77,6 +77,9 @@ enum TBufferMove : std::uint8_t {
     bmWordForward,
 };
 
+// Answer of a server's write-permission events.
+enum TItemWriteStatus : std::uint8_t { iwsIllegalAddress, iwsIllegalValue, iwsAllowWrite };
+
 using TBitValues = std::vector<bool>;
 using TRegValues = std::vector<std::uint16_t>;
 using TExceptionStatusValues = std::vector<bool>;
