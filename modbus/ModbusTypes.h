@@ -77,6 +77,25 @@ enum TBufferMove : std::uint8_t {
     bmWordForward,
 };
 
+// Actions of the Diagnostics function (08), in the order of their sub-function table.
+enum TDiagnosticAction : std::uint8_t {
+    daReturnQueryData,
+    daRestartCommsOption,
+    daRestartCommsOptionAndClearEventLog,
+    daReturnDiagnosticRegister,
+    daForceListenOnlyMode,
+    daClearCountersAndDiagnosticRegister,
+    daReturnBusMessageCount,
+    daReturnBusCommErrorCount,
+    daReturnBusExceptionErrorCount,
+    daReturnServerMessageCount,
+    daReturnServerNoReplyCount,
+    daReturnServerNegativeAcknowledgeCount,
+    daReturnServerBusyCount,
+    daReturnBusCharacterOverrunCount,
+    daClearOverrunCounterAndFlag,
+};
+
 // Answer of a server's write-permission events.
 enum TItemWriteStatus : std::uint8_t { iwsIllegalAddress, iwsIllegalValue, iwsAllowWrite };
 
