@@ -97,8 +97,8 @@ bool DecodeFrame(TTransmissionMode mode, TConnectionMode connectionMode, const s
         }
         std::uint8_t* data = buffer.Data();
         for (std::int32_t i = 0; i < n; ++i) {
-            data[i] = static_cast<std::uint8_t>(16 * HexValue(raw[1 + 2 * i]) +
-                                                HexValue(raw[2 + 2 * i]));
+            data[i] =
+                static_cast<std::uint8_t>(16 * HexValue(raw[1 + 2 * i]) + HexValue(raw[2 + 2 * i]));
         }
     } else {
         if (count < minSize) {

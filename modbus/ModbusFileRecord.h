@@ -33,7 +33,9 @@ public:
                            std::int32_t regCount);
     void Clear() { FItems.clear(); }
     void Delete(std::int32_t index);
-    TModbusFileRecord& Items(std::int32_t index) { return *FItems.at(static_cast<std::size_t>(index)); }
+    TModbusFileRecord& Items(std::int32_t index) {
+        return *FItems.at(static_cast<std::size_t>(index));
+    }
     const TModbusFileRecord& Items(std::int32_t index) const {
         return *FItems.at(static_cast<std::size_t>(index));
     }

@@ -35,6 +35,9 @@ public:
     TModbusClient* Client = nullptr;
     // A reply from any server address is accepted.
     bool AcceptAnyAddress = false;
+    // Identity of the submitting client, so that a completion never reaches a different
+    // client that happens to live at the same address after the first one was destroyed.
+    std::uint64_t ClientSerial = 0;
 };
 
 } // namespace Corvane

@@ -1,0 +1,117 @@
+#include "MainThreadBridge.h"
+
+#include <cstdio>
+
+namespace Corvane {
+
+TMainThreadBridge& TMainThreadBridge::Instance() {
+    static TMainThreadBridge bridge;
+    return bridge;
+}
+
+TMainThreadBridge::TMainThreadBridge() : FMainThread(std::this_thread::get_id()) {}
+
+void TMainThreadBridge::Post(TBridgeTask task) {
+    {
+        std::lock_guard lock(FMutex);
+        FQueue.push_back(std::move(task));
+    }
+    FQueued.notify_all();
+    Wake();
+}
+
+void TMainThreadBridge::Synchronize(const std::function<void()>& fn) {
+    if (IsMainThread()) {
+        fn();
+        return;
+    }
+    struct TState {
+        std::mutex Mutex;
+        std::condition_variable Done;
+        bool Finished = false;
+        std::exception_ptr Error;
+    };
+    auto state = std::make_shared<TState>();
+    Post([state, &fn] {
+        try {
+            fn();
+        } catch (...) {
+            state->Error = std::current_exception();
+        }
+        std::lock_guard lock(state->Mutex);
+        state->Finished = true;
+        state->Done.notify_all();
+    });
+    std::unique_lock lock(state->Mutex);
+    state->Done.wait(lock, [&] { return state->Finished; });
+    if (state->Error) {
+        std::rethrow_exception(state->Error);
+    }
+}
+
+std::size_t TMainThreadBridge::Drain() {
+    std::size_t count = 0;
+    for (;;) {
+        TBridgeTask task;
+        {
+            std::lock_guard lock(FMutex);
+            if (FQueue.empty()) {
+                return count;
+            }
+            task = std::move(FQueue.front());
+            FQueue.pop_front();
+        }
+        ++count;
+        try {
+            task();
+        } catch (const std::exception& e) {
+            ReportException(e);
+        } catch (...) {
+            ReportException(std::runtime_error("Unknown error"));
+        }
+    }
+}
+
+std::size_t TMainThreadBridge::WaitAndDrain(std::chrono::milliseconds timeout) {
+    {
+        std::unique_lock lock(FMutex);
+        FQueued.wait_for(lock, timeout, [&] { return !FQueue.empty(); });
+    }
+    return Drain();
+}
+
+void TMainThreadBridge::SetWakeHook(std::function<void()> hook) {
+    std::lock_guard lock(FMutex);
+    FWakeHook = std::move(hook);
+}
+
+void TMainThreadBridge::Wake() {
+    std::function<void()> hook;
+    {
+        std::lock_guard lock(FMutex);
+        hook = FWakeHook;
+    }
+    if (hook) {
+        hook();
+    }
+}
+
+void TMainThreadBridge::ReportException(const std::exception& e) {
+    TExceptionHandler handler;
+    {
+        std::lock_guard lock(FMutex);
+        handler = FExceptionHandler;
+    }
+    if (handler) {
+        handler(e);
+    } else {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+}
+
+void TMainThreadBridge::SetExceptionHandler(TExceptionHandler handler) {
+    std::lock_guard lock(FMutex);
+    FExceptionHandler = std::move(handler);
+}
+
+} // namespace Corvane

@@ -1,0 +1,102 @@
+// The hand-over of work from worker threads to the main (user-interface) thread.
+//
+// Workers Post() work that runs later on the main thread, or Synchronize() work and block
+// until the main thread has run it. The main thread runs queued work in Drain(); a toolkit
+// installs a wake hook that schedules Drain() on its own event loop, while the command-line
+// tools and the tests call WaitAndDrain() in a plain loop.
+//
+// The bridge is the process's single hand-over point, like the hidden window that a desktop
+// toolkit gives every component: Instance() is the bridge of the thread that first asked for
+// it. Errors that reach the main thread from the library are reported through the exception
+// handler (the application shows them to the operator).
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <type_traits>
+#include <utility>
+
+namespace Corvane {
+
+// A move-only unit of work (std::function cannot hold a std::unique_ptr capture).
+class TBridgeTask {
+public:
+    TBridgeTask() = default;
+    template <typename F,
+              typename = std::enable_if_t<!std::is_same_v<std::decay_t<F>, TBridgeTask>>>
+    TBridgeTask(F&& f) : FImpl(std::make_unique<TImpl<std::decay_t<F>>>(std::forward<F>(f))) {}
+
+    explicit operator bool() const { return FImpl != nullptr; }
+    void operator()() { FImpl->Run(); }
+
+private:
+    struct TBase {
+        virtual ~TBase() = default;
+        virtual void Run() = 0;
+    };
+    template <typename F>
+    struct TImpl : TBase {
+        explicit TImpl(F&& f) : Fn(std::move(f)) {}
+        explicit TImpl(const F& f) : Fn(f) {}
+        void Run() override { Fn(); }
+        F Fn;
+    };
+    std::unique_ptr<TBase> FImpl;
+};
+
+class TMainThreadBridge {
+public:
+    using TExceptionHandler = std::function<void(const std::exception&)>;
+
+    // The bridge of the process's main thread: the thread that first calls Instance().
+    static TMainThreadBridge& Instance();
+
+    TMainThreadBridge();
+    TMainThreadBridge(const TMainThreadBridge&) = delete;
+    TMainThreadBridge& operator=(const TMainThreadBridge&) = delete;
+
+    // Any thread: queue work for the main thread. Work that is never run (the process ends
+    // first) is destroyed with the bridge, releasing what it captured.
+    void Post(TBridgeTask task);
+
+    // Worker thread: run fn on the main thread and wait until it returned. An exception of fn
+    // is passed back to the caller. Called on the main thread, fn simply runs.
+    void Synchronize(const std::function<void()>& fn);
+
+    // Main thread: run everything queued so far (including work queued while draining).
+    // Returns the number of tasks run. Nested calls are allowed.
+    std::size_t Drain();
+
+    // Main thread: wait until work is queued or the time is up, then drain.
+    std::size_t WaitAndDrain(std::chrono::milliseconds timeout);
+
+    // Called from any thread after work was queued; the GUI schedules Drain() from it.
+    void SetWakeHook(std::function<void()> hook);
+
+    bool IsMainThread() const { return std::this_thread::get_id() == FMainThread; }
+    // Makes the calling thread the main thread (tests that run several "processes" in one).
+    void AdoptCurrentThread() { FMainThread = std::this_thread::get_id(); }
+
+    // Shows an error that reached the main thread (an event handler's exception, a worker's
+    // failure). The default handler writes it to standard error.
+    void ReportException(const std::exception& e);
+    void SetExceptionHandler(TExceptionHandler handler);
+
+private:
+    void Wake();
+
+    std::thread::id FMainThread;
+    std::mutex FMutex;
+    std::condition_variable FQueued;
+    std::deque<TBridgeTask> FQueue;
+    std::function<void()> FWakeHook;
+    TExceptionHandler FExceptionHandler;
+};
+
+} // namespace Corvane

@@ -1,0 +1,714 @@
+#include "ModbusClient.h"
+
+#include "Checksum.h"
+#include "CorvaneError.h"
+#include "Framing.h"
+#include "ModbusConnection.h"
+#include "RequestChecks.h"
+
+#include <array>
+#include <atomic>
+#include <cstring>
+
+namespace Corvane {
+
+namespace {
+
+std::atomic<std::uint64_t> gNextClientSerial{1};
+
+constexpr std::array<std::uint16_t, 15> kDiagnosticSubFunctions = {
+    0x0000, 0x0001, 0x0001, 0x0002, 0x0004, 0x000A, 0x000B, 0x000C,
+    0x000D, 0x000E, 0x000F, 0x0010, 0x0011, 0x0012, 0x0014};
+
+constexpr std::array<const char*, 9> kExceptionTexts = {
+    "Unknown exception code", "Illegal command",      "Illegal data address",
+    "Illegal data value",     "Server failure",       "Acknowledge",
+    "Server is busy",         "Negative acknowledge", "Memory parity error"};
+
+// Reply checks raise this; the completion turns it (and any buffer error) into rsUnmatched.
+[[noreturn]] void Mismatch() {
+    throw ECorvaneError(msgInternalError);
+}
+
+bool IsReplyFault(const ECorvaneError& e) {
+    switch (e.MessageId()) {
+    case msgInternalError:
+    case msgNotEnoughSpace:
+    case msgBufferPositionInvalid:
+    case msgBufferSizeInvalid:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Reads a word at an absolute position.
+std::uint16_t WordAt(TModbusBuffer& buffer, std::int32_t position) {
+    buffer.SetPosition(position);
+    return buffer.ReadWord();
+}
+
+std::uint8_t ByteAt(TModbusBuffer& buffer, std::int32_t position) {
+    buffer.SetPosition(position);
+    return buffer.ReadByte();
+}
+
+// A reply's data must lie inside the received frame (before its check bytes): a byte count
+// that announces more than arrived is a mismatch, never a read of stale buffer contents.
+void RequireReplyData(const TModbusBuffer& reply, std::int32_t from, std::int32_t count,
+                      std::int32_t checkSize) {
+    if (from + count > reply.Size() - checkSize) {
+        Mismatch();
+    }
+}
+
+} // namespace
+
+TModbusClient::TModbusClient() : FSerial(gNextClientSerial++) {}
+
+TModbusClient::~TModbusClient() {
+    FDestroying = true;
+    SetConnection(nullptr);
+}
+
+void TModbusClient::SetConnection(TModbusConnection* value) {
+    if (value == FConnection) {
+        return;
+    }
+    if (FConnection != nullptr) {
+        FConnection->DiscardPendingTransactions(this);
+        FConnection->UnregisterClient(this);
+    }
+    FConnection = value;
+    if (FConnection != nullptr) {
+        FConnection->RegisterClient(this);
+    }
+}
+
+void TModbusClient::ConnectionDestroyed(TModbusConnection* connection) {
+    if (connection == FConnection) {
+        FConnection = nullptr;
+    }
+}
+
+void TModbusClient::SetMaxConsecutiveTimeouts(std::int32_t value) {
+    if (value < -1) {
+        value = -1;
+    }
+    if (value != FMaxConsecutiveTimeouts) {
+        FMaxConsecutiveTimeouts = value;
+        FConsecutiveTimeouts = 0;
+    }
+}
+
+void TModbusClient::SetServerAddress(std::uint8_t value) {
+    if (value == FServerAddress) {
+        return;
+    }
+    if (FConnection != nullptr) {
+        FConnection->DiscardPendingTransactions(this);
+    }
+    FServerAddress = value;
+}
+
+void TModbusClient::CheckClientConnection() const {
+    if (FConnection == nullptr || !FConnection->Active() || FConnection->Loading()) {
+        throw ECorvaneError(msgNoActiveConnection);
+    }
+}
+
+// --- Submission -----------------------------------------------------------------------------
+
+template <typename Build>
+std::int32_t TModbusClient::SubmitRequest(std::int32_t userData, Build&& build) {
+    auto transaction = std::make_unique<TModbusTransaction>(FConnection->QueryBufferSize());
+    TTransactionInfo& info = transaction->Info;
+    info = TTransactionInfo{};
+    info.ID = FConnection->NextTransactionID();
+    info.ServerAddress = FServerAddress;
+    info.UserData = userData;
+    TModbusBuffer& query = transaction->Query;
+    FConnection->WriteAddress(this, query);
+    build(query);
+    FConnection->AppendCheck(query);
+    const std::int32_t id = info.ID;
+    FConnection->Submit(transaction, this);
+    return id;
+}
+
+std::int32_t TModbusClient::ReadCoils(std::uint16_t startBit, std::uint16_t bitCount,
+                                      std::int32_t userData) {
+    CheckClientConnection();
+    CheckBitRange(startBit, bitCount, kMaxReadBits);
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x01);
+        q.WriteWord(startBit);
+        q.WriteWord(bitCount);
+    });
+}
+
+std::int32_t TModbusClient::ReadDiscreteInputs(std::uint16_t startBit, std::uint16_t bitCount,
+                                               std::int32_t userData) {
+    CheckClientConnection();
+    CheckBitRange(startBit, bitCount, kMaxReadBits);
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x02);
+        q.WriteWord(startBit);
+        q.WriteWord(bitCount);
+    });
+}
+
+std::int32_t TModbusClient::ReadHoldingRegisters(std::uint16_t startReg, std::uint16_t regCount,
+                                                 std::int32_t userData) {
+    CheckClientConnection();
+    CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x03);
+        q.WriteWord(startReg);
+        q.WriteWord(regCount);
+    });
+}
+
+std::int32_t TModbusClient::ReadInputRegisters(std::uint16_t startReg, std::uint16_t regCount,
+                                               std::int32_t userData) {
+    CheckClientConnection();
+    CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x04);
+        q.WriteWord(startReg);
+        q.WriteWord(regCount);
+    });
+}
+
+std::int32_t TModbusClient::WriteSingleCoil(std::uint16_t bitAddr, bool bitValue,
+                                            std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x05);
+        q.WriteWord(bitAddr);
+        q.WriteWord(bitValue ? 0xFF00 : 0x0000);
+    });
+}
+
+std::int32_t TModbusClient::WriteSingleRegister(std::uint16_t regAddr, std::uint16_t regValue,
+                                                std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x06);
+        q.WriteWord(regAddr);
+        q.WriteWord(regValue);
+    });
+}
+
+std::int32_t TModbusClient::WriteMultipleCoils(std::uint16_t startBit, const TBitValues& bitValues,
+                                               std::int32_t userData) {
+    CheckClientConnection();
+    CheckMultipleCoilsWrite(startBit, bitValues.size());
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        const auto count = static_cast<std::int32_t>(bitValues.size());
+        q.WriteByte(0x0F);
+        q.WriteWord(startBit);
+        q.WriteWord(static_cast<std::uint16_t>(count));
+        q.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
+        PackBits(bitValues, count - 1, q);
+    });
+}
+
+std::int32_t TModbusClient::WriteMultipleRegisters(std::uint16_t startReg,
+                                                   const TRegValues& regValues,
+                                                   std::int32_t userData) {
+    CheckClientConnection();
+    CheckMultipleRegistersWrite(startReg, regValues.size());
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x10);
+        q.WriteWord(startReg);
+        q.WriteWord(static_cast<std::uint16_t>(regValues.size()));
+        q.WriteByte(static_cast<std::uint8_t>(2 * regValues.size()));
+        for (std::uint16_t v : regValues) {
+            q.WriteWord(v);
+        }
+    });
+}
+
+std::int32_t TModbusClient::MaskWriteSingleRegister(std::uint16_t regAddr, std::uint16_t andMask,
+                                                    std::uint16_t orMask, std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x16);
+        q.WriteWord(regAddr);
+        q.WriteWord(andMask);
+        q.WriteWord(orMask);
+    });
+}
+
+std::int32_t TModbusClient::ReadWriteMultipleRegisters(std::uint16_t startRegToRead,
+                                                       std::uint16_t regCountToRead,
+                                                       std::uint16_t startRegToWrite,
+                                                       const TRegValues& regValuesToWrite,
+                                                       std::int32_t userData) {
+    CheckClientConnection();
+    CheckRegisterRange(startRegToRead, regCountToRead, kMaxReadRegisters);
+    CheckRegisterRange(startRegToWrite, static_cast<std::int64_t>(regValuesToWrite.size()),
+                       kMaxReadWriteRegisters);
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x17);
+        q.WriteWord(startRegToRead);
+        q.WriteWord(regCountToRead);
+        q.WriteWord(startRegToWrite);
+        q.WriteWord(static_cast<std::uint16_t>(regValuesToWrite.size()));
+        q.WriteByte(static_cast<std::uint8_t>(2 * regValuesToWrite.size()));
+        for (std::uint16_t v : regValuesToWrite) {
+            q.WriteWord(v);
+        }
+    });
+}
+
+std::int32_t TModbusClient::ReadExceptionStatus(std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x07); });
+}
+
+std::int32_t TModbusClient::Diagnostics(TDiagnosticAction action, std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        q.WriteByte(0x08);
+        q.WriteWord(kDiagnosticSubFunctions.at(action));
+        const std::uint16_t data = action == daReturnQueryData                      ? 0xA537
+                                   : action == daRestartCommsOptionAndClearEventLog ? 0xFF00
+                                                                                    : 0x0000;
+        q.WriteWord(data);
+    });
+}
+
+std::int32_t TModbusClient::ReportServerID(std::int32_t userData) {
+    CheckClientConnection();
+    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x11); });
+}
+
+std::string TModbusClient::TranslateExceptionCode(std::uint8_t exceptionCode) {
+    std::string description = kExceptionTexts[exceptionCode < 9 ? exceptionCode : 0];
+    DoTranslateExceptionCode(exceptionCode, description);
+    return description;
+}
+
+// --- Completion -----------------------------------------------------------------------------
+
+void TModbusClient::ProcessTransaction(TModbusTransaction& transaction) {
+    CheckClientConnection();
+    const std::uint8_t command = FunctionCode(transaction.Query);
+    if (transaction.Custom) {
+        CompleteCustom(transaction, command);
+    } else {
+        switch (command) {
+        case 0x01:
+        case 0x02:
+            CompleteBitsRead(transaction, command);
+            break;
+        case 0x03:
+        case 0x04:
+            CompleteRegistersRead(transaction, command);
+            break;
+        case 0x05:
+            CompleteSingleCoilWrite(transaction);
+            break;
+        case 0x06:
+            CompleteSingleRegisterWrite(transaction);
+            break;
+        case 0x07:
+            CompleteExceptionStatus(transaction);
+            break;
+        case 0x08:
+            CompleteDiagnostics(transaction);
+            break;
+        case 0x0F:
+            CompleteMultipleCoilsWrite(transaction);
+            break;
+        case 0x10:
+            CompleteMultipleRegistersWrite(transaction);
+            break;
+        case 0x11:
+            CompleteServerIdentification(transaction);
+            break;
+        case 0x14:
+            CompleteFileRecordRead(transaction);
+            break;
+        case 0x15:
+            CompleteFileRecordWrite(transaction);
+            break;
+        case 0x16:
+            CompleteMaskWrite(transaction);
+            break;
+        case 0x17:
+            CompleteReadWriteMultiple(transaction);
+            break;
+        default:
+            break;
+        }
+    }
+    DoTransactionProcessed(transaction.Info, command, transaction.Custom);
+    SuperviseTimeouts(transaction.Info);
+}
+
+namespace {
+
+// Runs the reply decoding of a normal response; a failed check or a buffer error turns the
+// outcome into rsUnmatched, other errors propagate.
+template <typename Decode>
+void DecodeNormalReply(TModbusTransaction& t, Decode&& decode) {
+    if (t.Info.Status != rsNormalResponse) {
+        return;
+    }
+    try {
+        decode(t.Reply);
+    } catch (const ECorvaneError& e) {
+        if (!IsReplyFault(e)) {
+            throw;
+        }
+        t.Info.Status = rsUnmatched;
+    }
+}
+
+// The written fields of a single write or mask write echoed by the reply.
+void CheckEcho(TModbusBuffer& query, TModbusBuffer& reply, std::int32_t words) {
+    for (std::int32_t i = 0; i < words; ++i) {
+        if (WordAt(query, 2 + 2 * i) != WordAt(reply, 2 + 2 * i)) {
+            Mismatch();
+        }
+    }
+}
+
+} // namespace
+
+void TModbusClient::CompleteBitsRead(TModbusTransaction& t, std::uint8_t command) {
+    const std::uint16_t start = WordAt(t.Query, 2);
+    const std::uint16_t count = WordAt(t.Query, 4);
+    TBitValues values(count, false);
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        const std::uint8_t byteCount = ByteAt(reply, 2);
+        if (byteCount != BitsToBytes(count)) {
+            Mismatch();
+        }
+        RequireReplyData(reply, 3, byteCount, checkSize);
+        reply.SetPosition(3);
+        UnpackBits(reply, values, count - 1);
+    });
+    if (command == 0x01) {
+        DoCoilsRead(t.Info, start, count, values);
+    } else {
+        DoDiscreteInputsRead(t.Info, start, count, values);
+    }
+}
+
+void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t command) {
+    const std::uint16_t start = WordAt(t.Query, 2);
+    const std::uint16_t count = WordAt(t.Query, 4);
+    TRegValues values(count, 0);
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        const std::uint8_t byteCount = ByteAt(reply, 2);
+        if (byteCount / 2 != count) {
+            Mismatch();
+        }
+        RequireReplyData(reply, 3, 2 * count, checkSize);
+        for (std::uint16_t i = 0; i < count; ++i) {
+            values[i] = WordAt(reply, 3 + 2 * i);
+        }
+    });
+    if (command == 0x03) {
+        DoHoldingRegistersRead(t.Info, start, count, values);
+    } else {
+        DoInputRegistersRead(t.Info, start, count, values);
+    }
+}
+
+void TModbusClient::CompleteSingleCoilWrite(TModbusTransaction& t) {
+    const std::uint16_t address = WordAt(t.Query, 2);
+    const bool value = WordAt(t.Query, 4) == 0xFF00;
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    DoSingleCoilWrite(t.Info, address, value);
+}
+
+void TModbusClient::CompleteSingleRegisterWrite(TModbusTransaction& t) {
+    const std::uint16_t address = WordAt(t.Query, 2);
+    const std::uint16_t value = WordAt(t.Query, 4);
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    DoSingleRegisterWrite(t.Info, address, value);
+}
+
+void TModbusClient::CompleteMultipleCoilsWrite(TModbusTransaction& t) {
+    const std::uint16_t start = WordAt(t.Query, 2);
+    const std::uint16_t count = WordAt(t.Query, 4);
+    TBitValues values(count, false);
+    t.Query.SetPosition(7);
+    UnpackBits(t.Query, values, count - 1);
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    DoMultipleCoilsWrite(t.Info, start, count, values);
+}
+
+void TModbusClient::CompleteMultipleRegistersWrite(TModbusTransaction& t) {
+    const std::uint16_t start = WordAt(t.Query, 2);
+    const std::uint16_t count = WordAt(t.Query, 4);
+    TRegValues values(count, 0);
+    for (std::uint16_t i = 0; i < count; ++i) {
+        values[i] = WordAt(t.Query, 7 + 2 * i);
+    }
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    DoMultipleRegistersWrite(t.Info, start, count, values);
+}
+
+void TModbusClient::CompleteMaskWrite(TModbusTransaction& t) {
+    const std::uint16_t address = WordAt(t.Query, 2);
+    const std::uint16_t andMask = WordAt(t.Query, 4);
+    const std::uint16_t orMask = WordAt(t.Query, 6);
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 3); });
+    DoSingleRegisterMaskWrite(t.Info, address, andMask, orMask);
+}
+
+void TModbusClient::CompleteReadWriteMultiple(TModbusTransaction& t) {
+    const std::uint16_t readStart = WordAt(t.Query, 2);
+    const std::uint16_t readCount = WordAt(t.Query, 4);
+    const std::uint16_t writeStart = WordAt(t.Query, 6);
+    const std::uint16_t writeCount = WordAt(t.Query, 8);
+    TRegValues written(writeCount, 0);
+    for (std::uint16_t i = 0; i < writeCount; ++i) {
+        written[i] = WordAt(t.Query, 11 + 2 * i);
+    }
+    TRegValues read(readCount, 0);
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        const std::uint8_t byteCount = ByteAt(reply, 2);
+        if (byteCount / 2 != readCount) {
+            Mismatch();
+        }
+        RequireReplyData(reply, 3, 2 * readCount, checkSize);
+        for (std::uint16_t i = 0; i < readCount; ++i) {
+            read[i] = WordAt(reply, 3 + 2 * i);
+        }
+    });
+    DoMultipleRegistersReadWrite(t.Info, readStart, readCount, read, writeStart, writeCount,
+                                 written);
+}
+
+void TModbusClient::CompleteExceptionStatus(TModbusTransaction& t) {
+    TExceptionStatusValues values(8, false);
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        RequireReplyData(reply, 2, 1, checkSize);
+        reply.SetPosition(2);
+        UnpackBits(reply, values, 7);
+    });
+    DoExceptionStatusRead(t.Info, values);
+}
+
+void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
+    const std::uint16_t subFunction = WordAt(t.Query, 2);
+    const std::uint16_t requestData = WordAt(t.Query, 4);
+    std::size_t index = 0;
+    while (index < kDiagnosticSubFunctions.size() &&
+           kDiagnosticSubFunctions[index] != subFunction) {
+        ++index;
+    }
+    if (index == kDiagnosticSubFunctions.size()) {
+        throw ECorvaneError(msgDiagnosticActionUnknown);
+    }
+    auto action = static_cast<TDiagnosticAction>(index);
+    if (action == daRestartCommsOption && requestData == 0xFF00) {
+        action = daRestartCommsOptionAndClearEventLog;
+    }
+    std::uint16_t result = 0;
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        if (WordAt(reply, 2) != subFunction) {
+            Mismatch();
+        }
+        const std::uint16_t replyData = WordAt(reply, 4);
+        switch (action) {
+        case daReturnQueryData:
+        case daRestartCommsOption:
+        case daRestartCommsOptionAndClearEventLog:
+        case daClearCountersAndDiagnosticRegister:
+        case daClearOverrunCounterAndFlag:
+            if (replyData != requestData) {
+                Mismatch();
+            }
+            break;
+        default:
+            result = replyData;
+            break;
+        }
+    });
+    if (t.Info.Status == rsUnmatched) {
+        result = 0;
+    }
+    DoDiagnostics(t.Info, action, result);
+}
+
+void TModbusClient::CompleteServerIdentification(TModbusTransaction& t) {
+    std::int32_t count = 0;
+    TServerIdentificationData data;
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        const std::uint8_t n = ByteAt(reply, 2);
+        RequireReplyData(reply, 3, n, checkSize);
+        data.resize(n);
+        reply.SetPosition(3);
+        reply.ReadBytes(data.data(), n);
+        count = n;
+    });
+    if (t.Info.Status != rsNormalResponse) {
+        count = 0;
+        data.clear();
+    }
+    DoServerIdentificationReport(t.Info, count, data);
+}
+
+void TModbusClient::CompleteFileRecordRead(TModbusTransaction& t) {
+    TModbusFileRecordList records;
+    const std::uint8_t byteCount = ByteAt(t.Query, 2);
+    const std::int32_t recordCount = byteCount / 7;
+    for (std::int32_t i = 0; i < recordCount; ++i) {
+        const std::int32_t base = 3 + 7 * i;
+        records.Add(WordAt(t.Query, base + 1), WordAt(t.Query, base + 3),
+                    WordAt(t.Query, base + 5));
+    }
+    const std::int32_t checkSize = FConnection->CheckSize();
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        std::int32_t expected = 0;
+        for (std::int32_t i = 0; i < records.Count(); ++i) {
+            expected += 2 * records.Items(i).RegCount() + 2;
+        }
+        if (ByteAt(reply, 2) != expected) {
+            Mismatch();
+        }
+        std::int32_t position = 3;
+        for (std::int32_t i = 0; i < records.Count(); ++i) {
+            TModbusFileRecord& record = records.Items(i);
+            if (ByteAt(reply, position) != 2 * record.RegCount() + 1 ||
+                ByteAt(reply, position + 1) != 6) {
+                Mismatch();
+            }
+            position += 2;
+            RequireReplyData(reply, position, 2 * record.RegCount(), checkSize);
+            for (std::int32_t r = 0; r < record.RegCount(); ++r) {
+                record.RegValues[static_cast<std::size_t>(r)] = WordAt(reply, position);
+                position += 2;
+            }
+        }
+    });
+    DoFileRecordRead(t.Info, records);
+}
+
+void TModbusClient::CompleteFileRecordWrite(TModbusTransaction& t) {
+    TModbusFileRecordList records;
+    const std::int32_t end = 3 + ByteAt(t.Query, 2);
+    std::int32_t position = 3;
+    while (position < end) {
+        TModbusFileRecord& record =
+            records.Add(WordAt(t.Query, position + 1), WordAt(t.Query, position + 3),
+                        WordAt(t.Query, position + 5));
+        position += 7;
+        for (std::int32_t r = 0; r < record.RegCount(); ++r) {
+            record.RegValues[static_cast<std::size_t>(r)] = WordAt(t.Query, position);
+            position += 2;
+        }
+    }
+    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+        if (reply.Size() != t.Query.Size() ||
+            std::memcmp(reply.Data(), t.Query.Data(), static_cast<std::size_t>(reply.Size())) !=
+                0) {
+            Mismatch();
+        }
+    });
+    DoFileRecordWrite(t.Info, records);
+}
+
+void TModbusClient::CompleteCustom(TModbusTransaction& t, std::uint8_t command) {
+    TTransactionInfo& info = t.Info;
+    if (t.AcceptAnyAddress && info.Status >= rsUnmatched) {
+        info.ServerAddress = FrameAddress(t.Reply);
+    }
+    const std::int32_t checkSize = FConnection->CheckSize();
+    auto pdu = [&](const TModbusBuffer& buffer) {
+        const std::int32_t length = buffer.Size() - 2 - checkSize;
+        return length > 0 ? std::string(reinterpret_cast<const char*>(buffer.Data()) + 2,
+                                        static_cast<std::size_t>(length))
+                          : std::string();
+    };
+    const std::string request = pdu(t.Query);
+    const std::string response = info.Status == rsNormalResponse ? pdu(t.Reply) : std::string();
+    DoCustomTransactionComplete(info, command, request, response);
+}
+
+void TModbusClient::SuperviseTimeouts(const TTransactionInfo& info) {
+    if (FMaxConsecutiveTimeouts < 0) {
+        return;
+    }
+    if (info.Status >= rsUnmatched) {
+        FConsecutiveTimeouts = 0;
+        return;
+    }
+    FConsecutiveTimeouts += info.Attempts;
+    if (FConsecutiveTimeouts > static_cast<std::uint32_t>(FMaxConsecutiveTimeouts)) {
+        FConsecutiveTimeouts = 0;
+        DoConsecutiveTimeoutLimitExceed();
+    }
+}
+
+// --- Event triggers -------------------------------------------------------------------------
+
+#define CORVANE_FIRE(Trigger, Event, Params, Args)                                                 \
+    void TModbusClient::Trigger Params {                                                           \
+        if (Event) {                                                                               \
+            Event Args;                                                                            \
+        }                                                                                          \
+    }
+CORVANE_FIRE(DoCoilsRead, OnCoilsRead,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TBitValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoConsecutiveTimeoutLimitExceed, OnConsecutiveTimeoutLimitExceed, (), (*this))
+CORVANE_FIRE(DoCustomTransactionComplete, OnCustomTransactionComplete,
+             (TInfo info, std::uint8_t c, const std::string& rq, const std::string& rs),
+             (*this, info, c, rq, rs))
+CORVANE_FIRE(DoDiagnostics, OnDiagnostics, (TInfo info, TDiagnosticAction a, std::uint16_t r),
+             (*this, info, a, r))
+CORVANE_FIRE(DoDiscreteInputsRead, OnDiscreteInputsRead,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TBitValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoExceptionStatusRead, OnExceptionStatusRead,
+             (TInfo info, const TExceptionStatusValues& v), (*this, info, v))
+CORVANE_FIRE(DoFileRecordRead, OnFileRecordRead, (TInfo info, const TModbusFileRecordList& l),
+             (*this, info, l))
+CORVANE_FIRE(DoFileRecordWrite, OnFileRecordWrite, (TInfo info, const TModbusFileRecordList& l),
+             (*this, info, l))
+CORVANE_FIRE(DoHoldingRegistersRead, OnHoldingRegistersRead,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TRegValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoInputRegistersRead, OnInputRegistersRead,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TRegValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoMultipleCoilsWrite, OnMultipleCoilsWrite,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TBitValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoMultipleRegistersReadWrite, OnMultipleRegistersReadWrite,
+             (TInfo info, std::uint16_t rs, std::uint16_t rc, const TRegValues& rv,
+              std::uint16_t ws, std::uint16_t wc, const TRegValues& wv),
+             (*this, info, rs, rc, rv, ws, wc, wv))
+CORVANE_FIRE(DoMultipleRegistersWrite, OnMultipleRegistersWrite,
+             (TInfo info, std::uint16_t s, std::uint16_t c, const TRegValues& v),
+             (*this, info, s, c, v))
+CORVANE_FIRE(DoServerIdentificationReport, OnServerIdentificationReport,
+             (TInfo info, std::int32_t c, const TServerIdentificationData& d), (*this, info, c, d))
+CORVANE_FIRE(DoSingleCoilWrite, OnSingleCoilWrite, (TInfo info, std::uint16_t a, bool v),
+             (*this, info, a, v))
+CORVANE_FIRE(DoSingleRegisterMaskWrite, OnSingleRegisterMaskWrite,
+             (TInfo info, std::uint16_t a, std::uint16_t am, std::uint16_t om),
+             (*this, info, a, am, om))
+CORVANE_FIRE(DoSingleRegisterWrite, OnSingleRegisterWrite,
+             (TInfo info, std::uint16_t a, std::uint16_t v), (*this, info, a, v))
+CORVANE_FIRE(DoTransactionProcessed, OnTransactionProcessed,
+             (TInfo info, std::uint8_t c, bool custom), (*this, info, c, custom))
+CORVANE_FIRE(DoTranslateExceptionCode, OnTranslateExceptionCode,
+             (std::uint8_t code, std::string& description), (*this, code, description))
+#undef CORVANE_FIRE
+
+} // namespace Corvane

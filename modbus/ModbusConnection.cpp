@@ -1,0 +1,490 @@
+#include "ModbusConnection.h"
+
+#include "Checksum.h"
+#include "CorvaneError.h"
+#include "ModbusClient.h"
+#include "ModbusServer.h"
+#include "RequestChecks.h"
+#include "SerialLine.h"
+#include "TransactionThread.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace Corvane {
+
+namespace {
+
+template <typename T>
+void AppendUnique(std::vector<T*>& list, T* item) {
+    if (item != nullptr && std::find(list.begin(), list.end(), item) == list.end()) {
+        list.push_back(item);
+    }
+}
+
+template <typename T>
+void Remove(std::vector<T*>& list, T* item) {
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
+
+} // namespace
+
+TModbusConnection::TModbusConnection(TMainThreadBridge& bridge)
+    : FBridge(bridge), FAlive(std::make_shared<TModbusConnection*>(this)) {}
+
+TModbusConnection::~TModbusConnection() {
+    FDestroying = true;
+    try {
+        SetActive(false);
+    } catch (const std::exception& e) {
+        FBridge.ReportException(e);
+    }
+    FAlive.reset();
+    // Free notification: clients and servers forget this connection.
+    for (TModbusClient* client : std::vector<TModbusClient*>(FClients)) {
+        client->ConnectionDestroyed(this);
+    }
+    for (TModbusServer* server : std::vector<TModbusServer*>(FServers)) {
+        server->ConnectionDestroyed(this);
+    }
+}
+
+// --- Active -----------------------------------------------------------------------------
+
+void TModbusConnection::SetActive(bool value) {
+    if (FLoading) {
+        FStoredActive = value;
+        return;
+    }
+    if (value == FActive) {
+        return;
+    }
+    if (value) {
+        Open();
+    } else {
+        Close();
+    }
+}
+
+void TModbusConnection::EndLoading() {
+    if (!FLoading) {
+        return;
+    }
+    FLoading = false;
+    try {
+        SetActive(FStoredActive);
+    } catch (const std::exception& e) {
+        FBridge.ReportException(e);
+    }
+}
+
+void TModbusConnection::Open() {
+    DoBeforeOpen();
+    OpenPort();
+    try {
+        FLine->SetBufferSizes(FInputBufferSize, FOutputBufferSize);
+        ApplyCommState();
+        UpdateSilentTime();
+        FThread = std::make_unique<TTransactionThread>(*this, *FLine);
+    } catch (...) {
+        FThread.reset();
+        ClosePort();
+        throw;
+    }
+    DoAfterOpen();
+    FActive = true;
+}
+
+void TModbusConnection::Close() {
+    DoBeforeClose();
+    FThread.reset();
+    ClosePort();
+    DoAfterClose();
+    FActive = false;
+}
+
+void TModbusConnection::OpenPort() {
+    if (FHookExistingPort) {
+        const std::uintptr_t handle = DoGetHookedPortHandle();
+        FLine = HookSerialLine(static_cast<std::intptr_t>(handle));
+    } else {
+        FLine = OpenSerialLine(ResolvePortName(FPort));
+    }
+}
+
+void TModbusConnection::ClosePort() {
+    // A hooked line never closes the handle it was given (see HookSerialLine).
+    FLine.reset();
+}
+
+std::uint32_t TModbusConnection::EffectiveBaudRate() const {
+    return FBaudRate == brCustom ? FCustomBaudRate : BaudRateValue(FBaudRate);
+}
+
+void TModbusConnection::ApplyCommState() {
+    if (!FLine) {
+        return;
+    }
+    TSerialLine::TLineSettings settings{};
+    settings.BaudRate = EffectiveBaudRate();
+    settings.DataBits = FDataBits;
+    settings.Parity = FParity;
+    settings.StopBits = FStopBits;
+    settings.FlowControl = FFlowControl;
+    settings.DTREnabled = FDTREnabled;
+    settings.RTSEnabled = FRTSEnabled;
+    FLine->Configure(settings);
+}
+
+void TModbusConnection::UpdateSilentTime() {
+    const std::uint32_t baud = EffectiveBaudRate();
+    if (baud == 0 && FTransmissionMode == tmRTU) {
+        throw ECorvaneError(msgCustomBaudRateZero);
+    }
+    const std::uint32_t silent =
+        ComputeSilentTime(FTransmissionMode, baud, FDataBits, FParity, FStopBits, FSilentInterval);
+    std::unique_lock lock(FTimingLock);
+    FSilentTime = silent;
+}
+
+void TModbusConnection::ApplyLiveLineChange() {
+    if (FActive && !FLoading) {
+        ApplyCommState();
+        UpdateSilentTime();
+    }
+}
+
+// --- Checks -------------------------------------------------------------------------------
+
+void TModbusConnection::CheckActive() const {
+    if (!FActive || FLoading) {
+        throw ECorvaneError(msgConnectionMustBeActive);
+    }
+}
+
+void TModbusConnection::CheckInactive() const {
+    if (FActive && !FLoading) {
+        throw ECorvaneError(msgConnectionMustNotBeActive);
+    }
+}
+
+// --- Property setters ---------------------------------------------------------------------
+
+void TModbusConnection::SetBaudRate(TBaudRate value) {
+    if (value != FBaudRate) {
+        FBaudRate = value;
+        ApplyLiveLineChange();
+    }
+}
+
+void TModbusConnection::SetCustomBaudRate(std::uint32_t value) {
+    if (value != FCustomBaudRate) {
+        FCustomBaudRate = value;
+        FBaudRate = brCustom;
+        ApplyLiveLineChange();
+    }
+}
+
+void TModbusConnection::SetDataBits(TDataBits value) {
+    if (value != FDataBits) {
+        FDataBits = value;
+        ApplyLiveLineChange();
+    }
+}
+
+void TModbusConnection::SetParity(TParityScheme value) {
+    if (value != FParity) {
+        FParity = value;
+        ApplyLiveLineChange();
+    }
+}
+
+void TModbusConnection::SetStopBits(TStopBits value) {
+    if (value != FStopBits) {
+        FStopBits = value;
+        ApplyLiveLineChange();
+    }
+}
+
+void TModbusConnection::SetSilentInterval(std::uint32_t value) {
+    if (value != FSilentInterval) {
+        FSilentInterval = value;
+        if (FActive && !FLoading) {
+            UpdateSilentTime();
+        }
+    }
+}
+
+void TModbusConnection::SetThreadPriority(TThreadPriority value) {
+    if (value != FThreadPriority) {
+        FThreadPriority = value;
+        if (FActive && !FLoading && FThread) {
+            FThread->SetPriority(value);
+        }
+    }
+}
+
+// Properties that need the port reopened are refused while active.
+#define CORVANE_INACTIVE_SETTER(Name, Type, Field)                                                 \
+    void TModbusConnection::Set##Name(Type value) {                                                \
+        if (value != Field) {                                                                      \
+            CheckInactive();                                                                       \
+            Field = value;                                                                         \
+        }                                                                                          \
+    }
+CORVANE_INACTIVE_SETTER(Port, const std::string&, FPort)
+CORVANE_INACTIVE_SETTER(ConnectionMode, TConnectionMode, FConnectionMode)
+CORVANE_INACTIVE_SETTER(DTREnabled, bool, FDTREnabled)
+CORVANE_INACTIVE_SETTER(FlowControl, TFlowControl, FFlowControl)
+CORVANE_INACTIVE_SETTER(HookExistingPort, bool, FHookExistingPort)
+CORVANE_INACTIVE_SETTER(InputBufferSize, std::int32_t, FInputBufferSize)
+CORVANE_INACTIVE_SETTER(OutputBufferSize, std::int32_t, FOutputBufferSize)
+CORVANE_INACTIVE_SETTER(RTSEnabled, bool, FRTSEnabled)
+CORVANE_INACTIVE_SETTER(TransmissionMode, TTransmissionMode, FTransmissionMode)
+#undef CORVANE_INACTIVE_SETTER
+
+// Timing properties: written under the write lock, read by the worker at each use.
+#define CORVANE_LOCKED_PROPERTY(Name, Type, Field)                                                 \
+    Type TModbusConnection::Name() const {                                                         \
+        std::shared_lock lock(FTimingLock);                                                        \
+        return Field;                                                                              \
+    }                                                                                              \
+    void TModbusConnection::Set##Name(Type value) {                                                \
+        std::unique_lock lock(FTimingLock);                                                        \
+        Field = value;                                                                             \
+    }
+CORVANE_LOCKED_PROPERTY(ReceiveTimeout, std::uint32_t, FReceiveTimeout)
+CORVANE_LOCKED_PROPERTY(RefetchDelay, std::uint32_t, FRefetchDelay)
+CORVANE_LOCKED_PROPERTY(RTSHoldDelay, std::uint32_t, FRTSHoldDelay)
+CORVANE_LOCKED_PROPERTY(SendTimeout, std::uint32_t, FSendTimeout)
+CORVANE_LOCKED_PROPERTY(TurnaroundDelay, std::uint32_t, FTurnaroundDelay)
+CORVANE_LOCKED_PROPERTY(EchoQueryBeforeReply, bool, FEchoQueryBeforeReply)
+#undef CORVANE_LOCKED_PROPERTY
+
+std::uint32_t TModbusConnection::MaxRetries() const {
+    std::shared_lock lock(FTimingLock);
+    return FMaxRetries;
+}
+
+void TModbusConnection::SetMaxRetries(std::uint32_t value) {
+    std::unique_lock lock(FTimingLock);
+    if (value == FMaxRetries) {
+        return;
+    }
+    if (value == 0) {
+        throw ECorvaneError(msgValueMustBeBetweenSSS, {std::int64_t{1}, std::int64_t{4294967295}});
+    }
+    FMaxRetries = value;
+}
+
+std::uint32_t TModbusConnection::SilentTime() const {
+    std::shared_lock lock(FTimingLock);
+    return FSilentTime;
+}
+
+bool TModbusConnection::LineLost() const {
+    return FLine && FLine->LineLost();
+}
+
+// --- Clients, servers and the queue -------------------------------------------------------
+
+void TModbusConnection::WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const {
+    buffer.WriteByte(client != nullptr ? client->ServerAddress() : 0);
+}
+
+void TModbusConnection::WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const {
+    buffer.WriteByte(server.Address());
+}
+
+void TModbusConnection::Submit(std::unique_ptr<TModbusTransaction>& transaction,
+                               TModbusClient* client) {
+    CheckActive();
+    transaction->Client = client;
+    transaction->ClientSerial = client != nullptr ? client->Serial() : 0;
+    FThread->Enqueue(std::move(transaction));
+}
+
+void TModbusConnection::RegisterClient(TModbusClient* client) {
+    AppendUnique(FClients, client);
+}
+
+void TModbusConnection::UnregisterClient(TModbusClient* client) {
+    Remove(FClients, client);
+}
+
+void TModbusConnection::RegisterServer(TModbusServer* server) {
+    AppendUnique(FServers, server);
+}
+
+void TModbusConnection::UnregisterServer(TModbusServer* server) {
+    Remove(FServers, server);
+}
+
+std::int32_t TModbusConnection::PendingTransactionCount(const TModbusClient* client) const {
+    if (!FActive || FLoading || !FThread) {
+        return 0;
+    }
+    if (client == nullptr) {
+        return FThread->QueuedCount(nullptr);
+    }
+    const std::uint8_t address = client->ServerAddress();
+    return FThread->QueuedCount(&address);
+}
+
+void TModbusConnection::DiscardPendingTransactions(const TModbusClient* client) {
+    if (FActive && !FLoading && FConnectionMode == cmClient && FThread) {
+        FThread->DiscardTransactions(client);
+    }
+}
+
+// --- Broadcasts -----------------------------------------------------------------------------
+
+namespace {
+
+// Builds and submits one broadcast; the transaction is freed when building fails.
+template <typename Build>
+std::int32_t SubmitBroadcast(TModbusConnection& connection, std::int32_t userData, Build&& build) {
+    connection.CheckActive();
+    auto transaction = std::make_unique<TModbusTransaction>(connection.QueryBufferSize());
+    transaction->Info.ID = connection.NextTransactionID();
+    transaction->Info.ServerAddress = 0;
+    transaction->Info.UserData = userData;
+    TModbusBuffer& query = transaction->Query;
+    connection.WriteAddress(nullptr, query);
+    build(query);
+    connection.AppendCheck(query);
+    const std::int32_t id = transaction->Info.ID;
+    connection.Submit(transaction, nullptr);
+    return id;
+}
+
+} // namespace
+
+std::int32_t TModbusConnection::BroadcastSingleCoilWrite(std::uint16_t bitAddr, bool value,
+                                                         std::int32_t userData) {
+    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
+        q.WriteByte(5);
+        q.WriteWord(bitAddr);
+        q.WriteWord(value ? 0xFF00 : 0x0000);
+    });
+}
+
+std::int32_t TModbusConnection::BroadcastSingleRegisterWrite(std::uint16_t regAddr,
+                                                             std::uint16_t value,
+                                                             std::int32_t userData) {
+    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
+        q.WriteByte(6);
+        q.WriteWord(regAddr);
+        q.WriteWord(value);
+    });
+}
+
+std::int32_t TModbusConnection::BroadcastMultipleCoilsWrite(std::uint16_t startBit,
+                                                            const TBitValues& values,
+                                                            std::int32_t userData) {
+    CheckActive();
+    CheckMultipleCoilsWrite(startBit, values.size());
+    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
+        const auto count = static_cast<std::int32_t>(values.size());
+        q.WriteByte(15);
+        q.WriteWord(startBit);
+        q.WriteWord(static_cast<std::uint16_t>(count));
+        q.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
+        PackBits(values, count - 1, q);
+    });
+}
+
+std::int32_t TModbusConnection::BroadcastMultipleRegistersWrite(std::uint16_t startReg,
+                                                                const TRegValues& values,
+                                                                std::int32_t userData) {
+    CheckActive();
+    CheckMultipleRegistersWrite(startReg, values.size());
+    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
+        q.WriteByte(16);
+        q.WriteWord(startReg);
+        q.WriteWord(static_cast<std::uint16_t>(values.size()));
+        q.WriteByte(static_cast<std::uint8_t>(2 * values.size()));
+        for (std::uint16_t v : values) {
+            q.WriteWord(v);
+        }
+    });
+}
+
+// --- Main-thread delivery -------------------------------------------------------------------
+
+void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction) {
+    TModbusClient* client = transaction->Client;
+    const bool registered =
+        client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
+    if (!registered || client->Serial() != transaction->ClientSerial ||
+        client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FDestroying ||
+        client->Destroying()) {
+        return;
+    }
+    try {
+        client->ProcessTransaction(*transaction);
+    } catch (const std::exception& e) {
+        FBridge.ReportException(e);
+    }
+}
+
+void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {
+    if (sent) {
+        DoFrameSend(data);
+    } else {
+        DoFrameReceive(data);
+    }
+}
+
+void TModbusConnection::DispatchToServers(TModbusTransaction& transaction) {
+    const std::uint8_t address = transaction.Info.ServerAddress;
+    // Copy: a handler may attach or detach servers while the request is processed.
+    const std::vector<TModbusServer*> servers = FServers;
+    for (TModbusServer* server : servers) {
+        if (address == 0) {
+            server->ProcessRequest(transaction);
+        } else if (server->Address() == address) {
+            server->ProcessRequest(transaction);
+            return;
+        }
+    }
+}
+
+// --- Event triggers -------------------------------------------------------------------------
+
+#define CORVANE_NOTIFY(Trigger, Event)                                                             \
+    void TModbusConnection::Trigger() {                                                            \
+        if (Event) {                                                                               \
+            Event(*this);                                                                          \
+        }                                                                                          \
+    }
+CORVANE_NOTIFY(DoAfterClose, OnAfterClose)
+CORVANE_NOTIFY(DoAfterFrameSendAsync, OnAfterFrameSendAsync)
+CORVANE_NOTIFY(DoAfterOpen, OnAfterOpen)
+CORVANE_NOTIFY(DoBeforeClose, OnBeforeClose)
+CORVANE_NOTIFY(DoBeforeFrameSendAsync, OnBeforeFrameSendAsync)
+CORVANE_NOTIFY(DoBeforeOpen, OnBeforeOpen)
+CORVANE_NOTIFY(DoInvalidFrameDiscard, OnInvalidFrameDiscard)
+#undef CORVANE_NOTIFY
+
+void TModbusConnection::DoFrameReceive(const TFrameData& data) {
+    if (OnFrameReceive) {
+        OnFrameReceive(*this, data);
+    }
+}
+
+void TModbusConnection::DoFrameSend(const TFrameData& data) {
+    if (OnFrameSend) {
+        OnFrameSend(*this, data);
+    }
+}
+
+std::uintptr_t TModbusConnection::DoGetHookedPortHandle() {
+    std::uintptr_t handle = kInvalidHandle;
+    if (OnGetHookedPortHandle) {
+        OnGetHookedPortHandle(*this, handle);
+    }
+    return handle;
+}
+
+} // namespace Corvane

@@ -1,0 +1,241 @@
+// TModbusConnection: owns one serial line, its worker thread and the framing.
+//
+// Main thread: every property, open/close, registration, submission and every event except
+// the two asynchronous send events (those run on the worker thread and must not touch the
+// user interface). Completed transactions and frame copies reach the main thread through
+// the TMainThreadBridge; a connection that has been destroyed is never called back: work
+// posted for it only frees what it carries.
+//
+// Clients and servers attach themselves through their SetConnection(); the connection does
+// not own them and tells them when it is destroyed.
+#pragma once
+
+#include "Framing.h"
+#include "MainThreadBridge.h"
+#include "ModbusTransaction.h"
+#include "ModbusTypes.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+namespace Corvane {
+
+class TModbusClient;
+class TModbusServer;
+class TSerialLine;
+class TFrameIO;
+class TTransactionThread;
+
+class TModbusConnection {
+public:
+    using TNotifyEvent = std::function<void(TModbusConnection& sender)>;
+    using TFrameDataEvent = std::function<void(TModbusConnection& sender, const TFrameData& data)>;
+    using TGetHookedPortHandleEvent =
+        std::function<void(TModbusConnection& sender, std::uintptr_t& hookHandle)>;
+
+    static constexpr std::uintptr_t kInvalidHandle = ~std::uintptr_t{0};
+
+    explicit TModbusConnection(TMainThreadBridge& bridge = TMainThreadBridge::Instance());
+    virtual ~TModbusConnection();
+    TModbusConnection(const TModbusConnection&) = delete;
+    TModbusConnection& operator=(const TModbusConnection&) = delete;
+
+    // --- Properties -------------------------------------------------------------------
+    bool Active() const { return FActive; }
+    void SetActive(bool value);
+
+    TBaudRate BaudRate() const { return FBaudRate; }
+    void SetBaudRate(TBaudRate value);
+    TConnectionMode ConnectionMode() const { return FConnectionMode; }
+    void SetConnectionMode(TConnectionMode value);
+    std::uint32_t CustomBaudRate() const { return FCustomBaudRate; }
+    void SetCustomBaudRate(std::uint32_t value);
+    TDataBits DataBits() const { return FDataBits; }
+    void SetDataBits(TDataBits value);
+    bool DTREnabled() const { return FDTREnabled; }
+    void SetDTREnabled(bool value);
+    bool EchoQueryBeforeReply() const;
+    void SetEchoQueryBeforeReply(bool value);
+    TFlowControl FlowControl() const { return FFlowControl; }
+    void SetFlowControl(TFlowControl value);
+    bool HookExistingPort() const { return FHookExistingPort; }
+    void SetHookExistingPort(bool value);
+    std::int32_t InputBufferSize() const { return FInputBufferSize; }
+    void SetInputBufferSize(std::int32_t value);
+    std::uint32_t MaxRetries() const;
+    void SetMaxRetries(std::uint32_t value);
+    std::int32_t OutputBufferSize() const { return FOutputBufferSize; }
+    void SetOutputBufferSize(std::int32_t value);
+    TParityScheme Parity() const { return FParity; }
+    void SetParity(TParityScheme value);
+    const std::string& Port() const { return FPort; }
+    void SetPort(const std::string& value);
+    std::uint32_t ReceiveTimeout() const;
+    void SetReceiveTimeout(std::uint32_t value);
+    std::uint32_t RefetchDelay() const;
+    void SetRefetchDelay(std::uint32_t value);
+    bool RTSEnabled() const { return FRTSEnabled; }
+    void SetRTSEnabled(bool value);
+    std::uint32_t RTSHoldDelay() const;
+    void SetRTSHoldDelay(std::uint32_t value);
+    std::uint32_t SendTimeout() const;
+    void SetSendTimeout(std::uint32_t value);
+    std::uint32_t SilentInterval() const { return FSilentInterval; }
+    void SetSilentInterval(std::uint32_t value);
+    TStopBits StopBits() const { return FStopBits; }
+    void SetStopBits(TStopBits value);
+    TThreadPriority ThreadPriority() const { return FThreadPriority; }
+    void SetThreadPriority(TThreadPriority value);
+    TTransmissionMode TransmissionMode() const { return FTransmissionMode; }
+    void SetTransmissionMode(TTransmissionMode value);
+    std::uint32_t TurnaroundDelay() const;
+    void SetTurnaroundDelay(std::uint32_t value);
+
+    // End-of-frame gap in ms, recomputed on open and on live line changes.
+    std::uint32_t SilentTime() const;
+
+    // --- Events (main thread unless marked Async) -----------------------------------
+    TNotifyEvent OnAfterClose;
+    TNotifyEvent OnAfterFrameSendAsync;
+    TNotifyEvent OnAfterOpen;
+    TNotifyEvent OnBeforeClose;
+    TNotifyEvent OnBeforeFrameSendAsync;
+    TNotifyEvent OnBeforeOpen;
+    TFrameDataEvent OnFrameReceive;
+    TFrameDataEvent OnFrameSend;
+    TGetHookedPortHandleEvent OnGetHookedPortHandle;
+    TNotifyEvent OnInvalidFrameDiscard;
+
+    // --- Loading from stored settings -----------------------------------------------
+    // While loading, SetActive only records the value; EndLoading applies it and reports an
+    // open error through the bridge's exception handler instead of raising it.
+    void BeginLoading() { FLoading = true; }
+    void EndLoading();
+    bool Loading() const { return FLoading; }
+
+    // --- Used by clients and servers ------------------------------------------------
+    void CheckActive() const;
+    void CheckInactive() const;
+    std::int32_t NextTransactionID() { return FTransactionCounter++; }
+    void WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const;
+    void WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const;
+    void AppendCheck(TModbusBuffer& buffer) const {
+        Corvane::AppendCheck(FTransmissionMode, buffer);
+    }
+    std::int32_t CheckSize() const { return Corvane::CheckSize(FTransmissionMode); }
+    std::int32_t QueryBufferSize() const { return Corvane::QueryBufferSize(FTransmissionMode); }
+    std::int32_t FrameBufferSize() const { return Corvane::FrameBufferSize(FTransmissionMode); }
+    std::int32_t MinFrameSize() const {
+        return Corvane::MinFrameSize(FTransmissionMode, FConnectionMode);
+    }
+
+    // Queues the transaction for the worker; on an exception the caller keeps ownership.
+    void Submit(std::unique_ptr<TModbusTransaction>& transaction, TModbusClient* client);
+
+    void RegisterClient(TModbusClient* client);
+    void UnregisterClient(TModbusClient* client);
+    void RegisterServer(TModbusServer* server);
+    void UnregisterServer(TModbusServer* server);
+    const std::vector<TModbusServer*>& Servers() const { return FServers; }
+
+    // Queued transactions: all (nullptr) or those addressed to the client's current address.
+    std::int32_t PendingTransactionCount(const TModbusClient* client = nullptr) const;
+    // Frees queued transactions of the client (or all for nullptr) without events.
+    void DiscardPendingTransactions(const TModbusClient* client = nullptr);
+
+    // Broadcast writes of the connection itself (address 0, no completion).
+    std::int32_t BroadcastSingleCoilWrite(std::uint16_t bitAddr, bool value, std::int32_t userData);
+    std::int32_t BroadcastSingleRegisterWrite(std::uint16_t regAddr, std::uint16_t value,
+                                              std::int32_t userData);
+    std::int32_t BroadcastMultipleCoilsWrite(std::uint16_t startBit, const TBitValues& values,
+                                             std::int32_t userData);
+    std::int32_t BroadcastMultipleRegistersWrite(std::uint16_t startReg, const TRegValues& values,
+                                                 std::int32_t userData);
+
+    // Server mode, main thread: hands a decoded request to the registered servers.
+    void DispatchToServers(TModbusTransaction& transaction);
+
+    // True once the open line reported that its other end went away (an unplugged adapter).
+    bool LineLost() const;
+
+    TMainThreadBridge& Bridge() const { return FBridge; }
+
+protected:
+    virtual void DoAfterClose();
+    virtual void DoAfterFrameSendAsync();
+    virtual void DoAfterOpen();
+    virtual void DoBeforeClose();
+    virtual void DoBeforeFrameSendAsync();
+    virtual void DoBeforeOpen();
+    virtual void DoFrameReceive(const TFrameData& data);
+    virtual void DoFrameSend(const TFrameData& data);
+    virtual std::uintptr_t DoGetHookedPortHandle();
+    virtual void DoInvalidFrameDiscard();
+
+private:
+    friend class TTransactionThread;
+
+    void Open();
+    void Close();
+    void OpenPort();
+    void ClosePort();
+    void ApplyCommState();
+    void UpdateSilentTime();
+    void ApplyLiveLineChange();
+    std::uint32_t EffectiveBaudRate() const;
+
+    // Called on the main thread through the bridge.
+    void DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction);
+    void DeliverFrame(const TFrameData& data, bool sent);
+
+    TMainThreadBridge& FBridge;
+    // Liveness token: work posted by the worker holds a weak reference and is dropped once
+    // the connection is gone.
+    std::shared_ptr<TModbusConnection*> FAlive;
+
+    bool FActive = false;
+    bool FLoading = false;
+    bool FStoredActive = false;
+    bool FDestroying = false;
+
+    TBaudRate FBaudRate = br19200;
+    TConnectionMode FConnectionMode = cmClient;
+    std::uint32_t FCustomBaudRate = 19200;
+    TDataBits FDataBits = db8;
+    bool FDTREnabled = true;
+    TFlowControl FFlowControl = fcNone;
+    bool FHookExistingPort = false;
+    std::int32_t FInputBufferSize = 1024;
+    std::int32_t FOutputBufferSize = 1024;
+    TParityScheme FParity = psEven;
+    std::string FPort = "COM1";
+    bool FRTSEnabled = true;
+    std::uint32_t FSilentInterval = 4;
+    TStopBits FStopBits = sb1;
+    TThreadPriority FThreadPriority = tpNormal;
+    TTransmissionMode FTransmissionMode = tmRTU;
+
+    // Guarded by FTimingLock: read by the worker at each use.
+    mutable std::shared_mutex FTimingLock;
+    std::uint32_t FMaxRetries = 1;
+    std::uint32_t FReceiveTimeout = 1000;
+    std::uint32_t FRefetchDelay = 0;
+    std::uint32_t FRTSHoldDelay = 0;
+    std::uint32_t FSendTimeout = 1000;
+    std::uint32_t FTurnaroundDelay = 100;
+    bool FEchoQueryBeforeReply = false;
+    std::uint32_t FSilentTime = 16;
+
+    std::int32_t FTransactionCounter = 0;
+    std::vector<TModbusClient*> FClients;
+    std::vector<TModbusServer*> FServers;
+
+    std::unique_ptr<TSerialLine> FLine;
+    std::unique_ptr<TTransactionThread> FThread;
+};
+
+} // namespace Corvane

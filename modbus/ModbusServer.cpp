@@ -1,0 +1,414 @@
+#include "ModbusServer.h"
+
+#include "Checksum.h"
+#include "CorvaneError.h"
+#include "Framing.h"
+#include "ModbusConnection.h"
+#include "RequestChecks.h"
+
+#include <vector>
+
+namespace Corvane {
+
+// Builds the exception reply of a refused request (never for a broadcast) and ends processing.
+class TModbusServer::TAnswer {
+public:
+    TAnswer(TModbusServer& server, TModbusTransaction& t, std::uint8_t command)
+        : FServer(server), FTransaction(t), FCommand(command) {}
+
+    void Exception(std::uint8_t code) {
+        if (FTransaction.Info.ServerAddress != 0) {
+            FServer.SendExceptionReply(FTransaction.Reply, FCommand, code);
+        }
+    }
+    bool Broadcast() const { return FTransaction.Info.ServerAddress == 0; }
+
+private:
+    TModbusServer& FServer;
+    TModbusTransaction& FTransaction;
+    std::uint8_t FCommand;
+};
+
+namespace {
+
+constexpr std::uint8_t kIllegalFunction = 1;
+constexpr std::uint8_t kIllegalDataAddress = 2;
+constexpr std::uint8_t kIllegalDataValue = 3;
+constexpr std::uint8_t kServerFailure = 4;
+
+// The request's fields end where its check bytes begin: a field that would reach into them
+// (or past them) cannot be read.
+class TRequestReader {
+public:
+    TRequestReader(TModbusBuffer& query, std::int32_t checkSize)
+        : FQuery(query), FEnd(query.Size() - checkSize) {}
+
+    bool Has(std::int32_t from, std::int32_t count) const {
+        return from >= 0 && from + count <= FEnd;
+    }
+    std::uint16_t Word(std::int32_t position) {
+        FQuery.SetPosition(position);
+        return FQuery.ReadWord();
+    }
+    std::uint8_t Byte(std::int32_t position) {
+        FQuery.SetPosition(position);
+        return FQuery.ReadByte();
+    }
+    TModbusBuffer& Buffer() { return FQuery; }
+
+private:
+    TModbusBuffer& FQuery;
+    std::int32_t FEnd;
+};
+
+bool IsServedCommand(std::uint8_t command) {
+    return (command >= 0x01 && command <= 0x06) || command == 0x0F || command == 0x10;
+}
+
+} // namespace
+
+TModbusServer::~TModbusServer() {
+    SetConnection(nullptr);
+}
+
+void TModbusServer::SetAddress(std::uint8_t value) {
+    if (value == FAddress) {
+        return;
+    }
+    if (value == 0 || value > 247) {
+        throw ECorvaneError(msgValueMustBeBetweenSSS, {std::int64_t{1}, std::int64_t{247}});
+    }
+    FAddress = value;
+}
+
+void TModbusServer::SetConnection(TModbusConnection* value) {
+    if (value == FConnection) {
+        return;
+    }
+    if (FConnection != nullptr) {
+        FConnection->UnregisterServer(this);
+    }
+    FConnection = value;
+    if (FConnection != nullptr) {
+        FConnection->RegisterServer(this);
+    }
+}
+
+void TModbusServer::ConnectionDestroyed(TModbusConnection* connection) {
+    if (connection == FConnection) {
+        FConnection = nullptr;
+    }
+}
+
+void TModbusServer::CheckServerConnection() const {
+    if (FConnection == nullptr || !FConnection->Active() || FConnection->Loading()) {
+        throw ECorvaneError(msgNoActiveConnection);
+    }
+}
+
+void TModbusServer::SendExceptionReply(TModbusBuffer& reply, std::uint8_t command,
+                                       std::uint8_t exceptionCode) {
+    reply.SetSize(0);
+    FConnection->WriteAddress(*this, reply);
+    reply.WriteByte(static_cast<std::uint8_t>(command | 0x80));
+    reply.WriteByte(exceptionCode);
+    FConnection->AppendCheck(reply);
+    DoCommandHandlerException(command, ExceptionFromCode(exceptionCode), exceptionCode);
+}
+
+void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
+    CheckServerConnection();
+    const std::uint8_t command = FunctionCode(transaction.Query);
+    TAnswer answer(*this, transaction, command);
+    if (!IsServedCommand(command) || !DoAcceptCommand(command)) {
+        answer.Exception(kIllegalFunction);
+        return;
+    }
+    switch (command) {
+    case 0x05:
+    case 0x06:
+        ProcessSingleWrite(transaction, command, answer);
+        break;
+    case 0x0F:
+    case 0x10:
+        ProcessMultipleWrite(transaction, command, answer);
+        break;
+    default:
+        ProcessRead(transaction, command, answer);
+        break;
+    }
+}
+
+void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAnswer& answer) {
+    TRequestReader request(t.Query, FConnection->CheckSize());
+    if (!request.Has(2, 4)) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    const std::uint16_t start = request.Word(2);
+    const std::uint16_t count = request.Word(4);
+    const bool bits = command <= 0x02;
+    const std::int64_t limit = bits ? kMaxReadBits : kMaxReadRegisters;
+    if (count == 0 || count > limit) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    if (std::int64_t{start} + count - 1 > 65535) {
+        answer.Exception(kIllegalDataAddress);
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const auto address = static_cast<std::uint16_t>(start + i);
+        const bool allowed = command == 0x01   ? DoCanReadCoil(address)
+                             : command == 0x02 ? DoCanReadDiscreteInput(address)
+                             : command == 0x03 ? DoCanReadHoldingRegister(address)
+                                               : DoCanReadInputRegister(address);
+        if (!allowed) {
+            answer.Exception(kIllegalDataAddress);
+            return;
+        }
+    }
+    TBitValues bitValues;
+    TRegValues regValues;
+    try {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            const auto address = static_cast<std::uint16_t>(start + i);
+            switch (command) {
+            case 0x01:
+                bitValues.push_back(DoGetCoilValue(address));
+                break;
+            case 0x02:
+                bitValues.push_back(DoGetDiscreteInputValue(address));
+                break;
+            case 0x03:
+                regValues.push_back(DoGetHoldingRegisterValue(address));
+                break;
+            default:
+                regValues.push_back(DoGetInputRegisterValue(address));
+                break;
+            }
+        }
+    } catch (...) {
+        answer.Exception(kServerFailure);
+        return;
+    }
+    TModbusBuffer& reply = t.Reply;
+    if (answer.Broadcast() || reply.Size() != 0) {
+        return;
+    }
+    FConnection->WriteAddress(*this, reply);
+    reply.WriteByte(command);
+    // At 2048 bits or 128 registers the data is 256 bytes, which one byte cannot express:
+    // the byte carries the low 8 bits (0), the data still follows in full.
+    const std::int32_t byteCount = bits ? BitsToBytes(count) : 2 * count;
+    reply.WriteByte(static_cast<std::uint8_t>(byteCount & 0xFF));
+    if (bits) {
+        PackBits(bitValues, count - 1, reply);
+    } else {
+        for (std::uint16_t v : regValues) {
+            reply.WriteWord(v);
+        }
+    }
+    FConnection->AppendCheck(reply);
+}
+
+void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t command,
+                                       TAnswer& answer) {
+    TRequestReader request(t.Query, FConnection->CheckSize());
+    if (!request.Has(2, 4)) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    const std::uint16_t address = request.Word(2);
+    const std::uint16_t value = request.Word(4);
+    TItemWriteStatus status;
+    if (command == 0x05) {
+        if (value != 0x0000 && value != 0xFF00) {
+            answer.Exception(kIllegalDataValue);
+            return;
+        }
+        status = DoCanWriteCoil(address, value == 0xFF00);
+    } else {
+        status = DoCanWriteHoldingRegister(address, value);
+    }
+    if (status == iwsIllegalAddress) {
+        answer.Exception(kIllegalDataAddress);
+        return;
+    }
+    if (status == iwsIllegalValue) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    try {
+        if (command == 0x05) {
+            DoSetCoilValue(address, value == 0xFF00);
+        } else {
+            DoSetHoldingRegisterValue(address, value);
+        }
+    } catch (...) {
+        answer.Exception(kServerFailure);
+        return;
+    }
+    TModbusBuffer& reply = t.Reply;
+    if (answer.Broadcast() || reply.Size() != 0) {
+        return;
+    }
+    FConnection->WriteAddress(*this, reply);
+    reply.WriteByte(command);
+    reply.WriteWord(address);
+    reply.WriteWord(value);
+    FConnection->AppendCheck(reply);
+}
+
+void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command,
+                                         TAnswer& answer) {
+    TRequestReader request(t.Query, FConnection->CheckSize());
+    if (!request.Has(2, 4)) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    const std::uint16_t start = request.Word(2);
+    const std::uint16_t quantity = request.Word(4);
+    const bool coils = command == 0x0F;
+    const std::int64_t limit = coils ? kMaxWriteBits : kMaxWriteRegisters;
+    if (quantity == 0 || quantity > limit) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    if (std::int64_t{start} + quantity - 1 > 65535) {
+        answer.Exception(kIllegalDataAddress);
+        return;
+    }
+    // The byte count field (position 6) is not trusted: the values are read for the
+    // quantity, and a request too short to hold them is refused.
+    const std::int32_t valueBytes = coils ? BitsToBytes(quantity) : 2 * quantity;
+    if (!request.Has(7, valueBytes)) {
+        answer.Exception(kIllegalDataValue);
+        return;
+    }
+    TBitValues bitValues(coils ? quantity : 0);
+    TRegValues regValues(coils ? 0 : quantity);
+    if (coils) {
+        request.Buffer().SetPosition(7);
+        UnpackBits(request.Buffer(), bitValues, quantity - 1);
+    } else {
+        for (std::uint16_t i = 0; i < quantity; ++i) {
+            regValues[i] = request.Word(7 + 2 * i);
+        }
+    }
+    for (std::uint16_t i = 0; i < quantity; ++i) {
+        const auto address = static_cast<std::uint16_t>(start + i);
+        const TItemWriteStatus status = coils ? DoCanWriteCoil(address, bitValues[i])
+                                              : DoCanWriteHoldingRegister(address, regValues[i]);
+        if (status == iwsIllegalAddress) {
+            answer.Exception(kIllegalDataAddress);
+            return;
+        }
+        if (status == iwsIllegalValue) {
+            answer.Exception(kIllegalDataValue);
+            return;
+        }
+    }
+    try {
+        for (std::uint16_t i = 0; i < quantity; ++i) {
+            const auto address = static_cast<std::uint16_t>(start + i);
+            if (coils) {
+                DoSetCoilValue(address, bitValues[i]);
+            } else {
+                DoSetHoldingRegisterValue(address, regValues[i]);
+            }
+        }
+    } catch (...) {
+        answer.Exception(kServerFailure);
+        return;
+    }
+    TModbusBuffer& reply = t.Reply;
+    if (answer.Broadcast() || reply.Size() != 0) {
+        return;
+    }
+    FConnection->WriteAddress(*this, reply);
+    reply.WriteByte(command);
+    reply.WriteWord(start);
+    reply.WriteWord(quantity);
+    FConnection->AppendCheck(reply);
+}
+
+// --- Notifiers --------------------------------------------------------------------------------
+
+bool TModbusServer::DoAcceptCommand(std::uint8_t command) {
+    bool accept = false;
+    if (OnAcceptCommand) {
+        OnAcceptCommand(*this, command, accept);
+    }
+    return accept;
+}
+
+#define CORVANE_ASK_BOOL(Trigger, Event)                                                           \
+    bool TModbusServer::Trigger(std::uint16_t address) {                                           \
+        bool answer = false;                                                                       \
+        if (Event) {                                                                               \
+            Event(*this, address, answer);                                                         \
+        }                                                                                          \
+        return answer;                                                                             \
+    }
+CORVANE_ASK_BOOL(DoCanReadCoil, OnCanReadCoil)
+CORVANE_ASK_BOOL(DoCanReadDiscreteInput, OnCanReadDiscreteInput)
+CORVANE_ASK_BOOL(DoCanReadHoldingRegister, OnCanReadHoldingRegister)
+CORVANE_ASK_BOOL(DoCanReadInputRegister, OnCanReadInputRegister)
+CORVANE_ASK_BOOL(DoGetCoilValue, OnGetCoilValue)
+CORVANE_ASK_BOOL(DoGetDiscreteInputValue, OnGetDiscreteInputValue)
+#undef CORVANE_ASK_BOOL
+
+TItemWriteStatus TModbusServer::DoCanWriteCoil(std::uint16_t bitAddr, bool bitValue) {
+    TItemWriteStatus status = iwsIllegalAddress;
+    if (OnCanWriteCoil) {
+        OnCanWriteCoil(*this, bitAddr, bitValue, status);
+    }
+    return status;
+}
+
+TItemWriteStatus TModbusServer::DoCanWriteHoldingRegister(std::uint16_t regAddr,
+                                                          std::uint16_t regValue) {
+    TItemWriteStatus status = iwsIllegalAddress;
+    if (OnCanWriteHoldingRegister) {
+        OnCanWriteHoldingRegister(*this, regAddr, regValue, status);
+    }
+    return status;
+}
+
+void TModbusServer::DoCommandHandlerException(std::uint8_t command, TServerException exception,
+                                              std::uint8_t exceptionCode) {
+    if (OnCommandHandlerException) {
+        OnCommandHandlerException(*this, command, exception, exceptionCode);
+    }
+}
+
+std::uint16_t TModbusServer::DoGetHoldingRegisterValue(std::uint16_t regAddr) {
+    std::uint16_t value = 0;
+    if (OnGetHoldingRegisterValue) {
+        OnGetHoldingRegisterValue(*this, regAddr, value);
+    }
+    return value;
+}
+
+std::uint16_t TModbusServer::DoGetInputRegisterValue(std::uint16_t regAddr) {
+    std::uint16_t value = 0;
+    if (OnGetInputRegisterValue) {
+        OnGetInputRegisterValue(*this, regAddr, value);
+    }
+    return value;
+}
+
+void TModbusServer::DoSetCoilValue(std::uint16_t bitAddr, bool bitValue) {
+    if (OnSetCoilValue) {
+        OnSetCoilValue(*this, bitAddr, bitValue);
+    }
+}
+
+void TModbusServer::DoSetHoldingRegisterValue(std::uint16_t regAddr, std::uint16_t regValue) {
+    if (OnSetHoldingRegisterValue) {
+        OnSetHoldingRegisterValue(*this, regAddr, regValue);
+    }
+}
+
+} // namespace Corvane

@@ -1,0 +1,303 @@
+#include "TransactionThread.h"
+
+#include "CorvaneError.h"
+#include "FrameIO.h"
+#include "Framing.h"
+#include "ModbusConnection.h"
+#include "SerialLine.h"
+#include "ThreadPriority.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace Corvane {
+
+TTransactionThread::TTransactionThread(TModbusConnection& connection, TSerialLine& line)
+    : FConnection(connection), FLine(line), FIO(std::make_unique<TFrameIO>(line)),
+      FMode(connection.TransmissionMode()), FConnectionMode(connection.ConnectionMode()),
+      FSendBuffer(static_cast<std::size_t>(connection.FrameBufferSize())),
+      FReceiveBuffer(static_cast<std::size_t>(connection.FrameBufferSize())) {
+    FIO->OnBeforeFrameSendAsync = [this] { FConnection.DoBeforeFrameSendAsync(); };
+    FIO->OnAfterFrameSendAsync = [this] { FConnection.DoAfterFrameSendAsync(); };
+    const TThreadPriority priority = connection.ThreadPriority();
+    FThread = std::thread([this, priority] {
+        FThreadId = CurrentThreadId();
+        if (priority != tpNormal) {
+            ApplyThreadPriority(FThreadId, priority);
+        }
+        Execute();
+        FFinished = true;
+        FConnection.Bridge().Post([] {}); // wakes a main thread that waits in the destructor
+    });
+}
+
+TTransactionThread::~TTransactionThread() {
+    FTerminated = true;
+    if (FConnectionMode == cmServer) {
+        FLine.RequestStop();
+    } else {
+        std::lock_guard lock(FQueueLock);
+        FQueueEvent.notify_all();
+    }
+    // A server-mode worker may be waiting in a synchronized call: keep running them.
+    TMainThreadBridge& bridge = FConnection.Bridge();
+    while (!FFinished) {
+        if (bridge.IsMainThread()) {
+            bridge.WaitAndDrain(std::chrono::milliseconds(5));
+        } else {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    FThread.join();
+    DiscardTransactions(nullptr);
+}
+
+void TTransactionThread::Enqueue(std::unique_ptr<TModbusTransaction> transaction) {
+    {
+        std::lock_guard lock(FQueueLock);
+        FQueue.push_back(std::move(transaction));
+    }
+    FQueueEvent.notify_one();
+}
+
+void TTransactionThread::DiscardTransactions(const TModbusClient* client) {
+    std::deque<std::unique_ptr<TModbusTransaction>> discarded;
+    {
+        std::lock_guard lock(FQueueLock);
+        if (client == nullptr) {
+            discarded.swap(FQueue);
+        } else {
+            for (auto it = FQueue.end(); it != FQueue.begin();) {
+                --it;
+                if ((*it)->Client == client) {
+                    discarded.push_back(std::move(*it));
+                    it = FQueue.erase(it);
+                }
+            }
+        }
+    }
+    // Freed outside the lock.
+}
+
+std::int32_t TTransactionThread::QueuedCount(const std::uint8_t* address) const {
+    std::lock_guard lock(FQueueLock);
+    if (address == nullptr) {
+        return static_cast<std::int32_t>(FQueue.size());
+    }
+    return static_cast<std::int32_t>(
+        std::count_if(FQueue.begin(), FQueue.end(),
+                      [&](const auto& t) { return t->Info.ServerAddress == *address; }));
+}
+
+void TTransactionThread::SetPriority(TThreadPriority priority) {
+    if (FThreadId != 0) {
+        ApplyThreadPriority(FThreadId, priority);
+    }
+}
+
+std::unique_ptr<TModbusTransaction> TTransactionThread::TakeWork() {
+    std::lock_guard lock(FQueueLock);
+    if (FQueue.empty()) {
+        return nullptr;
+    }
+    auto transaction = std::move(FQueue.front());
+    FQueue.pop_front();
+    return transaction;
+}
+
+void TTransactionThread::SleepMs(std::uint32_t ms) {
+    if (ms > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+}
+
+void TTransactionThread::Execute() {
+    try {
+        if (FConnectionMode == cmServer) {
+            ServerExecute();
+        } else {
+            ClientExecute();
+        }
+    } catch (const std::exception& e) {
+        HandleException(e);
+    }
+}
+
+void TTransactionThread::ClientExecute() {
+    FIO->PurgeBuffers(true, true);
+    while (!FTerminated) {
+        {
+            std::unique_lock lock(FQueueLock);
+            FQueueEvent.wait(lock, [&] { return FTerminated || !FQueue.empty(); });
+        }
+        while (!FTerminated) {
+            std::unique_ptr<TModbusTransaction> transaction = TakeWork();
+            if (!transaction) {
+                break;
+            }
+            try {
+                ProcessTransaction(*transaction);
+                TTransactionInfo& info = transaction->Info;
+                if (info.ServerAddress != 0 || transaction->Custom) {
+                    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
+                    FConnection.Bridge().Post([alive, t = std::move(transaction)]() mutable {
+                        if (auto connection = alive.lock()) {
+                            (*connection)->DeliverTransaction(std::move(t));
+                        }
+                    });
+                }
+            } catch (const std::exception& e) {
+                transaction.reset();
+                HandleException(e);
+            }
+        }
+    }
+}
+
+// One exchange with its attempts; fills Info and Reply.
+void TTransactionThread::ProcessTransaction(TModbusTransaction& transaction) {
+    TTransactionInfo& info = transaction.Info;
+    info.Attempts = 0;
+    const std::int32_t length = EncodeFrame(FMode, transaction.Query, FSendBuffer.data(),
+                                            static_cast<std::int32_t>(FSendBuffer.size()));
+    const bool broadcast = info.ServerAddress == 0 && !transaction.Custom;
+    for (;;) {
+        info.Status = rsTimeoutExpired;
+        info.Attempts += 1;
+        NotifyFrame(FSendBuffer.data(), length, true);
+        FIO->PurgeBuffers(true, true);
+        const bool sent = FIO->SendFrame(FSendBuffer.data(), length, FConnection.SendTimeout(),
+                                         FConnection.FlowControl(), FConnection.RTSHoldDelay());
+        if (sent) {
+            if (broadcast) {
+                SleepMs(FConnection.TurnaroundDelay());
+                info.Status = rsNormalResponse;
+            } else {
+                Listen(transaction, length);
+            }
+        }
+        SleepMs(FConnection.RefetchDelay());
+        if (info.Status > rsMistargeted || info.Attempts >= FConnection.MaxRetries()) {
+            return;
+        }
+    }
+}
+
+// Waits for the reply of one attempt, listening again (with a full timeout) after a valid
+// frame from another server.
+void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t sentLength) {
+    TTransactionInfo& info = transaction.Info;
+    const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
+    do {
+        std::int32_t n =
+            FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FConnection.ReceiveTimeout(), FMode,
+                              FConnection.SilentTime());
+        if (FConnection.EchoQueryBeforeReply() &&
+            IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
+            if (n == sentLength) {
+                n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FConnection.ReceiveTimeout(),
+                                      FMode, FConnection.SilentTime());
+            } else {
+                std::memmove(FReceiveBuffer.data(), FReceiveBuffer.data() + sentLength,
+                             static_cast<std::size_t>(n - sentLength));
+                n -= sentLength;
+            }
+        }
+        NotifyFrame(FReceiveBuffer.data(), n, false);
+        if (n == 0) {
+            info.Status = rsTimeoutExpired;
+        } else if (!DecodeFrame(FMode, cmClient, FReceiveBuffer.data(), n, transaction.Reply)) {
+            info.Status = rsFrameCorrupted;
+        } else if (!transaction.AcceptAnyAddress &&
+                   !IsSameAddress(transaction.Query, transaction.Reply)) {
+            info.Status = rsMistargeted;
+        } else if (!IsMatchingFunction(transaction.Query, transaction.Reply)) {
+            info.Status = rsUnmatched;
+        } else if (IsExceptionReply(FMode, transaction.Reply)) {
+            info.Status = rsExceptionResponse;
+            ExtractException(transaction.Reply, info);
+        } else {
+            info.Status = rsNormalResponse;
+        }
+    } while (info.Status == rsMistargeted && !FTerminated);
+}
+
+void TTransactionThread::ServerExecute() {
+    FIO->PurgeBuffers(true, true);
+    TModbusTransaction transaction(FConnection.QueryBufferSize());
+    TMainThreadBridge& bridge = FConnection.Bridge();
+    const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
+    while (!FTerminated) {
+        try {
+            const std::int32_t n = FIO->ReceiveFrame(
+                FReceiveBuffer.data(), capacity, kInfiniteTimeout, FMode, FConnection.SilentTime());
+            NotifyFrame(FReceiveBuffer.data(), n, false);
+            if (n > 0 &&
+                DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction.Query)) {
+                transaction.Info = TTransactionInfo{};
+                transaction.Info.ServerAddress = FrameAddress(transaction.Query);
+                transaction.Reply.SetSize(0);
+                bridge.Synchronize([&] { FConnection.DispatchToServers(transaction); });
+                if (transaction.Info.ServerAddress != 0) {
+                    const std::int32_t length =
+                        EncodeFrame(FMode, transaction.Reply, FSendBuffer.data(),
+                                    static_cast<std::int32_t>(FSendBuffer.size()));
+                    NotifyFrame(FSendBuffer.data(), length, true);
+                    FIO->PurgeBuffers(true, true);
+                    FIO->SendFrame(FSendBuffer.data(), length, FConnection.SendTimeout(),
+                                   FConnection.FlowControl(), FConnection.RTSHoldDelay());
+                }
+            } else if (n > 0 || !FTerminated) {
+                // A read that ended without a well-formed frame. When the line is gone the
+                // receive waits until the stop request, so this cannot flood the main thread.
+                bridge.Synchronize([&] { FConnection.DoInvalidFrameDiscard(); });
+            }
+        } catch (const std::exception& e) {
+            HandleException(e);
+        }
+    }
+}
+
+void TTransactionThread::NotifyFrame(const std::uint8_t* data, std::int32_t count, bool sent) {
+    if (count <= 0) {
+        return;
+    }
+    // The handler slot is read from the worker: an event assigned on the main thread while
+    // the connection is open is a setup race that the application avoids by assigning its
+    // handlers before opening.
+    const bool wanted = sent ? static_cast<bool>(FConnection.OnFrameSend)
+                             : static_cast<bool>(FConnection.OnFrameReceive);
+    if (!wanted) {
+        return;
+    }
+    TFrameData copy(data, data + count);
+    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
+    FConnection.Bridge().Post([alive, copy = std::move(copy), sent] {
+        if (auto connection = alive.lock()) {
+            (*connection)->DeliverFrame(copy, sent);
+        }
+    });
+}
+
+void TTransactionThread::HandleException(const std::exception& e) {
+    const std::string message = e.what();
+    const TCorvaneMessage id = [&] {
+        if (const auto* ce = dynamic_cast<const ECorvaneError*>(&e)) {
+            return ce->MessageId();
+        }
+        return msgInternalError;
+    }();
+    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
+    try {
+        FConnection.Bridge().Synchronize([&] {
+            if (alive.lock()) {
+                FConnection.Bridge().ReportException(ECorvaneError(id, message));
+            }
+        });
+    } catch (...) {
+        // Nothing more can be done for an error that cannot even be shown.
+    }
+}
+
+} // namespace Corvane
