@@ -1,0 +1,21 @@
+// The error raised when one of the console's files (settings file, item map, transaction log)
+// cannot be read or written. The text names the file and the reason; Path() gives the file.
+#pragma once
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace Sondrel {
+
+class EConsoleFileError : public std::runtime_error {
+public:
+    EConsoleFileError(std::filesystem::path path, const std::string& text);
+
+    const std::filesystem::path& Path() const { return FPath; }
+
+private:
+    std::filesystem::path FPath;
+};
+
+} // namespace Sondrel
