@@ -1,5 +1,6 @@
 // The error raised when one of the console's files (settings file, item map, transaction log)
 // cannot be read or written. The text names the file and the reason; Path() gives the file.
+// A plain value: any thread may raise, copy or read it.
 #pragma once
 
 #include <filesystem>
