@@ -97,7 +97,11 @@ void TModbusConnection::Open() {
 
 void TModbusConnection::Close() {
     DoBeforeClose();
+    // While the worker stops, the main thread keeps running its synchronized calls; a
+    // completion that arrives meanwhile is dropped, as it would be after the close.
+    FClosing = true;
     FThread.reset();
+    FClosing = false;
     ClosePort();
     DoAfterClose();
     FActive = false;
@@ -417,7 +421,8 @@ void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> t
     const bool registered =
         client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
     if (!registered || client->Serial() != transaction->ClientSerial ||
-        client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FDestroying ||
+        client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FClosing ||
+        FDestroying ||
         client->Destroying()) {
         return;
     }

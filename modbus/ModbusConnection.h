@@ -201,6 +201,7 @@ private:
     bool FLoading = false;
     bool FStoredActive = false;
     bool FDestroying = false;
+    bool FClosing = false;
 
     TBaudRate FBaudRate = br19200;
     TConnectionMode FConnectionMode = cmClient;
