@@ -1,5 +1,7 @@
 #include "ConsoleReports.h"
 
+#include "ModbusClient.h"
+
 #include "CorvaneError.h"
 #include "TransactionLog.h"
 
@@ -10,12 +12,6 @@ namespace Sondrel {
 namespace {
 
 using Corvane::FormatText;
-
-constexpr std::array<std::string_view, 9> kExceptionTexts = {
-    "Unknown exception code", "Illegal command",      "Illegal data address",
-    "Illegal data value",     "Server failure",       "Acknowledge",
-    "Server is busy",         "Negative acknowledge", "Memory parity error",
-};
 
 constexpr std::array<std::string_view, 6> kOutcomeTexts = {
     "FAILURE: Response timeout expired",  "FAILURE: Response frame corrupted",
@@ -75,10 +71,6 @@ std::string_view OnOff(bool on) {
 
 } // namespace
 
-std::string ExceptionCodeText(std::uint8_t code) {
-    return std::string(kExceptionTexts[code < kExceptionTexts.size() ? code : 0]);
-}
-
 std::string_view OutcomeText(Corvane::TReplyStatus status) {
     // A status outside the enumeration cannot come from the engine; it reads as no usable
     // reply rather than as a success.
@@ -97,8 +89,8 @@ void LogTransactionOutcome(TTransactionLog& log, const Corvane::TTransactionInfo
                            const TExceptionTranslator& translate) {
     log.AddLogLine(OutcomeText(info.Status));
     if (info.Status == Corvane::rsExceptionResponse) {
-        const std::string text =
-            translate ? translate(info.ExceptionCode) : ExceptionCodeText(info.ExceptionCode);
+        const std::string text = translate ? translate(info.ExceptionCode)
+                                           : Corvane::ExceptionCodeText(info.ExceptionCode);
         log.AddLogLine("Server exception: " + text);
     }
 }

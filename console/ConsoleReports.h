@@ -41,10 +41,6 @@ inline constexpr std::string_view kReportServerIDName = "Report Server ID (code 
 // What a count line counts.
 enum TCountedItem : std::uint8_t { ciCoil, ciDiscreteInput, ciHoldingRegister, ciInputRegister };
 
-// The text of a Modbus exception code: "Illegal command" for 1 ... "Memory parity error" for 8,
-// "Unknown exception code" for 0 and every code of 9 or more.
-std::string ExceptionCodeText(std::uint8_t code);
-
 // Gives the text of an exception code; the window passes the client's TranslateExceptionCode.
 using TExceptionTranslator = std::function<std::string(std::uint8_t)>;
 
@@ -55,7 +51,7 @@ std::string_view OutcomeText(Corvane::TReplyStatus status);
 void LogTransactionInit(TTransactionLog& log, std::int32_t id, std::string_view name);
 void LogTransactionDone(TTransactionLog& log, std::int32_t id, std::string_view name);
 // The outcome line; for an exception response also "Server exception: " and the text of the
-// code (ExceptionCodeText when translate is empty).
+// code (Corvane::ExceptionCodeText when translate is empty).
 void LogTransactionOutcome(TTransactionLog& log, const Corvane::TTransactionInfo& info,
                            const TExceptionTranslator& translate);
 void LogBroadcastNotice(TTransactionLog& log);

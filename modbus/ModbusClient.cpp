@@ -285,8 +285,12 @@ std::int32_t TModbusClient::ReportServerID(std::int32_t userData) {
     return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x11); });
 }
 
+std::string ExceptionCodeText(std::uint8_t code) {
+    return kExceptionTexts[code < kExceptionTexts.size() ? code : 0];
+}
+
 std::string TModbusClient::TranslateExceptionCode(std::uint8_t exceptionCode) {
-    std::string description = kExceptionTexts[exceptionCode < 9 ? exceptionCode : 0];
+    std::string description = ExceptionCodeText(exceptionCode);
     DoTranslateExceptionCode(exceptionCode, description);
     return description;
 }

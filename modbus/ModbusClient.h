@@ -19,6 +19,10 @@ namespace Corvane {
 
 class TModbusConnection;
 
+// The text of a Modbus exception code: "Unknown exception code" for 0 and every code of 9 or
+// more. TModbusClient::TranslateExceptionCode starts from it.
+std::string ExceptionCodeText(std::uint8_t code);
+
 class TModbusClient {
 public:
     using TInfo = const TTransactionInfo&;

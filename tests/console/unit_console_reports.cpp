@@ -1,5 +1,6 @@
 // The report texts of console transactions, as they reach the log.
 #include "ConsoleReports.h"
+#include "ModbusClient.h"
 #include "ConsoleTestSupport.h"
 #include "TransactionLog.h"
 
@@ -87,12 +88,12 @@ TEST(TransactionReport, BroadcastNotice) {
 }
 
 TEST(ExceptionTexts, CodesOneToEightHaveTextsOthersAreUnknown) {
-    EXPECT_EQ(ExceptionCodeText(1), "Illegal command");
-    EXPECT_EQ(ExceptionCodeText(6), "Server is busy");
-    EXPECT_EQ(ExceptionCodeText(8), "Memory parity error");
-    EXPECT_EQ(ExceptionCodeText(0), "Unknown exception code");
-    EXPECT_EQ(ExceptionCodeText(9), "Unknown exception code");
-    EXPECT_EQ(ExceptionCodeText(255), "Unknown exception code");
+    EXPECT_EQ(Corvane::ExceptionCodeText(1), "Illegal command");
+    EXPECT_EQ(Corvane::ExceptionCodeText(6), "Server is busy");
+    EXPECT_EQ(Corvane::ExceptionCodeText(8), "Memory parity error");
+    EXPECT_EQ(Corvane::ExceptionCodeText(0), "Unknown exception code");
+    EXPECT_EQ(Corvane::ExceptionCodeText(9), "Unknown exception code");
+    EXPECT_EQ(Corvane::ExceptionCodeText(255), "Unknown exception code");
 }
 
 TEST(CountLine, SingularBelowTwoIncludingZero) {
