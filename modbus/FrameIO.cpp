@@ -101,6 +101,7 @@ std::int32_t TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity
     // keep every wait ready and the frame would never end.
     std::uint8_t overflow[64];
     while (WaitForData(silentTime)) {
+        std::int32_t drained = 0;
         for (;;) {
             const bool full = total >= capacity;
             const std::int32_t n =
@@ -109,9 +110,15 @@ std::int32_t TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity
             if (n == 0) {
                 break;
             }
+            drained += n;
             if (!full) {
                 total += n;
             }
+        }
+        // Ready but nothing to read: the line is failing (it reports itself lost by now);
+        // waiting again would return at once, so the frame ends here.
+        if (drained == 0) {
+            break;
         }
     }
     return total;

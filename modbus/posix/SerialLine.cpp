@@ -11,8 +11,8 @@
 #include "SerialLine.h"
 
 #include "CorvaneError.h"
-#include "CustomBaudRate.h"
 #include "Deadline.h"
+#include "TerminalAttributes.h"
 
 #include <atomic>
 #include <cctype>
@@ -80,38 +80,16 @@ void ReleaseExclusiveUse(int fd) {
     (void)ioctl(fd, TIOCNXCL);
 }
 
-struct TStandardSpeed {
-    std::uint32_t Rate;
-    speed_t Code;
-};
-
-// Speeds with a termios constant; every other rate goes through SetCustomBaudRate.
-constexpr TStandardSpeed kStandardSpeeds[] = {
-    {50, B50},       {75, B75},         {110, B110},       {134, B134},     {150, B150},
-    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},   {1800, B1800},
-    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200}, {38400, B38400},
-    {57600, B57600}, {115200, B115200}, {230400, B230400},
-};
-
-bool StandardSpeedCode(std::uint32_t rate, speed_t& code) {
-    for (const auto& speed : kStandardSpeeds) {
-        if (speed.Rate == rate) {
-            code = speed.Code;
-            return true;
-        }
-    }
-    return false;
-}
-
 std::uint32_t BitsPerCharacter(const TLineSettings& s) {
     return 1 + (s.DataBits == db7 ? 7u : 8u) + (s.Parity != psNone ? 1u : 0u) +
            (s.StopBits == sb2 ? 2u : 1u);
 }
 
-// Raw mode with the requested character format. VMIN 1 with O_NONBLOCK makes an empty read
-// fail with EAGAIN, so that a read of 0 bytes can only mean end of file (the line is gone);
-// with VMIN 0 the kernel returns 0 for both.
-void FillTermios(termios& tio, const TLineSettings& s) {
+// Raw mode with the requested character format, built on the terminal's current
+// attributes. VMIN 1 with O_NONBLOCK makes an empty read fail with EAGAIN, so that a read of
+// 0 bytes can only mean end of file (the line is gone); with VMIN 0 the kernel returns 0 for
+// both.
+TTerminalAttributes RawAttributes(termios tio, const TLineSettings& s) {
     cfmakeraw(&tio);
     tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | IGNPAR);
     tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
@@ -127,8 +105,15 @@ void FillTermios(termios& tio, const TLineSettings& s) {
     if (s.FlowControl == fcRtsCts) {
         tio.c_cflag |= CRTSCTS;
     }
-    tio.c_cc[VMIN] = 1;
-    tio.c_cc[VTIME] = 0;
+    TTerminalAttributes a;
+    a.InputFlags = tio.c_iflag;
+    a.OutputFlags = tio.c_oflag;
+    a.ControlFlags = tio.c_cflag;
+    a.LocalFlags = tio.c_lflag;
+    a.MinChars = 1;
+    a.TimeoutDeciSec = 0;
+    a.BaudRate = s.BaudRate;
+    return a;
 }
 
 class TPosixSerialLine final : public TSerialLine {
@@ -208,23 +193,9 @@ void TPosixSerialLine::Configure(const TLineSettings& settings) {
     if (tcgetattr(FFd, &tio) != 0) {
         throw LineError(msgFailedToUpdateDcb, errno);
     }
-    FillTermios(tio, settings);
-    speed_t code = B0;
-    const bool standard = StandardSpeedCode(settings.BaudRate, code);
-    if (standard) {
-        cfsetispeed(&tio, code);
-        cfsetospeed(&tio, code);
-    }
     // Never read the settings back to judge success: a pseudo-terminal silently keeps its
     // own idea of parity and character size, yet carries the bytes all the same.
-    int result;
-    do {
-        result = tcsetattr(FFd, TCSANOW, &tio);
-    } while (result != 0 && errno == EINTR);
-    if (result != 0) {
-        throw LineError(msgFailedToUpdateDcb, errno);
-    }
-    if (!standard && !SetCustomBaudRate(FFd, settings.BaudRate)) {
+    if (!WriteTerminalAttributes(FFd, RawAttributes(tio, settings))) {
         throw LineError(msgFailedToUpdateDcb, errno);
     }
     ApplyModemLines(settings);
