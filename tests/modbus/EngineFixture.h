@@ -54,14 +54,13 @@ protected:
                                            const Corvane::TFrameData& d) { Received.push_back(d); };
         Client.SetConnection(&Connection);
         Client.OnHoldingRegistersRead = [this](Corvane::TModbusClient&,
-                                               const Corvane::TTransactionInfo& info,
-                                               std::uint16_t, std::uint16_t,
-                                               const Corvane::TRegValues& values) {
+                                               const Corvane::TTransactionInfo& info, std::uint16_t,
+                                               std::uint16_t, const Corvane::TRegValues& values) {
             Completions.push_back({info, values});
         };
         Client.OnSingleRegisterWrite = [this](Corvane::TModbusClient&,
-                                              const Corvane::TTransactionInfo& info,
-                                              std::uint16_t, std::uint16_t) {
+                                              const Corvane::TTransactionInfo& info, std::uint16_t,
+                                              std::uint16_t) {
             Completions.push_back({info, {}});
         };
     }

@@ -73,7 +73,8 @@ Bytes AsciiFrame(const Bytes& body) {
     }
     Corvane::AppendCheck(Corvane::tmASCII, b);
     Bytes raw(700);
-    raw.resize(static_cast<std::size_t>(Corvane::EncodeFrame(Corvane::tmASCII, b, raw.data(), 700)));
+    raw.resize(
+        static_cast<std::size_t>(Corvane::EncodeFrame(Corvane::tmASCII, b, raw.data(), 700)));
     return raw;
 }
 

@@ -81,8 +81,9 @@ TEST_F(ClientChecks, BroadcastLimitsAreTheWriteLimits) {
     EXPECT_EQ(ErrorText([&] { Connection.BroadcastMultipleRegistersWrite(0, TRegValues(127), 0); }),
               "SSS Register count must be between 1 and 126");
     EXPECT_NO_THROW(Connection.BroadcastMultipleRegistersWrite(65410, TRegValues(126), 0));
-    EXPECT_EQ(ErrorText([&] { Connection.BroadcastMultipleRegistersWrite(65411, TRegValues(126), 0); }),
-              "Starting register index is invalid (65411)");
+    EXPECT_EQ(
+        ErrorText([&] { Connection.BroadcastMultipleRegistersWrite(65411, TRegValues(126), 0); }),
+        "Starting register index is invalid (65411)");
     EXPECT_EQ(ErrorText([&] { Connection.BroadcastMultipleCoilsWrite(0, TBitValues(2017), 0); }),
               "Discrete i/o count must be between 1 and 2016");
 }
@@ -121,7 +122,7 @@ using ClientReplies = EngineFixture;
 
 TEST_F(ClientReplies, ByteCountRulesOfRegisterReads) {
     QueuedReplies replies;
-    replies.Add(RtuFrame({0x01, 0x03, 0x05, 0x00, 0x01, 0x00, 0x02, 0xFF})); // 2*2+1 passes
+    replies.Add(RtuFrame({0x01, 0x03, 0x05, 0x00, 0x01, 0x00, 0x02, 0xFF}));       // 2*2+1 passes
     replies.Add(RtuFrame({0x01, 0x03, 0x06, 0x00, 0x01, 0x00, 0x02, 0x00, 0x03})); // 3 != 2
     replies.Add(RtuFrame({0x01, 0x03, 0x04, 0x00, 0x01})); // announces more than arrived
     StartPeer(replies.Handler());
@@ -182,7 +183,8 @@ TEST_F(ClientReplies, CoilsAndEchoedWrites) {
     Client.MaskWriteSingleRegister(4, 0xF2, 0x25, 0);
     ASSERT_TRUE(WaitForCompletions(1));
     EXPECT_EQ(coilInfo.Status, rsNormalResponse);
-    EXPECT_EQ(coils, (TBitValues{true, false, true, true, false, false, false, false, false, true}));
+    EXPECT_EQ(coils,
+              (TBitValues{true, false, true, true, false, false, false, false, false, true}));
     EXPECT_EQ(writeInfo.Status, rsUnmatched);
     EXPECT_TRUE(writtenValue) << "the event reports the value that was requested";
     EXPECT_EQ(maskInfo.Status, rsNormalResponse);
@@ -206,7 +208,8 @@ TEST_F(ClientReplies, DiagnosticsIdentificationAndExceptionStatus) {
     };
     std::int32_t idCount = -1;
     Client.OnServerIdentificationReport = [&](TModbusClient&, const TTransactionInfo& info,
-                                              std::int32_t count, const TServerIdentificationData& d) {
+                                              std::int32_t count,
+                                              const TServerIdentificationData& d) {
         idCount = count;
         EXPECT_TRUE(d.empty());
         statuses.push_back(info.Status);
@@ -231,7 +234,8 @@ TEST_F(ClientReplies, DiagnosticsIdentificationAndExceptionStatus) {
     EXPECT_EQ(diagnostics[2], std::make_pair(daReturnBusMessageCount, std::uint16_t{42}));
     EXPECT_EQ(idCount, 0);
     EXPECT_EQ(statuses[3], rsExceptionResponse);
-    EXPECT_EQ(status, (TExceptionStatusValues{true, false, false, false, false, false, false, true}));
+    EXPECT_EQ(status,
+              (TExceptionStatusValues{true, false, false, false, false, false, false, true}));
 }
 
 TEST_F(ClientReplies, TranslateExceptionCodeAndItsHandler) {

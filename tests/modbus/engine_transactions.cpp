@@ -178,9 +178,8 @@ TEST_F(Echo, EchoAndReplyInOneReadAreSplit) {
 
 TEST_F(Echo, BytesThatDoNotStartWithTheSentFrameAreUsedAsTheyAre) {
     Connection.SetEchoQueryBeforeReply(true);
-    StartPeer([](const Bytes&, int) -> std::vector<PeerReply> {
-        return {{HoldingReply(1, {44})}};
-    });
+    StartPeer(
+        [](const Bytes&, int) -> std::vector<PeerReply> { return {{HoldingReply(1, {44})}}; });
     Open();
     Client.ReadHoldingRegisters(0, 1, 0);
     ASSERT_TRUE(WaitForCompletions(1));
@@ -242,9 +241,7 @@ TEST_F(StopSequence, DestroyedClientIsNeverCalled) {
 }
 
 TEST_F(StopSequence, DestroyedConnectionDropsWorkPostedForIt) {
-    StartPeer([](const Bytes&, int) -> std::vector<PeerReply> {
-        return {{HoldingReply(1, {1})}};
-    });
+    StartPeer([](const Bytes&, int) -> std::vector<PeerReply> { return {{HoldingReply(1, {1})}}; });
     auto connection = std::make_unique<TModbusConnection>();
     connection->SetPort(Pty.SlavePath());
     TModbusClient client;
