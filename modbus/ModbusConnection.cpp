@@ -6,6 +6,7 @@
 #include "ModbusServer.h"
 #include "RequestChecks.h"
 #include "SerialLine.h"
+#include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
 
 #include <algorithm>
@@ -14,6 +15,10 @@
 namespace Corvane {
 
 namespace {
+
+// The library's start-up step: the timer resolution is raised for the life of the process,
+// open port or not (the CRC table is built in the same phase, see Checksum.cpp).
+const TSystemClockResolutionEnhancer gClockResolution;
 
 template <typename T>
 void AppendUnique(std::vector<T*>& list, T* item) {

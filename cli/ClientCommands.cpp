@@ -1,0 +1,360 @@
+#include "ClientCommands.h"
+
+#include "CommandLine.h"
+#include "ConnectionLogBinding.h"
+#include "ConsoleCompletionReporter.h"
+#include "ConsoleReports.h"
+#include "LineOptions.h"
+#include "StdoutLogView.h"
+
+#include "CorvaneError.h"
+#include "SerialLine.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <iostream>
+#include <map>
+
+namespace SondrelCli {
+
+using namespace Corvane;
+using namespace Sondrel;
+
+namespace {
+
+constexpr std::array<const char*, 15> kDiagnosticNames = {
+    "return-query-data",
+    "restart-comms-option",
+    "restart-comms-option-and-clear-event-log",
+    "return-diagnostic-register",
+    "force-listen-only-mode",
+    "clear-counters-and-diagnostic-register",
+    "return-bus-message-count",
+    "return-bus-comm-error-count",
+    "return-bus-exception-error-count",
+    "return-server-message-count",
+    "return-server-no-reply-count",
+    "return-server-negative-acknowledge-count",
+    "return-server-busy-count",
+    "return-bus-character-overrun-count",
+    "clear-overrun-counter-and-flag",
+};
+
+// What one command needs: how many arguments, whether it may broadcast, and how it issues
+// its request (returning the transaction ID).
+struct TSession;
+using TIssue = std::function<std::int32_t(TSession&, const std::vector<std::string>&)>;
+
+struct TCommandSpec {
+    std::size_t MinArgs;
+    std::size_t MaxArgs; // SIZE_MAX: any number
+    bool CanBroadcast;
+    std::string_view Name;
+    TIssue Issue;
+};
+
+struct TSession {
+    TModbusConnection Connection;
+    TModbusClient Client;
+    bool Broadcast = false;
+    bool Completed = false;
+    TTransactionInfo Info;
+    std::vector<std::string> Values;
+};
+
+std::uint16_t Word(const std::string& text, const char* what) {
+    return static_cast<std::uint16_t>(ParseInteger(text, 0, 65535, what));
+}
+
+std::uint16_t Count(const std::string& text) {
+    return static_cast<std::uint16_t>(ParseInteger(text, 0, 65535, "COUNT"));
+}
+
+TBitValues Bits(const std::string& text) {
+    TBitValues bits;
+    for (char c : text) {
+        if (c != '0' && c != '1') {
+            throw EUsageError("BITS: '" + text + "' must be written with 0 and 1 only (like 1011)");
+        }
+        bits.push_back(c == '1');
+    }
+    return bits;
+}
+
+TRegValues Registers(const std::vector<std::string>& args, std::size_t from) {
+    TRegValues values;
+    for (std::size_t i = from; i < args.size(); ++i) {
+        values.push_back(Word(args[i], "VALUE"));
+    }
+    return values;
+}
+
+const std::map<std::string, TCommandSpec>& Commands() {
+    static const std::map<std::string, TCommandSpec> commands = {
+        {"read-coils",
+         {2, 2, false, kReadCoilsName,
+          [](TSession& s, const auto& a) {
+              return s.Client.ReadCoils(Word(a[0], "START"), Count(a[1]), 0);
+          }}},
+        {"read-discrete-inputs",
+         {2, 2, false, kReadDiscreteInputsName,
+          [](TSession& s, const auto& a) {
+              return s.Client.ReadDiscreteInputs(Word(a[0], "START"), Count(a[1]), 0);
+          }}},
+        {"read-holding-registers",
+         {2, 2, false, kReadHoldingRegistersName,
+          [](TSession& s, const auto& a) {
+              return s.Client.ReadHoldingRegisters(Word(a[0], "START"), Count(a[1]), 0);
+          }}},
+        {"read-input-registers",
+         {2, 2, false, kReadInputRegistersName,
+          [](TSession& s, const auto& a) {
+              return s.Client.ReadInputRegisters(Word(a[0], "START"), Count(a[1]), 0);
+          }}},
+        {"write-single-coil",
+         {2, 2, true, kWriteSingleCoilName,
+          [](TSession& s, const auto& a) {
+              if (a[1] != "on" && a[1] != "off") {
+                  throw EUsageError("VALUE: '" + a[1] + "' must be on or off");
+              }
+              const bool on = a[1] == "on";
+              return s.Broadcast ? s.Connection.BroadcastSingleCoilWrite(Word(a[0], "ADDR"), on, 0)
+                                 : s.Client.WriteSingleCoil(Word(a[0], "ADDR"), on, 0);
+          }}},
+        {"write-single-register",
+         {2, 2, true, kWriteSingleRegisterName,
+          [](TSession& s, const auto& a) {
+              const auto address = Word(a[0], "ADDR");
+              const auto value = Word(a[1], "VALUE");
+              return s.Broadcast ? s.Connection.BroadcastSingleRegisterWrite(address, value, 0)
+                                 : s.Client.WriteSingleRegister(address, value, 0);
+          }}},
+        {"write-multiple-coils",
+         {2, 2, true, kWriteMultipleCoilsName,
+          [](TSession& s, const auto& a) {
+              const auto start = Word(a[0], "START");
+              const TBitValues bits = Bits(a[1]);
+              return s.Broadcast ? s.Connection.BroadcastMultipleCoilsWrite(start, bits, 0)
+                                 : s.Client.WriteMultipleCoils(start, bits, 0);
+          }}},
+        {"write-multiple-registers",
+         {2, SIZE_MAX, true, kWriteMultipleRegistersName,
+          [](TSession& s, const auto& a) {
+              const auto start = Word(a[0], "START");
+              const TRegValues values = Registers(a, 1);
+              return s.Broadcast ? s.Connection.BroadcastMultipleRegistersWrite(start, values, 0)
+                                 : s.Client.WriteMultipleRegisters(start, values, 0);
+          }}},
+        {"mask-write-register",
+         {3, 3, false, kMaskWriteRegisterName,
+          [](TSession& s, const auto& a) {
+              return s.Client.MaskWriteSingleRegister(Word(a[0], "ADDR"), Word(a[1], "AND"),
+                                                      Word(a[2], "OR"), 0);
+          }}},
+        {"read-write-multiple-registers",
+         {4, SIZE_MAX, false, kReadWriteMultipleRegistersName,
+          [](TSession& s, const auto& a) {
+              return s.Client.ReadWriteMultipleRegisters(Word(a[0], "RSTART"), Count(a[1]),
+                                                         Word(a[2], "WSTART"), Registers(a, 3), 0);
+          }}},
+        {"diagnostics",
+         {1, 1, false, kDiagnosticsName,
+          [](TSession& s, const auto& a) {
+              for (std::size_t i = 0; i < kDiagnosticNames.size(); ++i) {
+                  if (a[0] == kDiagnosticNames[i]) {
+                      return s.Client.Diagnostics(static_cast<TDiagnosticAction>(i), 0);
+                  }
+              }
+              throw EUsageError("ACTION: '" + a[0] + "' is not a diagnostics action (see --help)");
+          }}},
+        {"read-exception-status",
+         {0, 0, false, kReadExceptionStatusName,
+          [](TSession& s, const auto&) { return s.Client.ReadExceptionStatus(0); }}},
+        {"report-server-id",
+         {0, 0, false, kReportServerIDName,
+          [](TSession& s, const auto&) { return s.Client.ReportServerID(0); }}},
+    };
+    return commands;
+}
+
+template <typename T>
+void AddValues(std::vector<std::string>& out, const T& values) {
+    for (const auto v : values) {
+        out.push_back(std::to_string(static_cast<unsigned>(v)));
+    }
+}
+
+// Keeps the values of a normal response for printing after the log lines; the reporter's
+// own handler (set by Bind) runs first.
+void CaptureValues(TSession& s) {
+    auto done = [&s](const TTransactionInfo& info) {
+        s.Completed = true;
+        s.Info = info;
+    };
+    auto chain = [](auto& slot, auto capture) {
+        auto inner = slot;
+        slot = [inner, capture](auto&&... args) {
+            inner(args...);
+            capture(args...);
+        };
+    };
+    auto bits = [&s, done](TModbusClient&, const TTransactionInfo& info, std::uint16_t,
+                           std::uint16_t, const TBitValues& v) {
+        done(info);
+        if (info.Status == rsNormalResponse) {
+            AddValues(s.Values, v);
+        }
+    };
+    auto regs = [&s, done](TModbusClient&, const TTransactionInfo& info, std::uint16_t,
+                           std::uint16_t, const TRegValues& v) {
+        done(info);
+        if (info.Status == rsNormalResponse) {
+            AddValues(s.Values, v);
+        }
+    };
+    chain(s.Client.OnCoilsRead, bits);
+    chain(s.Client.OnDiscreteInputsRead, bits);
+    chain(s.Client.OnHoldingRegistersRead, regs);
+    chain(s.Client.OnInputRegistersRead, regs);
+    chain(s.Client.OnMultipleRegistersReadWrite,
+          [&s, done](TModbusClient&, const TTransactionInfo& info, std::uint16_t, std::uint16_t,
+                     const TRegValues& read, std::uint16_t, std::uint16_t, const TRegValues&) {
+              done(info);
+              if (info.Status == rsNormalResponse) {
+                  AddValues(s.Values, read);
+              }
+          });
+    chain(s.Client.OnExceptionStatusRead, [&s, done](TModbusClient&, const TTransactionInfo& info,
+                                                     const TExceptionStatusValues& v) {
+        done(info);
+        if (info.Status == rsNormalResponse) {
+            AddValues(s.Values, v);
+        }
+    });
+    chain(s.Client.OnServerIdentificationReport,
+          [&s, done](TModbusClient&, const TTransactionInfo& info, std::int32_t,
+                     const TServerIdentificationData& d) {
+              done(info);
+              AddValues(s.Values, d);
+          });
+    chain(s.Client.OnDiagnostics, [&s, done](TModbusClient&, const TTransactionInfo& info,
+                                             TDiagnosticAction, std::uint16_t result) {
+        done(info);
+        if (info.Status == rsNormalResponse) {
+            s.Values.push_back(std::to_string(result));
+        }
+    });
+    s.Client.OnTransactionProcessed = [done](TModbusClient&, const TTransactionInfo& info,
+                                             std::uint8_t, bool) { done(info); };
+}
+
+// Runs the main thread's work until pred holds or the deadline passes.
+template <typename Pred>
+bool PumpUntil(Pred pred, std::chrono::milliseconds limit) {
+    auto& bridge = TMainThreadBridge::Instance();
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        bridge.WaitAndDrain(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+} // namespace
+
+bool IsClientCommand(const std::string& command) {
+    return Commands().count(command) != 0;
+}
+
+const char* ClientCommandsHelp() {
+    return "Console operations (one request each; log lines, then the values read):\n"
+           "  read-coils START COUNT               read-discrete-inputs START COUNT\n"
+           "  read-holding-registers START COUNT   read-input-registers START COUNT\n"
+           "  write-single-coil ADDR on|off        write-single-register ADDR VALUE\n"
+           "  write-multiple-coils START BITS      (BITS like 1011, first bit at START)\n"
+           "  write-multiple-registers START V...  mask-write-register ADDR AND OR\n"
+           "  read-write-multiple-registers RSTART RCOUNT WSTART V...\n"
+           "  diagnostics ACTION                   read-exception-status   report-server-id\n"
+           "  --broadcast on the four writes sends to address 0 (no reply is awaited).\n"
+           "Diagnostics actions: return-query-data, restart-comms-option,\n"
+           "  restart-comms-option-and-clear-event-log, return-diagnostic-register,\n"
+           "  force-listen-only-mode, clear-counters-and-diagnostic-register,\n"
+           "  return-bus-message-count, return-bus-comm-error-count,\n"
+           "  return-bus-exception-error-count, return-server-message-count,\n"
+           "  return-server-no-reply-count, return-server-negative-acknowledge-count,\n"
+           "  return-server-busy-count, return-bus-character-overrun-count,\n"
+           "  clear-overrun-counter-and-flag\n"
+           "Exit status: 0 normal response (or broadcast sent), 1 failure, 2 usage error.\n";
+}
+
+int RunClientCommand(const std::vector<std::string>& args) {
+    std::set<std::string> valueOptions = LineOptionNames();
+    const TCommandLine line(args, valueOptions, {"broadcast"});
+    const std::vector<std::string>& positional = line.Positional();
+    const auto& spec = Commands().at(positional.at(0));
+    const std::vector<std::string> operands(positional.begin() + 1, positional.end());
+    if (operands.size() < spec.MinArgs || operands.size() > spec.MaxArgs) {
+        throw EUsageError(positional[0] + ": wrong number of arguments (see --help)");
+    }
+    if (line.Flag("broadcast") && !spec.CanBroadcast) {
+        throw EUsageError(positional[0] + " cannot be broadcast");
+    }
+    const TLineOptions options = ParseLineOptions(line);
+
+    TStdoutLogView view;
+    TTransactionLog log(view);
+    TSession session;
+    session.Broadcast = line.Flag("broadcast");
+    ApplyLineOptions(options, session.Connection);
+    session.Client.SetConnection(&session.Connection);
+    session.Client.SetServerAddress(options.Address);
+    BindConnectionLog(session.Connection, log);
+    TConsoleCompletionReporter reporter(log, session.Client);
+    reporter.Bind();
+    reporter.ConsoleRegisterAccess = true;
+    reporter.FullHoldingRegisterReports = true;
+    CaptureValues(session);
+
+    try {
+        session.Connection.SetActive(true);
+    } catch (const ECorvaneError& e) {
+        const std::string detail = LastSerialLineErrorDetail();
+        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        return 1;
+    }
+
+    std::int32_t id = 0;
+    try {
+        id = spec.Issue(session, operands);
+    } catch (const ECorvaneError& e) {
+        // The client's own argument checks: a usage error in the library's words.
+        std::cerr << e.what() << "\n";
+        return 2;
+    }
+    LogTransactionInit(log, id, spec.Name);
+    const bool broadcast = session.Broadcast || options.Address == 0;
+    if (broadcast) {
+        LogBroadcastNotice(log);
+        PumpUntil([&] { return session.Connection.PendingTransactionCount() == 0; },
+                  std::chrono::seconds(10));
+        session.Connection.SetActive(false); // waits for the send and the turnaround pause
+        return 0;
+    }
+    const auto limit = std::chrono::milliseconds(
+        static_cast<std::int64_t>(options.Retries) * (options.TimeoutMs + 2000) + 2000);
+    if (!PumpUntil([&] { return session.Completed; }, limit)) {
+        std::cerr << "No completion arrived in time\n";
+        return 1;
+    }
+    session.Connection.SetActive(false);
+    for (const std::string& value : session.Values) {
+        std::cout << value << "\n";
+    }
+    return session.Info.Status == rsNormalResponse ? 0 : 1;
+}
+
+} // namespace SondrelCli

@@ -1,0 +1,109 @@
+#include "LineOptions.h"
+
+#include <map>
+
+namespace SondrelCli {
+
+using namespace Corvane;
+
+namespace {
+
+template <typename T>
+T Choose(const TCommandLine& line, const std::string& name, T fallback,
+         const std::map<std::string, T>& choices) {
+    const auto text = line.Value(name);
+    if (!text) {
+        return fallback;
+    }
+    const auto it = choices.find(*text);
+    if (it == choices.end()) {
+        std::string names;
+        for (const auto& [key, value] : choices) {
+            names += (names.empty() ? "" : "|") + key;
+        }
+        throw EUsageError("--" + name + ": '" + *text + "' is not one of " + names);
+    }
+    return it->second;
+}
+
+} // namespace
+
+const std::set<std::string>& LineOptionNames() {
+    static const std::set<std::string> names = {"port", "baud", "data-bits", "parity",  "stop-bits",
+                                                "flow", "mode", "address",   "timeout", "retries"};
+    return names;
+}
+
+const char* LineOptionsHelp() {
+    return "Line options:\n"
+           "  --port DEVICE          serial device (/dev/ttyUSB0, ttyUSB0, COM1 = /dev/ttyS0)\n"
+           "  --baud N               line speed in bit/s (default 9600; any other value is a\n"
+           "                         custom speed)\n"
+           "  --data-bits 7|8        (default 8)\n"
+           "  --parity none|odd|even (default none)\n"
+           "  --stop-bits 1|2        (default 1)\n"
+           "  --flow none|rts-toggle|rts-cts|dtr-dsr (default none)\n"
+           "  --mode rtu|ascii       (default rtu)\n"
+           "  --address N            remote server address 0..255, 0 broadcasts (default 1)\n"
+           "  --timeout MS           receive timeout in ms (default 1000)\n"
+           "  --retries N            sends per request, 1 = no retry (default 3)\n";
+}
+
+TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired) {
+    TLineOptions options;
+    if (const auto port = line.Value("port")) {
+        options.Port = *port;
+    } else if (portRequired) {
+        throw EUsageError("--port is required");
+    }
+    if (const auto baud = line.Value("baud")) {
+        options.Baud = static_cast<std::uint32_t>(ParseInteger(*baud, 1, 4000000, "--baud"));
+    }
+    options.DataBits = Choose<TDataBits>(line, "data-bits", db8, {{"7", db7}, {"8", db8}});
+    options.Parity = Choose<TParityScheme>(line, "parity", psNone,
+                                           {{"none", psNone}, {"odd", psOdd}, {"even", psEven}});
+    options.StopBits = Choose<TStopBits>(line, "stop-bits", sb1, {{"1", sb1}, {"2", sb2}});
+    options.Flow = Choose<TFlowControl>(line, "flow", fcNone,
+                                        {{"none", fcNone},
+                                         {"rts-toggle", fcRtsToggle},
+                                         {"rts-cts", fcRtsCts},
+                                         {"dtr-dsr", fcDtrDsr}});
+    options.Mode =
+        Choose<TTransmissionMode>(line, "mode", tmRTU, {{"rtu", tmRTU}, {"ascii", tmASCII}});
+    if (const auto address = line.Value("address")) {
+        options.Address = static_cast<std::uint8_t>(ParseInteger(*address, 0, 255, "--address"));
+    }
+    if (const auto timeout = line.Value("timeout")) {
+        options.TimeoutMs =
+            static_cast<std::uint32_t>(ParseInteger(*timeout, 0, 4294967295LL, "--timeout"));
+    }
+    if (const auto retries = line.Value("retries")) {
+        options.Retries =
+            static_cast<std::uint32_t>(ParseInteger(*retries, 1, 4294967295LL, "--retries"));
+    }
+    return options;
+}
+
+void ApplyLineOptions(const TLineOptions& options, TModbusConnection& connection) {
+    connection.SetPort(options.Port);
+    TBaudRate standard = brCustom;
+    for (int rate = br110; rate < brCustom; ++rate) {
+        if (BaudRateValue(static_cast<TBaudRate>(rate)) == options.Baud) {
+            standard = static_cast<TBaudRate>(rate);
+        }
+    }
+    if (standard == brCustom) {
+        connection.SetCustomBaudRate(options.Baud);
+    } else {
+        connection.SetBaudRate(standard);
+    }
+    connection.SetDataBits(options.DataBits);
+    connection.SetParity(options.Parity);
+    connection.SetStopBits(options.StopBits);
+    connection.SetFlowControl(options.Flow);
+    connection.SetTransmissionMode(options.Mode);
+    connection.SetReceiveTimeout(options.TimeoutMs);
+    connection.SetMaxRetries(options.Retries);
+}
+
+} // namespace SondrelCli

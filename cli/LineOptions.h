@@ -1,0 +1,40 @@
+// The serial line options shared by every sondrel-cli command, and their application to a
+// connection and a client.
+#pragma once
+
+#include "CommandLine.h"
+
+#include "ModbusClient.h"
+#include "ModbusConnection.h"
+
+#include <set>
+#include <string>
+
+namespace SondrelCli {
+
+struct TLineOptions {
+    std::string Port;
+    std::uint32_t Baud = 9600;
+    Corvane::TDataBits DataBits = Corvane::db8;
+    Corvane::TParityScheme Parity = Corvane::psNone;
+    Corvane::TStopBits StopBits = Corvane::sb1;
+    Corvane::TFlowControl Flow = Corvane::fcNone;
+    Corvane::TTransmissionMode Mode = Corvane::tmRTU;
+    std::uint8_t Address = 1;
+    std::uint32_t TimeoutMs = 1000;
+    std::uint32_t Retries = 3;
+};
+
+// The names of the line options (all take a value).
+const std::set<std::string>& LineOptionNames();
+// The help text of the line options.
+const char* LineOptionsHelp();
+
+// Reads the line options; a bad value is a usage error. --port is required unless
+// portRequired is false.
+TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired = true);
+
+// Sets port, speed, format, flow control, mode, timeout and attempts on the connection.
+void ApplyLineOptions(const TLineOptions& options, Corvane::TModbusConnection& connection);
+
+} // namespace SondrelCli

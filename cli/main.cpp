@@ -1,0 +1,69 @@
+// sondrel-cli: the console's engines without a window.
+#include "ClientCommands.h"
+#include "CommandLine.h"
+#include "LineOptions.h"
+#include "ServeCommand.h"
+
+#include "CorvaneError.h"
+
+#include <iostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+void PrintHelp() {
+    std::cout << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
+              << SondrelCli::ClientCommandsHelp() << "\n"
+              << SondrelCli::ServeCommandHelp() << "\n"
+              << SondrelCli::LineOptionsHelp() << "\n--help after any command shows this text.\n";
+}
+
+// The command is the first argument that is neither an option nor an option's value.
+std::string CommandName(const std::vector<std::string>& args) {
+    static const std::set<std::string> kFlags = {"broadcast", "save"};
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) != 0) {
+            return args[i];
+        }
+        const bool inlineValue = args[i].find('=') != std::string::npos;
+        if (!inlineValue && kFlags.count(args[i].substr(2)) == 0) {
+            ++i; // the option's value
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            PrintHelp();
+            return 0;
+        }
+    }
+    if (args.empty()) {
+        PrintHelp();
+        return 2;
+    }
+    try {
+        const std::string command = CommandName(args);
+        if (SondrelCli::IsClientCommand(command)) {
+            return SondrelCli::RunClientCommand(args);
+        }
+        if (command == "serve") {
+            return SondrelCli::RunServeCommand(args);
+        }
+        throw SondrelCli::EUsageError(command.empty() ? "no command given (see --help)"
+                                                      : "unknown command '" + command + "'");
+    } catch (const SondrelCli::EUsageError& e) {
+        std::cerr << "sondrel-cli: " << e.what() << "\n";
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "sondrel-cli: " << e.what() << "\n";
+        return 1;
+    }
+}
