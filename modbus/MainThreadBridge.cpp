@@ -20,10 +20,10 @@ void TMainThreadBridge::Post(TBridgeTask task) {
     Wake();
 }
 
-void TMainThreadBridge::Synchronize(const std::function<void()>& fn) {
+bool TMainThreadBridge::Synchronize(std::function<void()> fn, const std::atomic<bool>* abandon) {
     if (IsMainThread()) {
         fn();
-        return;
+        return true;
     }
     struct TState {
         std::mutex Mutex;
@@ -32,7 +32,7 @@ void TMainThreadBridge::Synchronize(const std::function<void()>& fn) {
         std::exception_ptr Error;
     };
     auto state = std::make_shared<TState>();
-    Post([state, &fn] {
+    Post([state, fn = std::move(fn)] {
         try {
             fn();
         } catch (...) {
@@ -43,10 +43,19 @@ void TMainThreadBridge::Synchronize(const std::function<void()>& fn) {
         state->Done.notify_all();
     });
     std::unique_lock lock(state->Mutex);
-    state->Done.wait(lock, [&] { return state->Finished; });
+    while (!state->Finished) {
+        if (abandon == nullptr) {
+            state->Done.wait(lock);
+        } else if (abandon->load()) {
+            return false;
+        } else {
+            state->Done.wait_for(lock, std::chrono::milliseconds(20));
+        }
+    }
     if (state->Error) {
         std::rethrow_exception(state->Error);
     }
+    return true;
 }
 
 std::size_t TMainThreadBridge::Drain() {

@@ -11,6 +11,7 @@
 // handler (the application shows them to the operator).
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -67,7 +68,11 @@ public:
 
     // Worker thread: run fn on the main thread and wait until it returned. An exception of fn
     // is passed back to the caller. Called on the main thread, fn simply runs.
-    void Synchronize(const std::function<void()>& fn);
+    //
+    // With an abandon flag the worker stops waiting once the flag is set and returns false;
+    // fn still runs (or goes on running) on the main thread, so it must own what it uses.
+    // This is how a worker stops while the main thread, inside fn, waits for that very stop.
+    bool Synchronize(std::function<void()> fn, const std::atomic<bool>* abandon = nullptr);
 
     // Main thread: run everything queued so far (including work queued while draining).
     // Returns the number of tasks run. Nested calls are allowed.

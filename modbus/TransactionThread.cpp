@@ -225,7 +225,10 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
 
 void TTransactionThread::ServerExecute() {
     FIO->PurgeBuffers(true, true);
-    TModbusTransaction transaction(FConnection.QueryBufferSize());
+    // Shared with the synchronized dispatch: when the connection is closed from inside a
+    // dispatch, the worker leaves while the main thread still uses the transaction.
+    auto transaction = std::make_shared<TModbusTransaction>(FConnection.QueryBufferSize());
+    TModbusConnection* connection = &FConnection;
     TMainThreadBridge& bridge = FConnection.Bridge();
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
     while (!FTerminated) {
@@ -234,14 +237,18 @@ void TTransactionThread::ServerExecute() {
                 FReceiveBuffer.data(), capacity, kInfiniteTimeout, FMode, FConnection.SilentTime());
             NotifyFrame(FReceiveBuffer.data(), n, false);
             if (n > 0 &&
-                DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction.Query)) {
-                transaction.Info = TTransactionInfo{};
-                transaction.Info.ServerAddress = FrameAddress(transaction.Query);
-                transaction.Reply.SetSize(0);
-                bridge.Synchronize([&] { FConnection.DispatchToServers(transaction); });
-                if (transaction.Info.ServerAddress != 0) {
+                DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction->Query)) {
+                transaction->Info = TTransactionInfo{};
+                transaction->Info.ServerAddress = FrameAddress(transaction->Query);
+                transaction->Reply.SetSize(0);
+                if (!bridge.Synchronize(
+                        [connection, transaction] { connection->DispatchToServers(*transaction); },
+                        &FTerminated)) {
+                    return;
+                }
+                if (transaction->Info.ServerAddress != 0) {
                     const std::int32_t length =
-                        EncodeFrame(FMode, transaction.Reply, FSendBuffer.data(),
+                        EncodeFrame(FMode, transaction->Reply, FSendBuffer.data(),
                                     static_cast<std::int32_t>(FSendBuffer.size()));
                     NotifyFrame(FSendBuffer.data(), length, true);
                     FIO->PurgeBuffers(true, true);
@@ -249,9 +256,11 @@ void TTransactionThread::ServerExecute() {
                                    FConnection.FlowControl(), FConnection.RTSHoldDelay());
                 }
             } else if (n > 0 || !FTerminated) {
-                // A read that ended without a well-formed frame. When the line is gone the
+                // A read that ended without a well-formed frame. The stop request that ends
+                // the wait of a closing connection is not one. When the line is gone the
                 // receive waits until the stop request, so this cannot flood the main thread.
-                bridge.Synchronize([&] { FConnection.DoInvalidFrameDiscard(); });
+                bridge.Synchronize([connection] { connection->DoInvalidFrameDiscard(); },
+                                   &FTerminated);
             }
         } catch (const std::exception& e) {
             HandleException(e);
@@ -281,20 +290,22 @@ void TTransactionThread::NotifyFrame(const std::uint8_t* data, std::int32_t coun
 }
 
 void TTransactionThread::HandleException(const std::exception& e) {
-    const std::string message = e.what();
     const TCorvaneMessage id = [&] {
         if (const auto* ce = dynamic_cast<const ECorvaneError*>(&e)) {
             return ce->MessageId();
         }
         return msgInternalError;
     }();
+    TMainThreadBridge* bridge = &FConnection.Bridge();
     std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
     try {
-        FConnection.Bridge().Synchronize([&] {
-            if (alive.lock()) {
-                FConnection.Bridge().ReportException(ECorvaneError(id, message));
-            }
-        });
+        bridge->Synchronize(
+            [bridge, alive, id, message = std::string(e.what())] {
+                if (alive.lock()) {
+                    bridge->ReportException(ECorvaneError(id, message));
+                }
+            },
+            &FTerminated);
     } catch (...) {
         // Nothing more can be done for an error that cannot even be shown.
     }
