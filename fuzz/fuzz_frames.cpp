@@ -1,0 +1,60 @@
+// Frame decoding of bytes from the line, in both transmission modes and both connection
+// modes, and the bit unpacking of coil data. The first input byte picks the mode.
+#include "Checksum.h"
+#include "CorvaneError.h"
+#include "Framing.h"
+#include "ModbusBuffer.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+using namespace Corvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < 1) {
+        return 0;
+    }
+    const auto mode = (data[0] & 1) ? tmASCII : tmRTU;
+    const auto connectionMode = (data[0] & 2) ? cmServer : cmClient;
+    const std::uint8_t* raw = data + 1;
+    const auto count = static_cast<std::int32_t>(size - 1);
+    TModbusBuffer buffer(QueryBufferSize(mode));
+    try {
+        const bool ok = DecodeFrame(mode, connectionMode, raw, count, buffer);
+        if (ok) {
+            // A frame that decodes re-encodes to the same wire bytes (ASCII: uppercase only).
+            std::uint8_t again[600];
+            const std::int32_t n = EncodeFrame(mode, buffer, again, sizeof again);
+            if (mode == tmRTU && (n != count || std::memcmp(again, raw, n) != 0)) {
+                std::abort();
+            }
+            if (buffer.Size() < MinFrameSize(mode, connectionMode)) {
+                std::abort();
+            }
+            FrameAddress(buffer);
+            FunctionCode(buffer);
+            IsExceptionReply(mode, buffer);
+        }
+    } catch (const ECorvaneError& e) {
+        // Only a frame that cannot fit the buffer may raise.
+        if (e.MessageId() != msgFailedToDecodeFrame) {
+            std::abort();
+        }
+    }
+    // Unpack as many bits as the bytes hold (and one value more than a byte boundary).
+    TModbusBuffer bits(300);
+    for (std::int32_t i = 0; i < count && i < 256; ++i) {
+        bits.WriteByte(raw[i]);
+    }
+    bits.WriteByte(0);
+    bits.SetPosition(0);
+    const std::int32_t values = std::min(count, 256) * 8;
+    TBitValues out(static_cast<std::size_t>(values > 0 ? values : 1));
+    try {
+        UnpackBits(bits, out, values - 1);
+    } catch (const ECorvaneError&) {
+        std::abort();
+    }
+    return 0;
+}
