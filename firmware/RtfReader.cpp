@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <iterator>
 #include <limits>
 #include <vector>
 
@@ -170,10 +171,17 @@ constexpr TWordEntry Words[] = {
 };
 
 TWordEntry LookUp(std::string_view name) {
-    for (const auto& entry : Words) {
-        if (entry.Name == name) {
-            return entry;
-        }
+    static const std::vector<TWordEntry> sorted = [] {
+        std::vector<TWordEntry> words(std::begin(Words), std::end(Words));
+        std::sort(words.begin(), words.end(),
+                  [](const TWordEntry& a, const TWordEntry& b) { return a.Name < b.Name; });
+        return words;
+    }();
+    const auto found = std::lower_bound(
+        sorted.begin(), sorted.end(), name,
+        [](const TWordEntry& entry, std::string_view key) { return entry.Name < key; });
+    if (found != sorted.end() && found->Name == name) {
+        return *found;
     }
     // The underline styles (dotted, double, wave...) all show as underline; "\ulc" is the
     // underline colour, not an underline.
@@ -582,9 +590,9 @@ void TRtfParser::Emit(char32_t cp) {
     if (FStopped || Skipping() || State().Destination != dtText) {
         return;
     }
-    std::string bytes;
-    AppendUtf8(bytes, cp);
-    if (FTextBytes + bytes.size() > TRtfReader::MaxTextBytes) {
+    char bytes[4];
+    const std::size_t length = EncodeUtf8(cp, bytes);
+    if (FTextBytes + length > TRtfReader::MaxTextBytes) {
         Stop();
         return;
     }
@@ -598,8 +606,8 @@ void TRtfParser::Emit(char32_t cp) {
         runs.push_back(TRtfRun{format, std::string()});
         ++FRuns;
     }
-    runs.back().Text += bytes;
-    FTextBytes += bytes.size();
+    runs.back().Text.append(bytes, length);
+    FTextBytes += length;
 }
 
 void TRtfParser::EndParagraph() {

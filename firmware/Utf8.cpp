@@ -2,25 +2,35 @@
 
 namespace Sondrel {
 
-void AppendUtf8(std::string& out, char32_t cp) {
+std::size_t EncodeUtf8(char32_t cp, char* out) {
     if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
         cp = 0xFFFD;
     }
     if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
+        out[0] = static_cast<char>(cp);
+        return 1;
     }
+    if (cp < 0x800) {
+        out[0] = static_cast<char>(0xC0 | (cp >> 6));
+        out[1] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 2;
+    }
+    if (cp < 0x10000) {
+        out[0] = static_cast<char>(0xE0 | (cp >> 12));
+        out[1] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out[2] = static_cast<char>(0x80 | (cp & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<char>(0xF0 | (cp >> 18));
+    out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    return 4;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    char bytes[4];
+    out.append(bytes, EncodeUtf8(cp, bytes));
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -34,11 +44,17 @@ bool IsValidUtf8(std::string_view text) {
             ++i;
             continue;
         } else if ((lead & 0xE0) == 0xC0) {
-            length = 2, cp = lead & 0x1F, minimum = 0x80;
+            length = 2;
+            cp = lead & 0x1F;
+            minimum = 0x80;
         } else if ((lead & 0xF0) == 0xE0) {
-            length = 3, cp = lead & 0x0F, minimum = 0x800;
+            length = 3;
+            cp = lead & 0x0F;
+            minimum = 0x800;
         } else if ((lead & 0xF8) == 0xF0) {
-            length = 4, cp = lead & 0x07, minimum = 0x10000;
+            length = 4;
+            cp = lead & 0x07;
+            minimum = 0x10000;
         } else {
             return false;
         }
