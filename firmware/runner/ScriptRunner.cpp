@@ -18,10 +18,6 @@ TScriptRunner::TScriptRunner(QObject* parent) : QObject(parent) {
     }
 }
 
-TScriptRunner::~TScriptRunner() {
-    Cancel();
-}
-
 void TScriptRunner::Cancel() {
     if (FProcess == nullptr) {
         return;

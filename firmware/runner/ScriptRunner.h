@@ -13,7 +13,9 @@
 // the window is busy elsewhere.
 //
 // Main thread only; a QCoreApplication must exist. One run at a time: a Run() called while
-// another is waiting (from an event handled in the nested loop) is refused.
+// another is waiting (from an event handled in the nested loop) is refused. The runner must
+// not be destroyed while Run() waits (the window cancels it in its close handler), and the
+// line callback must not throw (it is called from Qt's event dispatch).
 #pragma once
 
 #include "FirmwareUpdateHost.h"
@@ -48,7 +50,6 @@ public:
     using TLineCallback = std::function<void(const std::string& line)>;
 
     explicit TScriptRunner(QObject* parent = nullptr);
-    ~TScriptRunner() override;
 
     TScriptRunResult Run(const std::string& scriptPath, const TLineCallback& onLine);
     bool IsRunning() const { return FProcess != nullptr; }
