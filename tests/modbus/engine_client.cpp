@@ -26,14 +26,15 @@ std::string ErrorText(F&& f) {
     return "<no error>";
 }
 
-// A peer that answers every request with the frame the test queued for it, in order.
+// A peer that answers every request with the frame the test queued for it, in order. The
+// handler owns a copy of the frames: the peer thread may outlive the test body's locals.
 class QueuedReplies {
 public:
     void Add(Bytes frame) { FReplies.push_back(std::move(frame)); }
-    ScriptedPeer::Handler Handler() {
-        return [this](const Bytes&, int index) -> std::vector<PeerReply> {
-            if (index < static_cast<int>(FReplies.size())) {
-                return {{FReplies[static_cast<std::size_t>(index)]}};
+    ScriptedPeer::Handler Handler() const {
+        return [replies = FReplies](const Bytes&, int index) -> std::vector<PeerReply> {
+            if (index < static_cast<int>(replies.size())) {
+                return {{replies[static_cast<std::size_t>(index)]}};
             }
             return {};
         };
