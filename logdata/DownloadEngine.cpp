@@ -450,11 +450,10 @@ void TDownloadEngine::startButtonClick() {
             when[i] = static_cast<std::uint16_t>(*value);
         }
     }
-    RetrieveLogData(*records, !in.RecentChecked, in, when);
+    RetrieveLogData(*records, !in.RecentChecked, when);
 }
 
 void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
-                                      const TDownloadInputs& inputs,
                                       const std::array<std::uint16_t, 4>& when) {
     FImporter.RecordTable().Fill(1, kRecordLimit, 1, 43, 0);
     S.AllDataMode = true;
@@ -523,7 +522,7 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     FHost.SetProgress(pbReceived, 0);
     if (!S.DownloadFailed) {
         if (byDate) {
-            RetrieveByDate(records, inputs, when);
+            RetrieveByDate(records, when);
         } else {
             RetrieveMostRecent(records);
         }
@@ -559,7 +558,7 @@ void TDownloadEngine::RetrieveMostRecent(std::int32_t records) {
     }
 }
 
-void TDownloadEngine::RetrieveByDate(std::int32_t records, const TDownloadInputs& inputs,
+void TDownloadEngine::RetrieveByDate(std::int32_t records,
                                      const std::array<std::uint16_t, 4>& when) {
     FHost.ReportStep("Start Retrieving by Date...");
     FHost.ReportStep("Find Current Record...");
@@ -601,7 +600,7 @@ void TDownloadEngine::RetrieveByDate(std::int32_t records, const TDownloadInputs
         S.DownloadFailed = true;
     }
     if (S.ReadCompleted && !S.DownloadFailed) {
-        getRecords(records, inputs.PrevFollIndex == 1, true);
+        getRecords(records, FInputs.PrevFollIndex == 1, true);
     } else {
         FHost.ReportFailure("Find Current Record FAILED!");
         S.DownloadFailed = true;
@@ -668,30 +667,7 @@ void TDownloadEngine::downloadButtonClick() {
         WriteAndWait(kModbusMode, kModbusModeOn, 750);
     }
 
-    // The channel size table: selected by 243 = 1 and 244 = 0, read from the record before the
-    // current one.
-    S.SizeDataMode = true;
-    FImporter.SizeData().Clear();
-    if (S.WriteAcknowledged && !S.DownloadFailed) {
-        S.AllDataMode = true;
-        FHost.ReportStep("Retrieve Size Data...");
-        WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
-        WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
-        WriteAndWait(kNthRecord, 1, S.WriteDelay);
-        S.ReadCompleted = false;
-        ReadAndWait(kCurrentRecordLow, 1, 500);
-        if (ValueThere()) {
-            S.RecordPointer -= 1;
-            WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF),
-                         1250);
-            if (ReadBlockAndWait(kRecordBlock, kSizeTableBlockSize) &&
-                !FImporter.SizeData().IsEmpty()) {
-                FImporter.SizeData().ApplyCaptions(FImporter.List());
-            }
-        } else if (!S.DownloadFailed) {
-            FHost.ReportFailure("Retrieve Size Data FAILED! Continuing...");
-        }
-    }
+    ReadSizeTable();
     FHost.SetListHeaderBold();
     S.SizeDataMode = false;
     WriteAndWait(kOutputLogsA, 0, S.WriteDelay);
@@ -740,6 +716,32 @@ void TDownloadEngine::downloadButtonClick() {
     }
     FHost.AddLogLine("");
     FInDownload = false;
+}
+
+void TDownloadEngine::ReadSizeTable() {
+    // Selected by 243 = 1 and 244 = 0, read from the record before the current one.
+    S.SizeDataMode = true;
+    FImporter.SizeData().Clear();
+    if (!S.WriteAcknowledged || S.DownloadFailed) {
+        return;
+    }
+    S.AllDataMode = true;
+    FHost.ReportStep("Retrieve Size Data...");
+    WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
+    WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
+    WriteAndWait(kNthRecord, 1, S.WriteDelay);
+    S.ReadCompleted = false;
+    ReadAndWait(kCurrentRecordLow, 1, 500);
+    if (ValueThere()) {
+        S.RecordPointer -= 1;
+        WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF), 1250);
+        if (ReadBlockAndWait(kRecordBlock, kSizeTableBlockSize) &&
+            !FImporter.SizeData().IsEmpty()) {
+            FImporter.SizeData().ApplyCaptions(FImporter.List());
+        }
+    } else if (!S.DownloadFailed) {
+        FHost.ReportFailure("Retrieve Size Data FAILED! Continuing...");
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

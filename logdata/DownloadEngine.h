@@ -13,6 +13,13 @@
 // Completions reach the engine through OnSingleRegisterWrite and OnHoldingRegistersRead, which
 // the host calls whenever ModbusClient1 raises them, during a download or not.
 //
+// The window's queue watch (Timer1Timer) does nothing while AbortRequested() is true and
+// otherwise calls StopDownload after its own failure line when the queue overflows or stalls;
+// both procedures switch transactionTimer off when they start. stopButtonClick asks "Stop
+// Downloading?" (only while a procedure runs): Yes calls StopDownload, No clears the abort
+// request. A stop takes effect at the procedure's next check (the block loop, the pass loop, the
+// import) and ends it through its failure path.
+//
 // Only one procedure runs at a time: a start (or an erase) while one runs, which can happen
 // because the waits process events, is refused without touching the instrument.
 //
@@ -90,11 +97,13 @@ private:
     void FinishDownload();
     void startAcquisition();
     // The Log Data procedure after its inputs were accepted.
-    void RetrieveLogData(std::int32_t records, bool byDate, const TDownloadInputs& inputs,
+    // when: the search's minute, hour, day and month.
+    void RetrieveLogData(std::int32_t records, bool byDate,
                          const std::array<std::uint16_t, 4>& when);
     void RetrieveMostRecent(std::int32_t records);
-    void RetrieveByDate(std::int32_t records, const TDownloadInputs& inputs,
-                        const std::array<std::uint16_t, 4>& when);
+    void RetrieveByDate(std::int32_t records, const std::array<std::uint16_t, 4>& when);
+    // The whole-log download's size-table step.
+    void ReadSizeTable();
 
     // Requests: false when the request threw (the failure is then recorded).
     bool Write(std::uint16_t reg, std::uint16_t value);

@@ -1,5 +1,6 @@
 #include "RecordItem.h"
 
+#include <bit>
 #include <cstdio>
 
 namespace Sondrel {
@@ -120,7 +121,7 @@ std::string TRecordItem::Caption() const {
 }
 
 std::int32_t TRecordItem::SubItemCount() const {
-    return __builtin_popcount(FShown);
+    return std::popcount(FShown);
 }
 
 std::string TRecordItem::SubItem(std::int32_t k) const {

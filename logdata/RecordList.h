@@ -35,7 +35,9 @@ public:
     TRecordList();
 
     std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
-    const TRecordItem& Item(std::int32_t row) const { return FItems.at(static_cast<size_t>(row)); }
+    const TRecordItem& Item(std::int32_t row) const {
+        return FItems.at(static_cast<std::size_t>(row));
+    }
     // The text of (row, column) exactly as the list shows it; empty when out of range.
     std::string Text(std::int32_t row, std::int32_t column) const;
     bool IsSilver(std::int32_t row) const;
