@@ -1,0 +1,790 @@
+#include "DownloadEngine.h"
+
+#include "CorvaneError.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace Sondrel {
+
+namespace {
+
+// Instrument registers.
+constexpr std::uint16_t kCurrentRecordHigh = 2;
+constexpr std::uint16_t kCurrentRecordLow = 3;
+constexpr std::uint16_t kFoundRecord = 230;
+constexpr std::uint16_t kOutputLogsA = 243;
+constexpr std::uint16_t kOutputLogsB = 244;
+constexpr std::uint16_t kModbusMode = 245;
+constexpr std::uint16_t kAcquisition = 246;
+constexpr std::uint16_t kErase = 249;
+constexpr std::uint16_t kSearchMonth = 250;
+constexpr std::uint16_t kSearchDay = 251;
+constexpr std::uint16_t kSearchHour = 252;
+constexpr std::uint16_t kSearchMinute = 253;
+constexpr std::uint16_t kRecordPointer = 254;
+constexpr std::uint16_t kNthRecord = 255;
+constexpr std::uint16_t kRecordBlock = 256;
+
+constexpr std::uint16_t kStopAcquisition = 10;
+constexpr std::uint16_t kStartAcquisition = 11;
+constexpr std::uint16_t kModbusModeOn = 85;
+constexpr std::uint16_t kRecordBlockSize = 104;
+constexpr std::uint16_t kSizeTableBlockSize = 88;
+
+constexpr std::int32_t kMaxPasses = 10;
+constexpr std::int64_t kRecordLimit = 62000;
+
+const char* const kEraseTitle = "** ERASE DATA?? **";
+const char* const kEstimatePrefix = "Download will take approximately ";
+const char* const kEmptyLog =
+    "The data log appears to be empty.  Please take a sample and try the download again.";
+
+// A count typed by the operator: digits only, within the 32-bit range.
+std::optional<std::int32_t> ParseCount(const std::string& text) {
+    if (text.empty() ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return std::nullopt;
+    }
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::int32_t ClampToInt32(std::int64_t v) {
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+// Marks a procedure as running for its whole extent, whatever way it ends.
+class TDownloadEngine::TRunGuard {
+public:
+    explicit TRunGuard(bool& running) : FRunning(running) { FRunning = true; }
+    ~TRunGuard() { FRunning = false; }
+    TRunGuard(const TRunGuard&) = delete;
+    TRunGuard& operator=(const TRunGuard&) = delete;
+
+private:
+    bool& FRunning;
+};
+
+TDownloadEngine::TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests)
+    : FHost(host), FRequests(requests), FImporter(S, host),
+      FStopwatch([&host] { return host.TickMs(); }) {}
+
+// ---------------------------------------------------------------------------------------------
+// Helpers with fixed results
+
+std::string TDownloadEngine::FormatDuration(double seconds) {
+    // The parts of the duration; the same arithmetic as hours and fractions of hours, but kept
+    // on whole units so that 120 s is 2 minutes and not 1 minute and 60 seconds.
+    const double hours = std::floor(seconds / 3600);
+    const double rest = seconds - hours * 3600;
+    const double minutes = std::floor(rest / 60);
+    const double secs = rest - minutes * 60;
+    std::string text;
+    if (hours > 0) {
+        text += std::to_string(static_cast<long long>(hours)) + " Hours ";
+    }
+    if (minutes > 0) {
+        text += std::to_string(static_cast<long long>(minutes)) + " Minutes and ";
+    }
+    if (secs >= 0) {
+        text += std::to_string(static_cast<long long>(std::floor(secs + 0.5))) + " Seconds";
+    }
+    return text;
+}
+
+std::string TDownloadEngine::FormatElapsed(std::int64_t ms) {
+    ms = std::max<std::int64_t>(ms, 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld",
+                  static_cast<long long>((ms / 3600000) % 24),
+                  static_cast<long long>((ms / 60000) % 60),
+                  static_cast<long long>((ms / 1000) % 60), static_cast<long long>(ms % 1000));
+    return text;
+}
+
+std::int32_t TDownloadEngine::DelayBase(Corvane::TBaudRate rate) {
+    switch (rate) {
+    case Corvane::br2400:
+        return 2000;
+    case Corvane::br4800:
+        return 1000;
+    case Corvane::br9600:
+        return 500;
+    case Corvane::br14400:
+        return 250;
+    case Corvane::br19200:
+        return 125;
+    case Corvane::br38400:
+        return 70;
+    case Corvane::br57600:
+        return 35;
+    case Corvane::br115200:
+        return 0;
+    default:
+        return 110;
+    }
+}
+
+void TDownloadEngine::UpdateCommunicationDelays() {
+    const std::int32_t base = DelayBase(FHost.BaudRate());
+    switch (FHost.DelayMenuChoice()) {
+    case dmFast:
+        S.WriteDelay = base + 100;
+        S.ReadDelay = base + 50;
+        break;
+    case dmDefault:
+        S.WriteDelay = base + 100;
+        S.ReadDelay = base + 100;
+        break;
+    case dmSlow:
+        S.WriteDelay = base + 150;
+        S.ReadDelay = base + 150;
+        break;
+    case dmNone:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Completions
+
+void TDownloadEngine::OnSingleRegisterWrite(const Corvane::TTransactionInfo& info,
+                                            std::uint16_t /*regAddr*/, std::uint16_t /*regValue*/) {
+    S.WriteAcknowledged = info.Status == Corvane::rsNormalResponse;
+}
+
+void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& info,
+                                             std::uint16_t startReg, std::uint16_t regCount,
+                                             const Corvane::TRegValues& values) {
+    FImporter.OnHoldingRegistersRead(info, startReg, regCount, values);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Requests
+
+bool TDownloadEngine::Write(std::uint16_t reg, std::uint16_t value) {
+    try {
+        FRequests.WriteSingleRegister(reg, value);
+        return true;
+    } catch (const std::exception& e) {
+        RequestFailed(e.what());
+    } catch (...) {
+        RequestFailed("Request failed");
+    }
+    return false;
+}
+
+bool TDownloadEngine::Read(std::uint16_t start, std::uint16_t count) {
+    try {
+        FRequests.ReadHoldingRegisters(start, count);
+        return true;
+    } catch (const std::exception& e) {
+        RequestFailed(e.what());
+    } catch (...) {
+        RequestFailed("Request failed");
+    }
+    return false;
+}
+
+void TDownloadEngine::WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms) {
+    if (Write(reg, value)) {
+        FHost.PumpWait(ms);
+    }
+}
+
+void TDownloadEngine::ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms) {
+    if (Read(start, count)) {
+        FHost.PumpWait(ms);
+    }
+}
+
+void TDownloadEngine::RequestFailed(const std::string& message) {
+    // One line per procedure: once the connection is gone every later request fails alike.
+    if (!FRequestErrorReported) {
+        FRequestErrorReported = true;
+        FHost.ReportFailure(message);
+    }
+    if (FInDownload) {
+        S.DownloadFailed = true;
+        S.AbortRequested = true;
+    }
+}
+
+bool TDownloadEngine::ValueThere() const {
+    return S.ReadCompleted && FImporter.RecordTable().HasValue(S.RecordPointer, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Shared steps
+
+void TDownloadEngine::EnableComponents(bool enabled) {
+    FHost.enableComponents(enabled);
+    FHost.SetHourglassCursor(false);
+}
+
+void TDownloadEngine::EnableExportTab(bool enabled) {
+    FHost.EnableExportTabControls(enabled, S.ExportReady);
+    FHost.SetHourglassCursor(false);
+}
+
+bool TDownloadEngine::ConfirmEstimate(double seconds, bool ask) {
+    const std::string duration = FormatDuration(seconds);
+    if (ask && !FHost.AskYesNo("", kEstimatePrefix + duration + ". Continue?", false)) {
+        return false;
+    }
+    FHost.ReportGreen(kEstimatePrefix + duration);
+    FHost.ReportStep("Initializing Download...");
+    return true;
+}
+
+void TDownloadEngine::GetCurrentRecord() {
+    const TRecordTable& table = FImporter.RecordTable();
+    S.ReadCompleted = false;
+    ReadAndWait(kCurrentRecordHigh, 1, 250);
+    if (ValueThere()) {
+        const std::int64_t high = *table.Value(S.RecordPointer, 0);
+        S.ReadCompleted = false;
+        ReadAndWait(kCurrentRecordLow, 1, 250);
+        S.CurrentRecord = ValueThere() ? *table.Value(S.RecordPointer, 0) + high * 65536 : 0;
+    } else {
+        S.CurrentRecord = 0;
+    }
+    if (S.FullDumpMode) {
+        S.RecordsRequested = ClampToInt32(S.CurrentRecord);
+        S.BlockCount = S.RecordsRequested;
+    }
+}
+
+void TDownloadEngine::getRecords(std::int32_t count, bool following, bool byDate) {
+    FImporter.ReceivedRows().Clear();
+    if (FInputs.RecentChecked) {
+        GetCurrentRecord();
+    }
+    if (S.CurrentRecord > kRecordLimit) {
+        FHost.ReportFailure("Download FAILED! Date/Time record not found.");
+        S.AbortRequested = true;
+    }
+    FHost.ReportStep("Current Record: " + std::to_string(S.CurrentRecord), true, 8, lcBlack);
+
+    const std::int64_t span = std::int64_t{count} * S.Interval;
+    std::int64_t first = following ? S.CurrentRecord
+                         : byDate  ? S.CurrentRecord - span + S.Interval
+                                   : S.CurrentRecord - span;
+    if (first < 0) {
+        first += TDownloadState::RecordSpace;
+    }
+    S.FirstRecord = ClampToInt32(first);
+
+    // One record per block, starting one interval after the first record.
+    const std::int32_t blocks = std::clamp(count, 0, TDownloadState::RecordSpace);
+    for (std::int32_t k = 1; k <= blocks; ++k) {
+        std::int64_t record = first + std::int64_t{k} * S.Interval;
+        if (record > kRecordLimit) {
+            record -= TDownloadState::RecordSpace;
+        }
+        S.BlockList[static_cast<std::size_t>(k - 1)] = ClampToInt32(record);
+    }
+    S.BlockCount = blocks;
+    // The newest record of the window.
+    const std::int64_t last = (first + span) % TDownloadState::RecordSpace;
+    FHost.ReportStep("First Record: " + std::to_string(first));
+
+    FImporter.ImportedRows().Clear();
+    FHost.SetDisplayText("Updating list.  Please wait...");
+    FHost.ReportStep("Updating List... Please Wait...");
+
+    bool timedOut = false;
+    while (!S.ListComplete && !S.AbortRequested) {
+        if (S.PassNumber == 2) {
+            FHost.ReportStep("Data cleanup... Please wait...");
+        }
+        if (S.PassNumber > kMaxPasses) {
+            timedOut = true;
+            break;
+        }
+        FImporter.ReceivedRows().Clear();
+        FHost.SetProgress(pbImported, 0);
+        FHost.SetProgressTextWhite(pbImported, false);
+        ReadRecordBlocks(S.PassNumber);
+        FImporter.importData();
+        ++S.PassNumber;
+    }
+    if (!timedOut) {
+        FHost.ReportStep("Last Record: " + std::to_string(last));
+    } else if (FImporter.List().Count() != count) {
+        FHost.ReportFailure("Download FAILED! Timed out before retrieving all records.");
+    }
+}
+
+void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
+    FImporter.ReceivedRows().Clear();
+    FHost.SetProgressTextWhite(pbReceived, false);
+    // Later passes wait a little longer for the instrument.
+    S.WriteDelay += (pass - 1) * 3;
+    S.ReadDelay += (pass - 1) * 3;
+    S.RecordPointer = S.FirstRecord;
+    for (std::int32_t i = 0; i < S.BlockCount && !S.AbortRequested; ++i) {
+        S.RecordPointer = S.BlockList[static_cast<std::size_t>(i)];
+        WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF),
+                     S.WriteDelay);
+        S.BlockOffset = 0;
+        ReadBlockAndWait(kRecordBlock, kRecordBlockSize);
+    }
+}
+
+bool TDownloadEngine::ReadBlockAndWait(std::uint16_t start, std::uint16_t count) {
+    S.ReadCompleted = false;
+    ReadAndWait(start, count, S.ReadDelay);
+    return S.ReadCompleted;
+}
+
+void TDownloadEngine::FinishDownload() {
+    FHost.SetProgress(pbReceived, 0);
+    FHost.SetProgress(pbImported, 0);
+    FHost.ReportStep("Sorting List... Please Wait...");
+    FImporter.SortRecordList();
+    FStopwatch.Stop();
+    const std::int64_t elapsed = FStopwatch.ElapsedMs();
+    if ((elapsed / 60000) % 60 * 60 + (elapsed / 1000) % 60 != 0) {
+        FHost.ReportBlue("Elapsed Time: " + FormatElapsed(elapsed));
+    }
+    S.ExportReady = true;
+    if (S.FullDumpMode && !S.AbortRequested &&
+        FHost.AskYesNo(kEraseTitle,
+                       "Download Complete.  Would you like to PERMANENTLY ERASE ALL log data "
+                       "from memory?",
+                       true) &&
+        Write(kErase, 1)) {
+        FHost.PumpWait(S.WriteDelay);
+        FHost.ReportStep("Log data memory erased...");
+    }
+    EnableComponents(true);
+    EnableExportTab(true);
+    startAcquisition();
+    FHost.ReportGreen("Download Complete!");
+}
+
+void TDownloadEngine::startAcquisition() {
+    FHost.ReportStep("Start Acquisition...");
+    S.WriteAcknowledged = false;
+    WriteAndWait(kAcquisition, kStartAcquisition, 250);
+    if (!S.WriteAcknowledged) {
+        FHost.ReportFailure("Start Acquisition FAILED!");
+    }
+    WriteAndWait(kOutputLogsB, 0, 350);
+    WriteAndWait(kOutputLogsA, 0, 350);
+    FHost.SetDisplayText("");
+}
+
+// ---------------------------------------------------------------------------------------------
+// "Retrieve Data"
+
+void TDownloadEngine::startButtonClick() {
+    if (FRunning) {
+        return; // a download is running: a second one must not start
+    }
+    TRunGuard run(FRunning);
+    FInputs = FHost.Inputs();
+    const TDownloadInputs& in = FInputs;
+    auto refuse = [this](const std::string& text) { FHost.ShowMessageBox(biError, text); };
+    auto notAnInteger = [](const std::string& text) {
+        return Corvane::FormatText(Corvane::MessageText(Corvane::msgNotAValidInteger), {text});
+    };
+
+    S.FullDumpMode = false;
+    if (in.RecordsText.empty()) {
+        refuse("# or Recent Records cannot be empty.  Please try again.");
+        return;
+    }
+    if (in.IntervalText.empty()) {
+        refuse("Interval cannot be empty.  Please try again.");
+        return;
+    }
+    const auto interval = ParseCount(in.IntervalText);
+    if (!interval) {
+        refuse(notAnInteger(in.IntervalText));
+        return;
+    }
+    const std::string& countText = in.RecentChecked ? in.RecordsText : in.RecentDateText;
+    const auto records = ParseCount(countText);
+    if (!records) {
+        refuse(notAnInteger(countText));
+        return;
+    }
+    S.Interval = *interval;
+    S.RecordsRequested = *records;
+    S.BlockCount = *records;
+    if (std::int64_t{*records} * *interval > kRecordLimit) {
+        refuse("Downloading data is limited to 62000 records.  The number of records you are "
+               "trying to retrieve muliplied by the interval is greater than 62000.  Please "
+               "adjust these values and try again.");
+        return;
+    }
+    // The search time is checked now, before anything is changed: minute, hour, day, month.
+    std::array<std::uint16_t, 4> when{};
+    if (!in.RecentChecked) {
+        const std::array<const std::string*, 4> texts = {&in.MinuteText, &in.HourText, &in.DayText,
+                                                         &in.MonthText};
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const auto value = ParseCount(*texts[i]);
+            if (!value) {
+                refuse(notAnInteger(*texts[i]));
+                return;
+            }
+            if (*value > 65535) {
+                refuse(Corvane::FormatText(Corvane::MessageText(Corvane::msgValueMustBeBetween),
+                                           {std::int64_t{0}, std::int64_t{65535}}));
+                return;
+            }
+            when[i] = static_cast<std::uint16_t>(*value);
+        }
+    }
+    RetrieveLogData(*records, !in.RecentChecked, when);
+}
+
+void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
+                                      const std::array<std::uint16_t, 4>& when) {
+    FImporter.RecordTable().Fill(1, kRecordLimit, 1, 43, 0);
+    S.AllDataMode = true;
+    FHost.SetTransactionTimerEnabled(false);
+    EnableComponents(false);
+    FHost.SetConsoleRegisterAccess(false);
+    S.DownloadFailed = false;
+    FStopwatch.Reset();
+    FStopwatch.Start();
+    S.ImportedCount = 0;
+    S.AbortRequested = false;
+    FInDownload = true;
+    FRequestErrorReported = false;
+    UpdateCommunicationDelays();
+
+    // records / 25 x 6 + 8 (or + 16 by date) seconds; above 60 is asked, compared in whole
+    // numbers (x 25) so that the limit itself is exact.
+    const std::int32_t setup = byDate ? 16 : 8;
+    const bool ask = std::int64_t{records} * 6 + 25 * setup > 60 * 25;
+    if (!ConfirmEstimate(records / 25.0 * 6 + setup, ask)) {
+        EnableComponents(true);
+        FStopwatch.Stop();
+        FInDownload = false;
+        return;
+    }
+
+    S.ReceivedCount = 0;
+    FHost.ReportStep("All Data Checked...");
+    FImporter.List().Clear();
+    FHost.ShowListView();
+    FHost.SetRemoveRecordsButtonEnabled(false);
+
+    FHost.ReportStep("Stop Acquisition...");
+    S.WriteAcknowledged = false;
+    WriteAndWait(kAcquisition, kStopAcquisition, 500);
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        FHost.ReportStep("Modbus Mode...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kModbusMode, kModbusModeOn, 3500);
+    } else {
+        S.DownloadFailed = true;
+        FHost.ReportFailure("Stop Acquisition FAILED!");
+    }
+    WriteAndWait(kOutputLogsA, 65535, S.WriteDelay);
+    WriteAndWait(kOutputLogsB, 65535, S.WriteDelay);
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        FHost.ReportStep("Write Number of Output Logs...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kOutputLogsB, 0, 500);
+        WriteAndWait(kOutputLogsA, 5, 1000);
+    } else {
+        S.DownloadFailed = true;
+        FHost.ReportFailure("Modbus Mode FAILED!");
+    }
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        FHost.ReportStep("Write Nth Record...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kNthRecord, static_cast<std::uint16_t>(S.Interval), 250);
+    } else {
+        S.DownloadFailed = true;
+        FHost.ReportFailure("Write Number of Output Logs FAILED!");
+    }
+
+    S.PassNumber = 1;
+    S.ListComplete = false;
+    FHost.SetProgress(pbReceived, 0);
+    if (!S.DownloadFailed) {
+        if (byDate) {
+            RetrieveByDate(records, when);
+        } else {
+            RetrieveMostRecent(records);
+        }
+    }
+
+    if (!S.DownloadFailed) {
+        FinishDownload();
+    } else {
+        FHost.ReportFailure("** RETRIEVE LOG DATA FAILED **");
+        FHost.ShowMessageBox(
+            biError, "Retrieve Log Data FAILED! Please check your configuration and try again.");
+        FHost.SetProgress(pbReceived, 0);
+        FHost.SetProgress(pbImported, 0);
+        FStopwatch.Stop();
+        startAcquisition();
+        EnableComponents(true);
+    }
+    FHost.AddLogLine("");
+    FInDownload = false;
+}
+
+void TDownloadEngine::RetrieveMostRecent(std::int32_t records) {
+    FHost.ReportStep("Start Retrieving Most Recent Records...");
+    FHost.ReportStep("Find Current Record...");
+    GetCurrentRecord();
+    FHost.PumpWait(250);
+    FHost.ReportStep("Retrieve All Records...");
+    if (S.ReadCompleted) {
+        getRecords(records, false, false);
+    } else {
+        FHost.ReportFailure("Find Current Record FAILED!");
+        S.DownloadFailed = true;
+    }
+}
+
+void TDownloadEngine::RetrieveByDate(std::int32_t records,
+                                     const std::array<std::uint16_t, 4>& when) {
+    FHost.ReportStep("Start Retrieving by Date...");
+    FHost.ReportStep("Find Current Record...");
+    FHost.ReportStep("Write Minute...");
+    S.WriteAcknowledged = false;
+    WriteAndWait(kSearchMinute, when[0], 250);
+
+    // Each step runs only when the previous write was acknowledged; otherwise it names the
+    // previous step as failed.
+    struct TSearchStep {
+        const char* Line;
+        std::uint16_t Reg;
+        std::uint16_t Value;
+        std::int32_t Wait;
+        const char* PreviousFailed;
+    };
+    const std::array<TSearchStep, 3> writes = {{
+        {"Write Hour...", kSearchHour, when[1], 250, "Write Minute FAILED!"},
+        {"Write Day...", kSearchDay, when[2], 250, "Write Hour FAILED!"},
+        {"Write Month...", kSearchMonth, when[3], 2500, "Write Day FAILED!"},
+    }};
+    for (const TSearchStep& step : writes) {
+        if (S.WriteAcknowledged && !S.DownloadFailed) {
+            S.WriteAcknowledged = false;
+            FHost.ReportStep(step.Line);
+            WriteAndWait(step.Reg, step.Value, step.Wait);
+        } else {
+            FHost.ReportFailure(step.PreviousFailed);
+            S.DownloadFailed = true;
+        }
+    }
+    S.ReadCompleted = false;
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        S.WriteAcknowledged = false;
+        FHost.ReportStep("Find Current Record...");
+        ReadAndWait(kFoundRecord, 1, 500);
+    } else {
+        FHost.ReportFailure("Write Month FAILED!");
+        S.DownloadFailed = true;
+    }
+    if (S.ReadCompleted && !S.DownloadFailed) {
+        getRecords(records, FInputs.PrevFollIndex == 1, true);
+    } else {
+        FHost.ReportFailure("Find Current Record FAILED!");
+        S.DownloadFailed = true;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// "Download Data" (the whole log)
+
+void TDownloadEngine::downloadButtonClick() {
+    if (FRunning) {
+        return; // a download is running: a second one must not start
+    }
+    TRunGuard run(FRunning);
+    FInputs = FHost.Inputs();
+
+    S.FullDumpMode = true;
+    FImporter.List().Clear();
+    FHost.ShowListView();
+    S.Interval = 1;
+    FImporter.RecordTable().Fill(1, kRecordLimit, 1, 75, std::nullopt);
+    FHost.SetTransactionTimerEnabled(false);
+    S.ExportReady = false;
+    EnableExportTab(false);
+    FHost.SetConsoleRegisterAccess(false);
+    S.DownloadFailed = false;
+    S.AbortRequested = false;
+    FInDownload = true;
+    FRequestErrorReported = false;
+    S.ImportedCount = 0;
+    FStopwatch.Reset();
+    FStopwatch.Start();
+    UpdateCommunicationDelays();
+    GetCurrentRecord();
+    const std::int32_t records = S.RecordsRequested;
+
+    // 0.25 N + (N (WriteDelay + ReadDelay) / 1000 + N / 10) / 6 + 4 seconds; in 1/6000 s it is
+    // the whole number N (1600 + WriteDelay + ReadDelay) + 24000, compared exactly with 60 s.
+    const std::int64_t sixThousandths =
+        std::int64_t{records} * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
+    if (records == 0) {
+        if (!S.DownloadFailed) {
+            FHost.ShowMessageBox(biQuestion, kEmptyLog);
+            FHost.ReportStep(std::string(kEmptyLog) + "..");
+        }
+        S.DownloadFailed = true;
+    } else if (!S.DownloadFailed &&
+               !ConfirmEstimate(sixThousandths / 6000.0, sixThousandths > 60 * 6000)) {
+        EnableExportTab(true);
+        FStopwatch.Stop();
+        FInDownload = false;
+        return;
+    }
+
+    S.ReceivedCount = 0;
+    FHost.SetRemoveRecordsButtonEnabled(false);
+    if (!S.DownloadFailed) {
+        FHost.ReportStep("Stop Acquisition...");
+        WriteAndWait(kAcquisition, kStopAcquisition, 350);
+    }
+    if (!S.DownloadFailed) {
+        FHost.ReportStep("Modbus Mode...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kModbusMode, kModbusModeOn, 750);
+    }
+
+    ReadSizeTable();
+    FHost.SetListHeaderBold();
+    S.SizeDataMode = false;
+    WriteAndWait(kOutputLogsA, 0, S.WriteDelay);
+    WriteAndWait(kOutputLogsB, 65535, S.WriteDelay);
+    WriteAndWait(kNthRecord, 0, S.WriteDelay);
+    S.AllDataMode = false;
+
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        FHost.ReportStep("Write Number of Output Logs...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
+        WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
+    } else {
+        if (!S.DownloadFailed) {
+            FHost.ReportFailure("Modbus Mode FAILED!");
+        }
+        S.DownloadFailed = true;
+    }
+    if (S.WriteAcknowledged && !S.DownloadFailed) {
+        FHost.ReportStep("Write Nth Record...");
+        S.WriteAcknowledged = false;
+        WriteAndWait(kNthRecord, 1, 250);
+    } else {
+        if (!S.DownloadFailed) {
+            FHost.ReportFailure("Write Number of Output Logs FAILED!");
+        }
+        S.DownloadFailed = true;
+    }
+
+    S.PassNumber = 1;
+    S.ListComplete = false;
+    FHost.SetProgress(pbReceived, 0);
+    if (!S.DownloadFailed) {
+        FHost.ReportStep("Retrieving All Data...");
+        getRecords(records, false, false);
+    }
+
+    if (!S.DownloadFailed) {
+        FinishDownload();
+    } else {
+        FHost.SetProgress(pbReceived, 0);
+        FHost.SetProgress(pbImported, 0);
+        FStopwatch.Stop();
+        startAcquisition();
+        EnableExportTab(true);
+    }
+    FHost.AddLogLine("");
+    FInDownload = false;
+}
+
+void TDownloadEngine::ReadSizeTable() {
+    // Selected by 243 = 1 and 244 = 0, read from the record before the current one.
+    S.SizeDataMode = true;
+    FImporter.SizeData().Clear();
+    if (!S.WriteAcknowledged || S.DownloadFailed) {
+        return;
+    }
+    S.AllDataMode = true;
+    FHost.ReportStep("Retrieve Size Data...");
+    WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
+    WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
+    WriteAndWait(kNthRecord, 1, S.WriteDelay);
+    S.ReadCompleted = false;
+    ReadAndWait(kCurrentRecordLow, 1, 500);
+    if (ValueThere()) {
+        S.RecordPointer -= 1;
+        WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF), 1250);
+        if (ReadBlockAndWait(kRecordBlock, kSizeTableBlockSize) &&
+            !FImporter.SizeData().IsEmpty()) {
+            FImporter.SizeData().ApplyCaptions(FImporter.List());
+        }
+    } else if (!S.DownloadFailed) {
+        FHost.ReportFailure("Retrieve Size Data FAILED! Continuing...");
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Stop and erase
+
+void TDownloadEngine::stopButtonClick() {
+    if (!FRunning) {
+        return;
+    }
+    if (FHost.AskYesNo("", "Stop Downloading?", false)) {
+        StopDownload();
+    } else {
+        S.AbortRequested = false;
+    }
+}
+
+void TDownloadEngine::StopDownload() {
+    S.AbortRequested = true;
+    S.DownloadFailed = true;
+    FHost.SetHourglassCursor(true);
+    FHost.ReportStep("Stopping Download...");
+    FHost.RepaintWindow();
+}
+
+void TDownloadEngine::EraseSampleDatafromMemory1Click() {
+    if (FRunning) {
+        return; // never erase under a running download
+    }
+    TRunGuard run(FRunning);
+    if (!FHost.AskYesNo(kEraseTitle, "Erase ALL log data from memory?", true)) {
+        return;
+    }
+    FRequestErrorReported = false;
+    if (!Write(kErase, 1)) {
+        return;
+    }
+    FHost.PumpWait(S.WriteDelay);
+    if (!Write(kModbusMode, kModbusModeOn)) {
+        return;
+    }
+    FHost.PumpWait(S.WriteDelay);
+    FHost.ReportStep("Log data memory erased...");
+    startAcquisition();
+}
+
+} // namespace Sondrel

@@ -1,0 +1,133 @@
+// The two download procedures of the instrument's log and everything around them.
+//
+// - startButtonClick ("Retrieve Data", Log Data page): the N most recent records, or N records
+//   before or after a date and time, every Interval-th record.
+// - downloadButtonClick ("Download Data", whole-log page): every record up to the current one,
+//   with the channel size table as column captions, and an offer to erase the log afterwards.
+// - stopButtonClick / StopDownload: stop a running download (the queue watch of the window
+//   calls StopDownload too, after its own failure line).
+// - EraseSampleDatafromMemory1Click: erase the log memory from the menu.
+//
+// Each procedure talks to the instrument only through TDownloadRequests and paces itself with
+// fixed waits (host PumpWait), checking after each wait whether the instrument acknowledged.
+// Completions reach the engine through OnSingleRegisterWrite and OnHoldingRegistersRead, which
+// the host calls whenever ModbusClient1 raises them, during a download or not.
+//
+// The window's queue watch (Timer1Timer) does nothing while AbortRequested() is true and
+// otherwise calls StopDownload after its own failure line when the queue overflows or stalls;
+// both procedures switch transactionTimer off when they start. stopButtonClick asks "Stop
+// Downloading?" (only while a procedure runs): Yes calls StopDownload, No clears the abort
+// request. A stop takes effect at the procedure's next check (the block loop, the pass loop, the
+// import) and ends it through its failure path.
+//
+// Only one procedure runs at a time: a start (or an erase) while one runs, which can happen
+// because the waits process events, is refused without touching the instrument.
+//
+// A request that throws (no active connection, a bad argument) writes the error's message as a
+// failure line, marks the download failed and stopped, skips the wait that belonged to it, and
+// the procedure ends through its failure path.
+//
+// Threads: main thread only. The engine owns the download state, the record table, the record
+// list and the stopwatch; the host and the requests are borrowed and must outlive the engine.
+#pragma once
+
+#include "DownloadHost.h"
+#include "DownloadRequests.h"
+#include "DownloadState.h"
+#include "ModbusTransaction.h"
+#include "ModbusTypes.h"
+#include "RecordImporter.h"
+#include "Stopwatch.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Sondrel {
+
+class TDownloadEngine {
+public:
+    TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests);
+
+    // --- procedures
+    void startButtonClick();
+    void downloadButtonClick();
+    void stopButtonClick();
+    void StopDownload();
+    void EraseSampleDatafromMemory1Click();
+    // Sets WriteDelay and ReadDelay from the baud rate and the delay menu. The window calls it
+    // when it is created and after the port settings change; every download calls it at start.
+    void UpdateCommunicationDelays();
+
+    // --- completions (download side)
+    void OnSingleRegisterWrite(const Corvane::TTransactionInfo& info, std::uint16_t regAddr,
+                               std::uint16_t regValue);
+    void OnHoldingRegistersRead(const Corvane::TTransactionInfo& info, std::uint16_t startReg,
+                                std::uint16_t regCount, const Corvane::TRegValues& values);
+
+    // --- what the window reads
+    bool Running() const { return FRunning; }
+    bool AbortRequested() const { return S.AbortRequested; }
+    bool ExportReady() const { return S.ExportReady; }
+    const TDownloadState& State() const { return S; }
+    const TRecordList& List() const { return FImporter.List(); }
+    TRecordList& List() { return FImporter.List(); }
+    const TRecordTable& RecordTable() const { return FImporter.RecordTable(); }
+    const TSizeTable& SizeData() const { return FImporter.SizeData(); }
+    const TStopwatch& Stopwatch() const { return FStopwatch; }
+
+    // --- helpers with fixed results
+    // "Download will take approximately ..." texts: "h Hours m Minutes and s Seconds", each
+    // part only when it applies (seconds always).
+    static std::string FormatDuration(double seconds);
+    // The stopwatch's elapsed time as "hh:nn:ss.zzz" (hours of the day, as a clock shows them).
+    static std::string FormatElapsed(std::int64_t ms);
+    // The delay base of a baud rate, in ms.
+    static std::int32_t DelayBase(Corvane::TBaudRate rate);
+
+private:
+    class TRunGuard;
+
+    // Steps shared by both procedures.
+    void GetCurrentRecord();
+    void getRecords(std::int32_t count, bool following, bool byDate);
+    void ReadRecordBlocks(std::int32_t pass);
+    bool ReadBlockAndWait(std::uint16_t start, std::uint16_t count);
+    void FinishDownload();
+    void startAcquisition();
+    // The Log Data procedure after its inputs were accepted.
+    // when: the search's minute, hour, day and month.
+    void RetrieveLogData(std::int32_t records, bool byDate,
+                         const std::array<std::uint16_t, 4>& when);
+    void RetrieveMostRecent(std::int32_t records);
+    void RetrieveByDate(std::int32_t records, const std::array<std::uint16_t, 4>& when);
+    // The whole-log download's size-table step.
+    void ReadSizeTable();
+
+    // Requests: false when the request threw (the failure is then recorded).
+    bool Write(std::uint16_t reg, std::uint16_t value);
+    bool Read(std::uint16_t start, std::uint16_t count);
+    void WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms);
+    void ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms);
+    void RequestFailed(const std::string& message);
+    // Whether a one-register read left a value: the read completed and cell 0 of the row named
+    // by RecordPointer holds it.
+    bool ValueThere() const;
+    bool ConfirmEstimate(double seconds, bool ask);
+    void EnableComponents(bool enabled);
+    void EnableExportTab(bool enabled);
+
+    TDownloadHost& FHost;
+    TDownloadRequests& FRequests;
+    TDownloadState S;
+    TRecordImporter FImporter;
+    TStopwatch FStopwatch;
+    TDownloadInputs FInputs;
+    bool FRunning = false;
+    // A download procedure is past its input checks: a failed request fails the download.
+    bool FInDownload = false;
+    bool FRequestErrorReported = false;
+};
+
+} // namespace Sondrel

@@ -1,0 +1,29 @@
+// The two Modbus requests the download sends to the instrument.
+//
+// In the program this is ModbusClient1 (Corvane::TModbusClient): an adapter forwards to its
+// WriteSingleRegister and ReadHoldingRegisters. A request only queues the transaction and
+// returns its ID; the outcome arrives later, on the main thread, as a completion that the
+// host passes to TDownloadEngine::OnSingleRegisterWrite or OnHoldingRegistersRead.
+//
+// A request may throw (Corvane::ECorvaneError such as "There is no active connection", or any
+// std::exception): the engine catches it, writes the message as a failure line and ends the
+// download through its failure path.
+//
+// Threads: main thread only.
+#pragma once
+
+#include <cstdint>
+
+namespace Sondrel {
+
+class TDownloadRequests {
+public:
+    virtual ~TDownloadRequests() = default;
+
+    // Function 06 to the instrument's address; returns the transaction ID.
+    virtual std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) = 0;
+    // Function 03; returns the transaction ID.
+    virtual std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) = 0;
+};
+
+} // namespace Sondrel

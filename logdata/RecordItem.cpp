@@ -1,0 +1,183 @@
+#include "RecordItem.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace Sondrel {
+
+namespace {
+
+// Record offsets of the all-data layout.
+constexpr std::int32_t kStateCell = 0;
+constexpr std::int32_t kRecordNumberCell = 1;
+constexpr std::int32_t kYearCell = 3;
+constexpr std::int32_t kMonthCell = 4;
+constexpr std::int32_t kDayCell = 5;
+constexpr std::int32_t kHourCell = 6;
+constexpr std::int32_t kMinuteCell = 7;
+constexpr std::int32_t kCellConditionCell = 13;
+constexpr std::int32_t kLaserConditionCell = 14;
+constexpr std::int32_t kFlowRateCell = 15;
+constexpr std::int32_t kTotalCountsHighCell = 51;
+
+// Counts: the high word weighs 65535 (not 65536), as the instrument's own software shows them.
+// Computed in 64 bits: the largest result, 4294901760, does not fit a signed 32-bit integer.
+std::uint32_t CountsOf(std::uint16_t high, std::uint16_t low) {
+    return static_cast<std::uint32_t>(std::uint64_t{high} * 65535U + low);
+}
+
+// Number formats of the list: "0" is a digit that is always written, "#" one written only when
+// significant. "00" pads to two digits; "####" writes nothing at all for 0.
+std::string ZeroPadded(std::int64_t value, int width) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%0*lld", width, static_cast<long long>(value));
+    return text;
+}
+
+std::string OptionalDigits(std::int64_t value) {
+    return value == 0 ? std::string() : std::to_string(value);
+}
+
+// "0.00" of a value held in hundredths.
+std::string Hundredths(std::uint64_t hundredths) {
+    return std::to_string(hundredths / 100) + "." + ZeroPadded(hundredths % 100, 2);
+}
+
+} // namespace
+
+std::optional<TRecordItem> TRecordItem::FromRow(const TRecordTable& table, std::int32_t row,
+                                                std::int32_t firstRecord) {
+    TRecordItem item;
+    bool complete = true;
+    // A value cell that is needed but empty is a conversion error.
+    auto need = [&](std::int32_t cell) -> std::uint16_t {
+        const auto value = table.Value(row, cell);
+        if (!value) {
+            complete = false;
+            return 0;
+        }
+        return *value;
+    };
+    auto guard = [&](std::int32_t cell) { return table.HasValue(row, cell); };
+    auto show = [&](std::int32_t field) { item.FShown |= 1U << field; };
+
+    if (guard(kStateCell)) {
+        item.FRecordIndex = need(kRecordNumberCell);
+    }
+    // Offset after the first record of the window, wrapped like record numbers.
+    const std::int64_t offset = std::int64_t{need(kRecordNumberCell)} - firstRecord;
+    item.FSequence =
+        static_cast<std::int32_t>(((offset % RecordSpace) + RecordSpace) % RecordSpace) + 1;
+
+    if (guard(kYearCell)) {
+        item.FMonth = need(kMonthCell);
+        item.FDay = need(kDayCell);
+        item.FYear = need(kYearCell);
+        show(rfDate);
+    }
+    if (guard(kHourCell)) {
+        item.FHour = need(kHourCell);
+        item.FMinute = need(kMinuteCell);
+        show(rfTime);
+    }
+    // Guard cells 9..17 for the channels, 18 for the total (they follow the import's column
+    // steps, not the cells that hold the values).
+    for (std::int32_t k = 1; k <= 10; ++k) {
+        if (guard(8 + k)) {
+            const std::int32_t high = k <= 9 ? 31 + 2 * k : kTotalCountsHighCell;
+            item.FCounts[k - 1] = CountsOf(need(high), need(high + 1));
+            show(rfCounts1 + k - 1);
+        }
+    }
+    for (std::int32_t k = 1; k <= 9; ++k) {
+        if (guard(18 + k)) {
+            item.FPpbHundredths[k - 1] = std::uint32_t{need(62 + 2 * k)} * 100U + need(63 + 2 * k);
+            show(rfPpb1 + k - 1);
+        }
+    }
+    show(rfTotalPpb);
+    if (guard(26)) {
+        item.FFlowRate = need(kFlowRateCell);
+        show(rfFlowRate);
+    }
+    if (guard(27)) {
+        item.FCellCondition = need(kCellConditionCell);
+        show(rfCellCondition);
+    }
+    if (guard(28)) {
+        item.FLaserCondition = need(kLaserConditionCell);
+        show(rfLaserCondition);
+    }
+    show(rfIndex);
+
+    if (!complete) {
+        return std::nullopt;
+    }
+    return item;
+}
+
+std::string TRecordItem::Caption() const {
+    return FRecordIndex < 0 ? std::string() : ZeroPadded(FRecordIndex, 5);
+}
+
+std::int32_t TRecordItem::SubItemCount() const {
+    return std::popcount(FShown);
+}
+
+std::string TRecordItem::SubItem(std::int32_t k) const {
+    if (k < 0) {
+        return {};
+    }
+    for (std::int32_t field = 0; field < rfFieldCount; ++field) {
+        if (Shows(field) && k-- == 0) {
+            return FieldText(field);
+        }
+    }
+    return {};
+}
+
+std::string TRecordItem::Text(std::int32_t column) const {
+    return column == 0 ? Caption() : SubItem(column - 1);
+}
+
+bool TRecordItem::IsSilver() const {
+    return SubItem(2) == "65535";
+}
+
+std::string TRecordItem::FieldText(std::int32_t field) const {
+    switch (field) {
+    case rfDate:
+        return ZeroPadded(FMonth, 2) + "/" + ZeroPadded(FDay, 2) + "/" + OptionalDigits(FYear);
+    case rfTime:
+        return ZeroPadded(FHour, 2) + ":" + ZeroPadded(FMinute, 2);
+    case rfTotalPpb: {
+        // The running total of the channel PPB values shown on this item.
+        std::uint64_t total = 0;
+        for (std::int32_t k = 0; k < 9; ++k) {
+            if (Shows(rfPpb1 + k)) {
+                total += FPpbHundredths[k];
+            }
+        }
+        return Hundredths(total);
+    }
+    case rfFlowRate:
+        return std::to_string(FFlowRate);
+    case rfCellCondition:
+        return std::to_string(FCellCondition);
+    case rfLaserCondition:
+        return std::to_string(FLaserCondition);
+    case rfIndex:
+        return ZeroPadded(FSequence, 5);
+    default:
+        break;
+    }
+    if (field >= rfCounts1 && field <= rfTotalCounts) {
+        return std::to_string(FCounts[field - rfCounts1]);
+    }
+    if (field >= rfPpb1 && field < rfPpb1 + 9) {
+        return Hundredths(FPpbHundredths[field - rfPpb1]);
+    }
+    return {};
+}
+
+} // namespace Sondrel

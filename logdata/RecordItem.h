@@ -1,0 +1,79 @@
+// One item of the record list: the numbers behind one list row, and their display texts.
+//
+// An item is built from one row of the record table when the row is imported. It keeps only
+// the numbers it shows (about 100 bytes), and produces its texts on demand, so a list of 62001
+// items costs a few megabytes instead of 62001 x 27 strings.
+//
+// Columns: the caption (column 0, "Record Index", the record index formatted "00000") and 26
+// sub-items: Date, Time, Cnts 1..9, Total Cnts, PPB 1..9, Total PPB, Flow Rate, Cell Condition,
+// Laser Condition, Index. A sub-item whose guard cell was empty at import is left out, and the
+// sub-items after it move one place to the left (an item then has fewer than 26 sub-items and
+// the missing trailing columns read as empty text).
+//
+// Threads: any; an item is a plain value.
+#pragma once
+
+#include "RecordTable.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace Sondrel {
+
+class TRecordItem {
+public:
+    // The sub-item fields in column order.
+    enum TRecordField : std::uint8_t {
+        rfDate,
+        rfTime,
+        rfCounts1, // rfCounts1 + k - 1 for channel k = 1..9
+        rfTotalCounts = rfCounts1 + 9,
+        rfPpb1, // rfPpb1 + k - 1 for channel k = 1..9
+        rfTotalPpb = rfPpb1 + 9,
+        rfFlowRate,
+        rfCellCondition,
+        rfLaserCondition,
+        rfIndex,
+        rfFieldCount
+    };
+
+    static constexpr std::int32_t ColumnCount = 1 + rfFieldCount;
+    // Record numbers run 0..62000 and wrap at this count.
+    static constexpr std::int32_t RecordSpace = 62001;
+
+    // Builds the item for row `row` of `table` as the import does. The Index column is the
+    // record's offset after firstRecord, wrapped at 62001 like record numbers, plus 1.
+    // Returns nothing when a cell that a shown value needs is empty (a conversion error, which
+    // ends the import of the pass).
+    static std::optional<TRecordItem> FromRow(const TRecordTable& table, std::int32_t row,
+                                              std::int32_t firstRecord);
+
+    // The record index shown as the caption, or -1 when the item has no caption.
+    std::int32_t RecordIndex() const { return FRecordIndex; }
+    std::string Caption() const;
+    std::int32_t SubItemCount() const;
+    // Sub-item k (0-based, after the shift-left of left-out fields); empty past the last one.
+    std::string SubItem(std::int32_t k) const;
+    // Column 0 is the caption, column c >= 1 is sub-item c - 1.
+    std::string Text(std::int32_t column) const;
+    // The row is drawn in silver when its third sub-item (the "Cnts 1" column) reads "65535".
+    bool IsSilver() const;
+
+private:
+    std::string FieldText(std::int32_t field) const;
+    bool Shows(std::int32_t field) const { return (FShown >> field) & 1U; }
+
+    std::int32_t FRecordIndex = -1;
+    std::int32_t FSequence = 0;
+    std::uint32_t FShown = 0; // bit f set when field f is shown
+    std::uint16_t FYear = 0, FMonth = 0, FDay = 0, FHour = 0, FMinute = 0;
+    std::uint16_t FFlowRate = 0, FCellCondition = 0, FLaserCondition = 0;
+    // Channel 1..9 counts and the total: high word x 65535 + low word, at most 4294901760.
+    std::array<std::uint32_t, 10> FCounts{};
+    // PPB of channel 1..9 in hundredths: integer part x 100 + hundredths.
+    std::array<std::uint32_t, 9> FPpbHundredths{};
+};
+
+} // namespace Sondrel

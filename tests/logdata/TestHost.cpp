@@ -1,0 +1,150 @@
+#include "TestHost.h"
+
+#include "CorvaneError.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+void TTestHost::At(std::int64_t time, std::function<void()> action) {
+    FEvents.push_back({time, FOrder++, std::move(action)});
+}
+
+void TTestHost::RunUntil(std::int64_t time) {
+    for (;;) {
+        const auto next = std::min_element(FEvents.begin(), FEvents.end(), [](auto& a, auto& b) {
+            return a.Due != b.Due ? a.Due < b.Due : a.Order < b.Order;
+        });
+        if (next == FEvents.end() || next->Due > time) {
+            return;
+        }
+        Now = std::max(Now, next->Due);
+        auto action = std::move(next->Action);
+        FEvents.erase(next);
+        action();
+    }
+}
+
+void TTestHost::PumpWait(std::int32_t ms) {
+    if (ms <= 0) {
+        return;
+    }
+    const std::int64_t end = Now + ms;
+    RunUntil(end);
+    Now = std::max(Now, end);
+}
+
+void TTestHost::ProcessEvents() {
+    if (OnProcessEvents) {
+        OnProcessEvents();
+    }
+    RunUntil(Now);
+}
+
+void TTestHost::AddLogLine(const std::string& text) {
+    Log.push_back({text});
+}
+
+void TTestHost::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
+                                 Sondrel::TLogColour colour) {
+    Log.push_back({text, true, bold, size, colour});
+}
+
+void TTestHost::ShowMessageBox(Sondrel::TBoxIcon icon, const std::string& text) {
+    Boxes.emplace_back(icon, text);
+}
+
+bool TTestHost::AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) {
+    Questions.push_back({title, text, noIsDefault});
+    if (Answers.empty()) {
+        return true;
+    }
+    const bool answer = Answers.front();
+    Answers.pop_front();
+    return answer;
+}
+
+void TTestHost::SetProgress(Sondrel::TDownloadProgressBar bar, std::int32_t position) {
+    if (position < 0 || position > 100) {
+        throw std::logic_error("progress out of range: " + std::to_string(position));
+    }
+    Progress[bar] = position;
+}
+
+void TTestHost::EnableExportTabControls(bool enabled, bool exportReady) {
+    ExportTabEnabled = enabled;
+    ExportButtonsEnabled = exportReady;
+}
+
+std::vector<std::string> TTestHost::Lines() const {
+    std::vector<std::string> texts;
+    for (const auto& line : Log) {
+        texts.push_back(line.Text);
+    }
+    return texts;
+}
+
+bool TTestHost::HasLine(const std::string& text) const {
+    return FindLine(text) != nullptr;
+}
+
+const TLogLine* TTestHost::FindLine(const std::string& text) const {
+    for (const auto& line : Log) {
+        if (line.Text == text) {
+            return &line;
+        }
+    }
+    return nullptr;
+}
+
+std::vector<std::string> TTestHost::RequestsStartingWith(const std::string& prefix) const {
+    std::vector<std::string> found;
+    for (const auto& r : Requests) {
+        if (r.rfind(prefix, 0) == 0) {
+            found.push_back(r);
+        }
+    }
+    return found;
+}
+
+Corvane::TTransactionInfo TTestHost::NextInfo(bool answered) {
+    Corvane::TTransactionInfo info;
+    info.ID = ++FNextId;
+    info.ServerAddress = 1;
+    info.Attempts = 1;
+    info.Status = answered ? Corvane::rsNormalResponse : Corvane::rsTimeoutExpired;
+    return info;
+}
+
+std::int32_t TTestHost::WriteSingleRegister(std::uint16_t reg, std::uint16_t value) {
+    if (NoConnection) {
+        throw Corvane::ECorvaneError(Corvane::msgNoActiveConnection);
+    }
+    const std::string text = "W " + std::to_string(reg) + "=" + std::to_string(value);
+    Requests.push_back(text);
+    const bool answered = FInstrument.Write(reg, value);
+    const auto info = NextInfo(answered);
+    At(Now + (answered ? LatencyMs : TimeoutMs),
+       [this, info, reg, value] { FEngine->OnSingleRegisterWrite(info, reg, value); });
+    if (OnRequest) {
+        OnRequest(text);
+    }
+    return info.ID;
+}
+
+std::int32_t TTestHost::ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) {
+    if (NoConnection) {
+        throw Corvane::ECorvaneError(Corvane::msgNoActiveConnection);
+    }
+    const std::string text = "R " + std::to_string(start) + "x" + std::to_string(count);
+    Requests.push_back(text);
+    const auto reply = FInstrument.Read(start, count);
+    const auto info = NextInfo(reply.has_value());
+    const Corvane::TRegValues values = reply.value_or(Corvane::TRegValues{});
+    At(Now + (reply ? LatencyMs : TimeoutMs), [this, info, start, count, values] {
+        FEngine->OnHoldingRegistersRead(info, start, count, values);
+    });
+    if (OnRequest) {
+        OnRequest(text);
+    }
+    return info.ID;
+}

@@ -1,0 +1,119 @@
+// The display rules of one record: formats, counts, guards and the Index column.
+#include "RecordItem.h"
+#include "RecordTable.h"
+
+#include <gtest/gtest.h>
+
+using namespace Sondrel;
+
+namespace {
+
+class ItemTest : public ::testing::Test {
+protected:
+    // A whole record in row `row` with the given record number and zeros elsewhere.
+    void StoreRecord(std::int32_t row, std::uint16_t number) {
+        for (std::int32_t c = 0; c < TRecordTable::CellCount; ++c) {
+            Table.SetValue(row, c, 0);
+        }
+        Table.SetValue(row, 1, number);
+    }
+    TRecordItem Build(std::int32_t row, std::int32_t first = 0) {
+        const auto item = TRecordItem::FromRow(Table, row, first);
+        EXPECT_TRUE(item.has_value());
+        return item.value_or(TRecordItem{});
+    }
+
+    TRecordTable Table;
+};
+
+} // namespace
+
+TEST_F(ItemTest, DateTimeAndPpbUseTheirFormats) {
+    StoreRecord(5, 5);
+    Table.SetValue(5, 3, 2014);
+    Table.SetValue(5, 4, 3);
+    Table.SetValue(5, 5, 7);
+    Table.SetValue(5, 6, 9);
+    Table.SetValue(5, 7, 5);
+    Table.SetValue(5, 64, 12); // PPB 1: 12 and 5 hundredths
+    Table.SetValue(5, 65, 5);
+    Table.SetValue(5, 66, 0); // PPB 2: 0.99
+    Table.SetValue(5, 67, 99);
+    const TRecordItem item = Build(5);
+    EXPECT_EQ(item.Text(0), "00005");
+    EXPECT_EQ(item.Text(1), "03/07/2014");
+    EXPECT_EQ(item.Text(2), "09:05");
+    EXPECT_EQ(item.Text(13), "12.05");
+    EXPECT_EQ(item.Text(14), "0.99");
+    EXPECT_EQ(item.Text(22), "13.04"); // Total PPB
+    EXPECT_EQ(item.SubItemCount(), 26);
+    EXPECT_EQ(item.Text(27), "");
+}
+
+TEST_F(ItemTest, YearZeroWritesNoDigitsAndWideValuesAreNotCut) {
+    StoreRecord(1, 1);
+    Table.SetValue(1, 4, 123);
+    EXPECT_EQ(Build(1).Text(1), "123/00/");
+}
+
+TEST_F(ItemTest, CountsWeighTheHighWordBy65535WithoutOverflow) {
+    StoreRecord(7, 7);
+    Table.SetValue(7, 33, 1); // channel 1: high 1, low 0
+    Table.SetValue(7, 34, 0);
+    Table.SetValue(7, 35, 65535); // channel 2: every bit set
+    Table.SetValue(7, 36, 65535);
+    Table.SetValue(7, 51, 2); // total: 2 x 65535 + 7
+    Table.SetValue(7, 52, 7);
+    const TRecordItem item = Build(7);
+    EXPECT_EQ(item.Text(3), "65535");
+    EXPECT_EQ(item.Text(4), "4294901760");
+    EXPECT_EQ(item.Text(12), "131077");
+    EXPECT_TRUE(item.IsSilver());
+
+    Table.SetValue(7, 34, 1);
+    EXPECT_FALSE(Build(7).IsSilver());
+}
+
+TEST_F(ItemTest, IndexCountsFromTheFirstRecordAcrossTheWrap) {
+    StoreRecord(5, 5);
+    EXPECT_EQ(Build(5, 61991).Text(26), "00016");
+    StoreRecord(61992, 61992);
+    EXPECT_EQ(Build(61992, 61991).Text(26), "00002");
+    StoreRecord(100, 100);
+    EXPECT_EQ(Build(100, 70).Text(26), "00031");
+    StoreRecord(65535, 65535); // a number beyond the record space still gives a count
+    EXPECT_EQ(Build(65535, 0).Text(26), "03535");
+}
+
+TEST_F(ItemTest, EmptyGuardCellLeavesItsSubItemOutAndShiftsTheRest) {
+    StoreRecord(3, 3);
+    Table.SetValue(3, 34, 11); // channel 1 low word
+    Table.SetValue(3, 36, 22); // channel 2 low word
+    Table.Clear(3, 9);         // guard of "Cnts 1"
+    const TRecordItem item = Build(3);
+    EXPECT_EQ(item.SubItemCount(), 25);
+    EXPECT_EQ(item.Text(3), "22"); // "Cnts 2" moved into the "Cnts 1" column
+    EXPECT_EQ(item.Text(26), "");
+    EXPECT_EQ(item.Text(25), "00004");
+
+    Table.Clear(3, 0); // no state word: no caption
+    EXPECT_EQ(Build(3).Text(0), "");
+    EXPECT_EQ(Build(3).RecordIndex(), -1);
+}
+
+TEST_F(ItemTest, EmptyValueCellUnderAPresentGuardIsAConversionError) {
+    StoreRecord(4, 4);
+    Table.Clear(4, 34);
+    EXPECT_FALSE(TRecordItem::FromRow(Table, 4, 0).has_value());
+    StoreRecord(4, 4);
+    Table.Clear(4, 1);
+    EXPECT_FALSE(TRecordItem::FromRow(Table, 4, 0).has_value());
+}
+
+TEST_F(ItemTest, PpbLeftOutIsLeftOutOfTheTotal) {
+    StoreRecord(2, 2);
+    Table.SetValue(2, 64, 1);
+    Table.SetValue(2, 66, 2);
+    Table.Clear(2, 19);                   // guard of "PPB 1"
+    EXPECT_EQ(Build(2).Text(21), "2.00"); // Total PPB, shifted one column left
+}
