@@ -1,7 +1,7 @@
 // One item of the local server's map: a coil, discrete input, holding register or input
 // register at one address, with its value, permitted range and write permission.
 //
-// The record is 10 packed bytes, the layout of one record of the item map file (little-endian):
+// One record of the item map file is 10 bytes (little-endian):
 // address (2), kind (1), value (2), min (2), max (2), writeable (1). It is serialised field by
 // field (ServerItemToBytes / ServerItemFromBytes), never by copying the struct, so the file
 // layout does not depend on the machine.
@@ -29,7 +29,9 @@ enum TServerItemKind : std::uint8_t {
     ikInputRegister,
 };
 
-#pragma pack(push, 1)
+// In memory an ordinary struct (its fields can be bound to references safely); the 10-byte
+// little-endian record of the file is written and read field by field (ServerItemToBytes,
+// ServerItemFromBytes), never by copying the struct.
 struct TServerItem {
     std::uint16_t Address = 0;
     TServerItemKind Kind = ikCoil;
@@ -38,10 +40,9 @@ struct TServerItem {
     std::uint16_t Max = 0;
     std::uint8_t Writeable = 0;
 };
-#pragma pack(pop)
 
+// Bytes of one record in the file.
 inline constexpr std::size_t kServerItemSize = 10;
-static_assert(sizeof(TServerItem) == kServerItemSize, "a server item is 10 packed bytes");
 
 using TServerItemBytes = std::array<std::uint8_t, kServerItemSize>;
 
