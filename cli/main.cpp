@@ -1,6 +1,7 @@
 // sondrel-cli: the console's engines without a window.
 #include "ClientCommands.h"
 #include "CommandLine.h"
+#include "DownloadCommands.h"
 #include "LineOptions.h"
 #include "ServeCommand.h"
 
@@ -16,13 +17,15 @@ namespace {
 void PrintHelp() {
     std::cout << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
               << SondrelCli::ClientCommandsHelp() << "\n"
+              << SondrelCli::DownloadCommandsHelp() << "\n"
               << SondrelCli::ServeCommandHelp() << "\n"
               << SondrelCli::LineOptionsHelp() << "\n--help after any command shows this text.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
 std::string CommandName(const std::vector<std::string>& args) {
-    static const std::set<std::string> kFlags = {"broadcast", "save"};
+    static const std::set<std::string> kFlags = {"broadcast", "save",  "following",
+                                                 "previous",  "erase", "yes"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
             return args[i];
@@ -53,6 +56,9 @@ int main(int argc, char** argv) {
         const std::string command = CommandName(args);
         if (SondrelCli::IsClientCommand(command)) {
             return SondrelCli::RunClientCommand(args);
+        }
+        if (SondrelCli::IsDownloadCommand(command)) {
+            return SondrelCli::RunDownloadCommand(args);
         }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);

@@ -9,6 +9,8 @@
 // its own methods other than those two.
 #pragma once
 
+#include "LogView.h" // TLogColour: the transaction log's colours
+
 #include "ModbusTypes.h"
 
 #include <cstdint>
@@ -41,9 +43,6 @@ enum TDownloadProgressBar : std::uint8_t {
 
 // Message box icons.
 enum TBoxIcon : std::uint8_t { biError, biQuestion };
-
-// Log line colours, as the transaction log numbers them.
-enum TLogColour : std::uint8_t { lcBlack = 0, lcRed = 1, lcBlue = 2, lcGreen = 3 };
 
 class TDownloadHost {
 public:

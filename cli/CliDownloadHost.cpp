@@ -1,0 +1,64 @@
+#include "CliDownloadHost.h"
+
+#include "MainThreadBridge.h"
+
+#include <chrono>
+#include <iostream>
+
+namespace SondrelCli {
+
+using namespace Sondrel;
+
+TCliDownloadHost::TCliDownloadHost(TTransactionLog& log, TDownloadInputs inputs,
+                                   Corvane::TBaudRate baudRate, TDelayMenuChoice delay)
+    : FLog(log), FInputs(std::move(inputs)), FBaudRate(baudRate), FDelay(delay) {}
+
+void TCliDownloadHost::PumpWait(std::int32_t ms) {
+    auto& bridge = Corvane::TMainThreadBridge::Instance();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    bridge.Drain();
+    for (auto now = std::chrono::steady_clock::now(); now < deadline;
+         now = std::chrono::steady_clock::now()) {
+        bridge.WaitAndDrain(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now));
+    }
+}
+
+void TCliDownloadHost::ProcessEvents() {
+    Corvane::TMainThreadBridge::Instance().Drain();
+}
+
+std::int64_t TCliDownloadHost::TickMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void TCliDownloadHost::AddLogLine(const std::string& text) {
+    FLog.AddLogLine(text);
+}
+
+void TCliDownloadHost::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
+                                        TLogColour colour) {
+    if (bold && colour == lcRed) {
+        FFailureReported = true;
+    }
+    FLog.AddStyledLogLine(text, bold, size, colour);
+}
+
+void TCliDownloadHost::ShowMessageBox(TBoxIcon icon, const std::string& text) {
+    if (icon == biError) {
+        FFailureReported = true;
+    }
+    std::cerr << text << "\n";
+}
+
+bool TCliDownloadHost::AskYesNo(const std::string& title, const std::string& text,
+                                bool noIsDefault) {
+    // The two erase questions are the only ones whose default is No.
+    const bool yes = noIsDefault ? AnswerEraseWithYes : true;
+    std::cerr << (title.empty() ? "" : title + ": ") << text << " -> " << (yes ? "Yes" : "No")
+              << "\n";
+    return yes;
+}
+
+} // namespace SondrelCli

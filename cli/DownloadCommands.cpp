@@ -1,0 +1,194 @@
+#include "DownloadCommands.h"
+
+#include "CliDownloadHost.h"
+#include "CommandLine.h"
+#include "ConnectionLogBinding.h"
+#include "ConsoleCompletionReporter.h"
+#include "LineOptions.h"
+#include "StdoutLogView.h"
+
+#include "ClientDownloadRequests.h"
+#include "DownloadEngine.h"
+
+#include "CorvaneError.h"
+#include "SerialLine.h"
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+
+namespace SondrelCli {
+
+using namespace Corvane;
+using namespace Sondrel;
+
+namespace {
+
+const std::set<std::string> kDownloadFlags = {"following", "previous", "erase", "yes"};
+
+// "MM/DD" or "HH:MM": two numbers around the separator.
+std::pair<std::string, std::string> SplitPair(const std::string& text, char separator,
+                                              const std::string& what) {
+    const auto at = text.find(separator);
+    if (at == std::string::npos || at == 0 || at + 1 == text.size()) {
+        throw EUsageError(what + ": '" + text + "' must be written as two numbers around '" +
+                          separator + "'");
+    }
+    return {text.substr(0, at), text.substr(at + 1)};
+}
+
+TDownloadInputs ParseInputs(const TCommandLine& line) {
+    TDownloadInputs inputs;
+    inputs.IntervalText = line.Value("interval").value_or("1");
+    ParseInteger(inputs.IntervalText, 1, 62000, "--interval");
+    if (const auto recent = line.Value("recent")) {
+        ParseInteger(*recent, 1, 62000, "--recent");
+        inputs.RecentChecked = true;
+        inputs.RecordsText = *recent;
+        if (line.Has("date") || line.Has("time")) {
+            throw EUsageError("--recent cannot be combined with --date/--time");
+        }
+        return inputs;
+    }
+    const auto date = line.Value("date");
+    const auto time = line.Value("time");
+    const auto records = line.Value("records");
+    if (!date || !time || !records) {
+        throw EUsageError(
+            "download needs --recent N, or --date MM/DD --time HH:MM --records N with "
+            "--following or --previous");
+    }
+    if (line.Flag("following") == line.Flag("previous")) {
+        throw EUsageError("give exactly one of --following and --previous");
+    }
+    inputs.RecentChecked = false;
+    std::tie(inputs.MonthText, inputs.DayText) = SplitPair(*date, '/', "--date");
+    std::tie(inputs.HourText, inputs.MinuteText) = SplitPair(*time, ':', "--time");
+    ParseInteger(inputs.MonthText, 1, 12, "--date month");
+    ParseInteger(inputs.DayText, 1, 31, "--date day");
+    ParseInteger(inputs.HourText, 0, 23, "--time hour");
+    ParseInteger(inputs.MinuteText, 0, 59, "--time minute");
+    ParseInteger(*records, 1, 62000, "--records");
+    inputs.RecentDateText = *records;
+    inputs.RecordsText = *records;
+    inputs.PrevFollIndex = line.Flag("following") ? 1 : 0;
+    return inputs;
+}
+
+TDelayMenuChoice ParseDelay(const TCommandLine& line) {
+    static const std::map<std::string, TDelayMenuChoice> choices = {
+        {"fast", dmFast}, {"default", dmDefault}, {"slow", dmSlow}};
+    const std::string text = line.Value("delay").value_or("slow");
+    const auto it = choices.find(text);
+    if (it == choices.end()) {
+        throw EUsageError("--delay: '" + text + "' is not one of fast|default|slow");
+    }
+    return it->second;
+}
+
+// The record list as the window's list shows it: the captions, then one line per item,
+// values separated by "," and lines ended by CR LF.
+void PrintTable(const TRecordList& list) {
+    std::string out;
+    auto line = [&](auto cell) {
+        for (std::int32_t c = 0; c < TRecordList::ColumnCount; ++c) {
+            out += cell(c);
+            if (c + 1 < TRecordList::ColumnCount) {
+                out += ',';
+            }
+        }
+        out += "\r\n";
+    };
+    line([&](std::int32_t c) { return list.ColumnCaption(c); });
+    for (std::int32_t row = 0; row < list.Count(); ++row) {
+        line([&](std::int32_t c) { return list.Text(row, c); });
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+bool IsDownloadCommand(const std::string& command) {
+    return command == "download" || command == "download-all" || command == "erase";
+}
+
+const char* DownloadCommandsHelp() {
+    return "Log download (the window's procedures; steps as the log writes them, then the\n"
+           "table as the list shows it):\n"
+           "  download --recent N [--interval I] [--delay fast|default|slow]\n"
+           "  download --date MM/DD --time HH:MM --following|--previous --records N\n"
+           "           [--interval I] [--delay ...]\n"
+           "  download-all [--erase]    the whole log with the size table; --erase answers\n"
+           "                            the erase question with Yes (default No)\n"
+           "  erase --yes               erase the instrument's log memory\n"
+           "  The estimate question is answered Yes. Exit status 0 only when the download\n"
+           "  finished without a failure line.\n";
+}
+
+int RunDownloadCommand(const std::vector<std::string>& args) {
+    std::set<std::string> valueOptions = LineOptionNames();
+    valueOptions.insert({"recent", "date", "time", "records", "interval", "delay"});
+    const TCommandLine line(args, valueOptions, kDownloadFlags);
+    const std::string command = line.Positional().at(0);
+    if (line.Positional().size() != 1) {
+        throw EUsageError(command + " takes no arguments besides its options");
+    }
+    TDownloadInputs inputs;
+    if (command == "download") {
+        inputs = ParseInputs(line);
+    } else if (command == "erase" && !line.Flag("yes")) {
+        throw EUsageError("erase needs --yes: it PERMANENTLY erases all log data");
+    }
+    const TDelayMenuChoice delay = ParseDelay(line);
+    const TLineOptions options = ParseLineOptions(line);
+
+    TStdoutLogView view;
+    TTransactionLog log(view);
+    TModbusConnection connection;
+    ApplyLineOptions(options, connection);
+    TModbusClient client;
+    client.SetConnection(&connection);
+    client.SetServerAddress(options.Address);
+    BindConnectionLog(connection, log);
+
+    TCliDownloadHost host(log, inputs, connection.BaudRate(), delay);
+    host.AnswerEraseWithYes = line.Flag("erase") || line.Flag("yes");
+    TClientDownloadRequests requests(client);
+    TDownloadEngine engine(host, requests);
+    TConsoleCompletionReporter reporter(log, client);
+    reporter.Bind();
+    reporter.OnDownloadHoldingRegistersRead = [&engine](const TTransactionInfo& info,
+                                                        std::uint16_t start, std::uint16_t count,
+                                                        const TRegValues& values) {
+        engine.OnHoldingRegistersRead(info, start, count, values);
+    };
+    reporter.OnDownloadSingleRegisterWrite = [&engine](const TTransactionInfo& info,
+                                                       std::uint16_t reg, std::uint16_t value) {
+        engine.OnSingleRegisterWrite(info, reg, value);
+    };
+    engine.UpdateCommunicationDelays();
+
+    try {
+        connection.SetActive(true);
+    } catch (const ECorvaneError& e) {
+        const std::string detail = LastSerialLineErrorDetail();
+        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        return 1;
+    }
+    if (command == "download") {
+        engine.startButtonClick();
+    } else if (command == "download-all") {
+        engine.downloadButtonClick();
+    } else {
+        engine.EraseSampleDatafromMemory1Click();
+    }
+    connection.SetActive(false);
+    const bool failed = host.FailureReported() || engine.State().DownloadFailed;
+    if (command != "erase" && !engine.State().DownloadFailed) {
+        PrintTable(engine.List());
+    }
+    return failed ? 1 : 0;
+}
+
+} // namespace SondrelCli

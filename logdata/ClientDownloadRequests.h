@@ -1,0 +1,25 @@
+// The download's two requests sent through a Modbus client (ModbusClient1 in the program).
+#pragma once
+
+#include "DownloadRequests.h"
+
+#include "ModbusClient.h"
+
+namespace Sondrel {
+
+class TClientDownloadRequests : public TDownloadRequests {
+public:
+    explicit TClientDownloadRequests(Corvane::TModbusClient& client) : FClient(client) {}
+
+    std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) override {
+        return FClient.WriteSingleRegister(reg, value, 0);
+    }
+    std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) override {
+        return FClient.ReadHoldingRegisters(start, count, 0);
+    }
+
+private:
+    Corvane::TModbusClient& FClient;
+};
+
+} // namespace Sondrel
