@@ -62,6 +62,21 @@ TPseudoTerminal& TPseudoTerminal::operator=(TPseudoTerminal&& other) noexcept {
     return *this;
 }
 
+bool TPseudoTerminal::WriteAsClient(const std::string& bytes) const {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(FSlave, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 void TPseudoTerminal::Close() {
     if (FMaster >= 0) {
         close(FMaster);

@@ -24,6 +24,9 @@ public:
     TPseudoTerminal& operator=(const TPseudoTerminal&) = delete;
 
     int MasterFd() const { return FMaster; }
+    // Writes bytes on the slave side, as a client would (for the simulator's own readiness
+    // probe). True when all were written.
+    bool WriteAsClient(const std::string& bytes) const;
     // The device path of the slave ("/dev/pts/7").
     const std::string& SlavePath() const { return FSlavePath; }
 

@@ -35,6 +35,35 @@ void TSimulator::Start() {
         };
     }
     FConnection.SetActive(true);
+    if (FPty) {
+        WaitUntilListening();
+    }
+    FConnection.OnInvalidFrameDiscard = [this](TModbusConnection&) {
+        if (FOptions.Verbose) {
+            Note("invalid frame discarded");
+        }
+    };
+}
+
+// The server's worker empties the line when it starts, so a request sent before that moment
+// would be lost. Probe from the client's side with an empty frame (":" CR LF, invalid in
+// both framings) until the worker reports it as discarded: from then on it is listening.
+void TSimulator::WaitUntilListening() {
+    using Clock = std::chrono::steady_clock;
+    bool listening = false;
+    FConnection.OnInvalidFrameDiscard = [&listening](TModbusConnection&) { listening = true; };
+    auto& bridge = TMainThreadBridge::Instance();
+    const auto giveUp = Clock::now() + std::chrono::seconds(5);
+    while (!listening && Clock::now() < giveUp) {
+        if (!FPty->WriteAsClient(":\r\n")) {
+            break;
+        }
+        const auto slice = Clock::now() + std::chrono::milliseconds(20);
+        while (!listening && Clock::now() < slice) {
+            bridge.WaitAndDrain(std::chrono::milliseconds(5));
+        }
+    }
+    FConnection.OnInvalidFrameDiscard = nullptr;
 }
 
 std::string TSimulator::DevicePath() const {

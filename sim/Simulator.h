@@ -31,7 +31,8 @@ public:
     TSimulator& operator=(const TSimulator&) = delete;
 
     // Creates the pseudo-terminal or opens the port and starts serving. Raises
-    // std::system_error (no pseudo-terminal) or Corvane::ECorvaneError (port).
+    // std::system_error (no pseudo-terminal) or Corvane::ECorvaneError (port). On a
+    // pseudo-terminal it returns once the server listens, so that a client may talk at once.
     void Start();
     // The path clients open: the pseudo-terminal's slave or the port as given.
     std::string DevicePath() const;
@@ -42,6 +43,7 @@ public:
     TInstrumentModel& Model() { return FModel; }
 
 private:
+    void WaitUntilListening();
     void Note(const std::string& text) const;
 
     TSimulatorOptions FOptions;
