@@ -33,7 +33,7 @@ std::uint16_t TInstrumentServer::DoGetHoldingRegisterValue(std::uint16_t regAddr
     if (FReadValues.empty() && FReadCount > 0) {
         FReadValues = FModel.Read(FReadStart, static_cast<std::uint16_t>(FReadCount));
     }
-    const std::uint32_t index = static_cast<std::uint32_t>(regAddr - FReadStart);
+    const std::size_t index = static_cast<std::size_t>(regAddr) - FReadStart;
     if (regAddr < FReadStart || index >= FReadValues.size()) {
         // The server asked for a value outside the read it announced: answered with 04.
         throw std::logic_error("register outside the read being answered");

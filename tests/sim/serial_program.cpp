@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <optional>
+#include <thread>
 
 #include <sys/wait.h>
 
@@ -20,8 +21,14 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Reads one register from the device with our own client; nothing on any failure.
-std::optional<std::uint16_t> ReadRegister(const std::string& device, std::uint16_t reg) {
+// One request from a fresh client on the device; its completion, if any came.
+struct OneRequest {
+    std::optional<TTransactionInfo> Info;
+    TRegValues Values;
+};
+
+template <typename Submit>
+OneRequest RunOnce(const std::string& device, Submit submit) {
     TMainThreadBridge::Instance().AdoptCurrentThread();
     TModbusConnection connection;
     TModbusClient client;
@@ -31,23 +38,38 @@ std::optional<std::uint16_t> ReadRegister(const std::string& device, std::uint16
     connection.SetReceiveTimeout(1000);
     connection.SetMaxRetries(1);
     client.SetConnection(&connection);
-    std::optional<std::uint16_t> value;
-    bool done = false;
+    OneRequest result;
     client.OnHoldingRegistersRead = [&](TModbusClient&, const TTransactionInfo& info, std::uint16_t,
                                         std::uint16_t, const TRegValues& values) {
-        if (info.Status == rsNormalResponse && values.size() == 1) {
-            value = values[0];
-        }
-        done = true;
+        result.Info = info;
+        result.Values = values;
     };
+    client.OnSingleRegisterWrite = [&](TModbusClient&, const TTransactionInfo& info, std::uint16_t,
+                                       std::uint16_t) { result.Info = info; };
     connection.SetActive(true);
-    client.ReadHoldingRegisters(reg, 1, 0);
+    submit(client);
     const auto end = std::chrono::steady_clock::now() + 5s;
-    while (!done && std::chrono::steady_clock::now() < end) {
+    while (!result.Info && std::chrono::steady_clock::now() < end) {
         TMainThreadBridge::Instance().WaitAndDrain(5ms);
     }
     connection.SetActive(false);
-    return value;
+    return result;
+}
+
+// One register read; nothing on any failure.
+std::optional<std::uint16_t> ReadRegister(const std::string& device, std::uint16_t reg) {
+    const OneRequest r =
+        RunOnce(device, [reg](TModbusClient& client) { client.ReadHoldingRegisters(reg, 1, 0); });
+    if (!r.Info || r.Info->Status != rsNormalResponse || r.Values.size() != 1) {
+        return std::nullopt;
+    }
+    return r.Values[0];
+}
+
+bool WriteRegister(const std::string& device, std::uint16_t reg, std::uint16_t value) {
+    const OneRequest r =
+        RunOnce(device, [=](TModbusClient& client) { client.WriteSingleRegister(reg, value, 0); });
+    return r.Info && r.Info->Status == rsNormalResponse;
 }
 
 bool ExitedWith(const std::optional<int>& status, int code) {
@@ -78,6 +100,23 @@ TEST(Program, StopsOnSigintAndLogsNothingWithoutVerbose) {
     sim.Signal(SIGINT);
     EXPECT_TRUE(ExitedWith(sim.WaitExit(5s), 0));
     EXPECT_EQ(sim.ReadErrors(1s), "");
+}
+
+TEST(Program, LogGrowsEverySamplePeriodWhileAcquisitionRunsOnly) {
+    SimProcess sim(SONDREL_SIM_PROGRAM, {"--pty", "--current", "62000", "--sample-period", "1"});
+    const std::optional<std::string> path = sim.ReadLine(5s);
+    ASSERT_TRUE(path.has_value());
+    ASSERT_EQ(ReadRegister(*path, 3), 62000);
+    std::this_thread::sleep_for(1500ms);
+    const std::optional<std::uint16_t> grown = ReadRegister(*path, 3);
+    ASSERT_TRUE(grown.has_value());
+    EXPECT_LT(*grown, 10) << "the current record wrapped from 62000 to 0 and on";
+
+    ASSERT_TRUE(WriteRegister(*path, 246, 10)) << "stop acquisition";
+    const std::optional<std::uint16_t> stopped = ReadRegister(*path, 3);
+    ASSERT_TRUE(stopped.has_value());
+    std::this_thread::sleep_for(1500ms);
+    EXPECT_EQ(ReadRegister(*path, 3), stopped) << "no new record while stopped";
 }
 
 TEST(Program, UsageErrorsExitWithStatusTwo) {

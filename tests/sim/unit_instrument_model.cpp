@@ -1,5 +1,5 @@
-// The instrument's holding registers: current record, record pointer and block window, the
-// channel size table selection, the date search, the write checks, acquisition and erase.
+// The instrument's holding registers: record pointer and block window, the channel size
+// table selection, the date search, the write checks and acquisition.
 #include "ChannelSizeTable.h"
 #include "InstrumentModel.h"
 
@@ -50,11 +50,6 @@ std::vector<std::string> Captions(const std::vector<std::uint16_t>& s) {
 }
 
 } // namespace
-
-TEST(InstrumentRegisters, CurrentRecordInTwoAndThree) {
-    const TInstrumentModel model(Settings(61234));
-    EXPECT_EQ(model.Read(2, 2), (std::vector<std::uint16_t>{0, 61234}));
-}
 
 TEST(InstrumentRegisters, PointerSelectsTheRecordOfTheBlockWindow) {
     TInstrumentModel model(Settings());
@@ -196,14 +191,4 @@ TEST(Acquisition, StopAndStartCommandsSwitchItAndReadBack) {
     EXPECT_FALSE(model.ModbusMode());
     MustWrite(model, kRegModbusMode, kModbusModeValue);
     EXPECT_TRUE(model.ModbusMode());
-}
-
-TEST(Erase, EmptiesTheLogAndRestartsTheCurrentRecord) {
-    TInstrumentModel model(Settings(30000));
-    MustWrite(model, kRegErase, kEraseValue);
-    EXPECT_EQ(model.Read(2, 2), (std::vector<std::uint16_t>{0, 0}));
-    MustWrite(model, kRegRecordPointer, 29999);
-    EXPECT_EQ(model.Read(256, 1).at(0), kEmptyState);
-    model.AppendSample();
-    EXPECT_EQ(model.Read(2, 2), (std::vector<std::uint16_t>{0, 1}));
 }
