@@ -90,6 +90,9 @@ void TModbusConnection::Open() {
         FLine->SetBufferSizes(FInputBufferSize, FOutputBufferSize);
         ApplyCommState();
         UpdateSilentTime();
+        // The line starts empty: stale bytes are discarded here rather than by the worker once
+        // it runs, which would also discard a request that arrived right after the open.
+        FLine->Purge(true, true);
         FThread = std::make_unique<TTransactionThread>(*this, *FLine);
     } catch (...) {
         FThread.reset();

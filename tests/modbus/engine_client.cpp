@@ -2,7 +2,7 @@
 // arguments per outcome, IDs, supervision of consecutive timeouts, and the connection's
 // property rules.
 #include "EngineFixture.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include "CorvaneError.h"
 

@@ -1,7 +1,7 @@
 // The transaction engine on a pseudo-terminal pair: attempts, retries, classification,
 // broadcasts, echo removal, failed sends and the stop sequence.
 #include "EngineFixture.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 using namespace Corvane;
 using namespace TestSupport;

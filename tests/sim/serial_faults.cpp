@@ -2,7 +2,7 @@
 // retry gets past, and late replies.
 #include "SimulatorFixture.h"
 
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 using namespace Corvane;
 using namespace SondrelSim;
