@@ -26,24 +26,29 @@ std::vector<std::string> Arguments(const PymodbusOptions& o) {
     // A pseudo-terminal keeps no character format, and pyserial cannot even set 7 data bits
     // or a parity on one (the kernel drops them and the C library reports EINVAL), so the
     // server always runs 8N1; the bytes on the link are the same whatever our side chose.
-    return {kPython,
-            kScript,
-            "--port",
-            o.Device,
-            "--mode",
-            o.Ascii ? "ascii" : "rtu",
-            "--unit",
-            std::to_string(o.Address),
-            "--bytesize",
-            "8",
-            "--parity",
-            "N",
-            "--counters",
-            counters,
-            "--diagnostic-bits",
-            bits,
-            "--id-text",
-            o.IdentificationText};
+    std::vector<std::string> args = {kPython,
+                                     kScript,
+                                     "--port",
+                                     o.Device,
+                                     "--mode",
+                                     o.Ascii ? "ascii" : "rtu",
+                                     "--unit",
+                                     std::to_string(o.Address),
+                                     "--bytesize",
+                                     "8",
+                                     "--parity",
+                                     "N",
+                                     "--counters",
+                                     counters,
+                                     "--diagnostic-bits",
+                                     bits,
+                                     "--id-text",
+                                     o.IdentificationText};
+    for (int code : o.Refused) {
+        args.push_back("--refuse");
+        args.push_back(std::to_string(code));
+    }
+    return args;
 }
 
 } // namespace

@@ -32,6 +32,8 @@ struct PymodbusOptions {
     std::vector<int> DiagnosticBits;
     // The data of the Report Server ID reply (the script appends its run indicator).
     std::string IdentificationText;
+    // Function codes the server answers with the exception "illegal function".
+    std::vector<int> Refused;
 };
 
 class PymodbusServer {

@@ -13,6 +13,7 @@ Run it with the Debian python (/usr/bin/python3), which has the pymodbus package
 
 import argparse
 import asyncio
+import logging
 import signal
 import sys
 
@@ -22,6 +23,8 @@ from pymodbus.datastore import (
     ModbusSlaveContext,
 )
 from pymodbus.device import ModbusControlBlock, ModbusDeviceIdentification
+from pymodbus.factory import ServerDecoder
+from pymodbus.pdu import ModbusExceptions
 from pymodbus.server.async_io import ModbusSerialServer
 from pymodbus.transaction import ModbusAsciiFramer, ModbusRtuFramer
 
@@ -73,6 +76,15 @@ def ParseArguments():
     parser.add_argument(
         "--id-text", default="", help="the data of the server identification report"
     )
+    parser.add_argument(
+        "--refuse",
+        type=int,
+        action="append",
+        default=[],
+        metavar="FUNCTION",
+        help="answer this function code with the exception 'illegal function', "
+        "like a device that lacks it (may be repeated)",
+    )
     return parser.parse_args()
 
 
@@ -105,6 +117,22 @@ def SeedControlBlock(counters, diagnosticBits):
     control.setDiagnostic({bit: True for bit in bits})
 
 
+def RefuseFunctions(functionCodes):
+    """Make the server answer each function code with an "illegal function" exception.
+
+    The request is still framed as usual (the RTU framer needs its size); only executing it
+    is replaced.
+    """
+    decoder = ServerDecoder()
+    for code in functionCodes:
+        request = decoder.lookupPduClass(code)
+        if getattr(request, "function_code", None) != code:
+            sys.exit(f"pymodbus has no function {code} to refuse")
+        request.execute = lambda self, *args: self.doException(
+            ModbusExceptions.IllegalFunction
+        )
+
+
 async def Serve(args):
     framer = ModbusAsciiFramer if args.mode == "ascii" else ModbusRtuFramer
     identity = ModbusDeviceIdentification()
@@ -130,12 +158,17 @@ async def Serve(args):
         loop.add_signal_handler(sig, stop.set)
     print("ready", flush=True)
     await stop.wait()
+    # Closing the port cancels the request handler, which pymodbus reports as an error.
+    logging.getLogger("pymodbus").setLevel(logging.CRITICAL)
     await server.shutdown()
 
 
 def Main():
     args = ParseArguments()
+    # pymodbus logs every exception reply it sends as an error; here they are expected.
+    logging.getLogger("pymodbus.pdu").setLevel(logging.CRITICAL)
     SeedControlBlock(args.counters, args.diagnostic_bits)
+    RefuseFunctions(args.refuse)
     asyncio.run(Serve(args))
 
 
