@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 using namespace Corvane;
@@ -178,6 +179,10 @@ struct LineFormat {
     TParityScheme Parity;
     const char* Name;
 };
+
+void PrintTo(const LineFormat& format, std::ostream* os) {
+    *os << format.Name;
+}
 
 class PymodbusAscii : public PymodbusPeerTest, public ::testing::TestWithParam<LineFormat> {
 protected:
