@@ -110,6 +110,8 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     Guarded([this] { ReadSettingsFile(); });
     FUi->ToolsLogTransactionsToFileItem->setChecked(FLog->LogTransactionsToFile());
     LoadServerItems();
+    // The Modbus Access tab is shown only when the application settings say so (FormCreate).
+    SetTabShown(FUi->PageControl1, FUi->RegisterAccessTabSheet, false);
     SetTabVisibility();
     UpdateConnectionState();
     LogDataPage().SetDateSelectors(QDateTime::currentDateTime());
