@@ -31,6 +31,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDateTime>
+#include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
 
@@ -87,6 +88,10 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
 
     BuildMenus();
     BuildToolBar();
+    // Qt's tab bar keeps its tabs on one row; narrow tabs let all four that can be shown at once
+    // fit the 399-pixel column.
+    FUi->PageControl1->tabBar()->setStyleSheet(
+        QStringLiteral("QTabBar::tab { padding: 4px 5px 4px 5px; }"));
     FUi->Splitter1->setStretchFactor(0, 1);
     FUi->Splitter1->setStretchFactor(1, 0);
     FUi->Splitter1->setSizes({height(), kLogMemoHeight});

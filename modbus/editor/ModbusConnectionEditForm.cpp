@@ -97,6 +97,12 @@ TModbusConnectionEditForm::TModbusConnectionEditForm(QWidget* parent)
     : QDialog(parent), FUi(std::make_unique<Ui::TModbusConnectionEditForm>()) {
     FUi->setupUi(this);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
+    // The pages are packed to fit the fixed client area.
+    FUi->FormLayout->setContentsMargins(6, 6, 6, 6);
+    FUi->SerialCommLayout->setVerticalSpacing(2);
+    FUi->SerialCommLayout->setContentsMargins(8, 6, 8, 6);
+    FUi->TransactionMgmtLayout->setVerticalSpacing(4);
+    FUi->TransactionMgmtLayout->setContentsMargins(8, 6, 8, 6);
     setFixedSize(440, 416);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
