@@ -1,7 +1,7 @@
 // The report texts of console transactions, as they reach the log.
 #include "ConsoleReports.h"
-#include "ModbusClient.h"
 #include "ConsoleTestSupport.h"
+#include "ModbusClient.h"
 #include "TransactionLog.h"
 
 #include <gmock/gmock.h>

@@ -1,0 +1,82 @@
+#include "ProgramOptions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcessEnvironment>
+
+namespace Sondrel {
+
+QString ProgramOptionsHelp() {
+    return QStringLiteral(
+        "Usage: sondrel [options]\n"
+        "Desktop console of the laser particle counter (Modbus RTU/ASCII over a serial line).\n"
+        "\n"
+        "Options:\n"
+        "  --program-folder DIR  Folder of the program's files: the console settings file\n"
+        "                        (CorvaneDemo.dat), the server item map (ServerItems.dat), the\n"
+        "                        transaction log file (TransactionLog.txt), the firmware batch\n"
+        "                        file and the firmware instructions. Default: the folder of the\n"
+        "                        executable. Environment: SONDREL_PROGRAM_FOLDER.\n"
+        "  --settings-file PATH  Keep the application settings in this INI file instead of\n"
+        "                        the user's settings store (~/.config/Sondrel/Main.conf).\n"
+        "                        Environment: SONDREL_SETTINGS_FILE.\n"
+        "  -h, --help            Show this text and exit.\n"
+        "\n"
+        "A command-line option wins over its environment variable.\n");
+}
+
+TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString& defaultFolder) {
+    TProgramOptions options;
+    const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    options.ProgramFolder = environment.value(QStringLiteral("SONDREL_PROGRAM_FOLDER"));
+    options.SettingsFile = environment.value(QStringLiteral("SONDREL_SETTINGS_FILE"));
+
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
+            options.HelpRequested = true;
+            continue;
+        }
+        QString* target = nullptr;
+        QString name = argument;
+        QString value;
+        bool hasValue = false;
+        if (const qsizetype equals = argument.indexOf(QLatin1Char('=')); equals > 0) {
+            name = argument.left(equals);
+            value = argument.mid(equals + 1);
+            hasValue = true;
+        }
+        if (name == QStringLiteral("--program-folder")) {
+            target = &options.ProgramFolder;
+        } else if (name == QStringLiteral("--settings-file")) {
+            target = &options.SettingsFile;
+        } else {
+            options.Error = QStringLiteral("Unknown option: %1").arg(argument);
+            return options;
+        }
+        if (!hasValue) {
+            if (i + 1 >= arguments.size()) {
+                options.Error = QStringLiteral("%1 needs a value").arg(name);
+                return options;
+            }
+            value = arguments[++i];
+        }
+        if (value.isEmpty()) {
+            options.Error = QStringLiteral("%1 needs a value").arg(name);
+            return options;
+        }
+        *target = value;
+    }
+
+    if (options.ProgramFolder.isEmpty()) {
+        options.ProgramFolder = defaultFolder;
+    }
+    if (!options.HelpRequested && !options.ProgramFolder.isEmpty() &&
+        !QFileInfo(options.ProgramFolder).isDir()) {
+        options.Error = QStringLiteral("The program folder does not exist: %1")
+                            .arg(QDir::toNativeSeparators(options.ProgramFolder));
+    }
+    return options;
+}
+
+} // namespace Sondrel

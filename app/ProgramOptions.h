@@ -1,0 +1,34 @@
+// The command line and environment of the sondrel program: where its files are (the program
+// folder) and where its settings are kept.
+//
+//   --program-folder DIR   or SONDREL_PROGRAM_FOLDER: the folder of "CorvaneDemo.dat",
+//                          "ServerItems.dat", "TransactionLog.txt", "Program.bat" and
+//                          "Instructions-Firmware-Update.rtf"; default: the executable's folder.
+//   --settings-file PATH   or SONDREL_SETTINGS_FILE: keep the settings in this INI file instead
+//                          of the user's settings store (tests use it to stay isolated).
+// An option given on the command line wins over the environment.
+//
+// Main thread; needs no application object, so that --help works without a display.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace Sondrel {
+
+struct TProgramOptions {
+    QString ProgramFolder;
+    QString SettingsFile; // empty: the user's settings store
+    bool HelpRequested = false;
+    QString Error; // not empty: the command line could not be used
+};
+
+// The usage text of --help.
+QString ProgramOptionsHelp();
+
+// Reads the arguments (argv without the program name) and the environment.
+// defaultFolder is used when neither names a program folder (it may be empty: the caller fills
+// in the executable's folder once the application exists). A named folder must exist.
+TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString& defaultFolder);
+
+} // namespace Sondrel

@@ -1,0 +1,51 @@
+// sondrel: the desktop console. The Modbus library's start-up (timer resolution, CRC table) is
+// static; here the windows are created in order and the event loop runs.
+#include "ApplicationWindows.h"
+#include "ProgramOptions.h"
+#include "WidgetDialogService.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    // The options are read before the application exists: --help needs no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    Sondrel::TProgramOptions options = Sondrel::ParseProgramOptions(arguments, QString());
+    if (options.HelpRequested) {
+        std::fputs(Sondrel::ProgramOptionsHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (!options.Error.isEmpty()) {
+        std::fprintf(stderr, "sondrel: %s\n\n%s", options.Error.toLocal8Bit().constData(),
+                     Sondrel::ProgramOptionsHelp().toLocal8Bit().constData());
+        return 2;
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Sondrel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Sondrel"));
+    QApplication::setOrganizationName(QStringLiteral("Sondrel"));
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    if (options.ProgramFolder.isEmpty()) {
+        options.ProgramFolder = QApplication::applicationDirPath();
+    }
+
+    Sondrel::TWidgetDialogService dialogs;
+    Sondrel::TMainFormEnvironment environment;
+    environment.ProgramFolder = QDir(options.ProgramFolder).absolutePath().toStdString();
+    environment.SettingsFile = options.SettingsFile;
+    environment.Dialogs = &dialogs;
+    Sondrel::TApplicationWindows windows(environment);
+    // Without a window manager nothing maximises the window: it is given the screen first.
+    if (const QScreen* screen = QApplication::primaryScreen()) {
+        windows.MainForm().setGeometry(screen->availableGeometry());
+    }
+    windows.MainForm().showMaximized();
+    return QApplication::exec();
+}

@@ -1,0 +1,201 @@
+// TCorvaneDemoMainForm: the console's main window. It owns the Modbus components
+// (ModbusConnection1 with ModbusClient1 and ModbusServer1 attached, and ModbusConnection2 for
+// the firmware port test), opens and closes the connection, shows the connection and queue
+// state in the status bar, watches the transaction queue with two timers and keeps the
+// transaction log (LogMemo, optionally mirrored into "TransactionLog.txt").
+//
+// The window is wiring: widgets, menus, timers and handlers named after their component and
+// event, which call small classes holding the logic (TTransactionLog, TConsoleSettingsFile,
+// TQueueWatch, ApplyPortSettings, TApplicationSettings, the completion reporter, the item map
+// binding). Every message box and modal dialog goes through the IDialogService it is given.
+// Errors of a command reach the operator as one message box and leave the window working.
+//
+// Creation: the constructor reads the settings file, loads the item map, sets the tabs and the
+// connection state display, the date selectors, the hint time and the instructions, then runs
+// FormCreate (application settings and device port settings). The first showing runs FormShow,
+// which closes the connection. The connection is never opened at start.
+//
+// Seams for later work, which plug in without changing what is here:
+// - the download: SetDownloadControl (queue watch, delays); the Log Data page's controls, the
+//   Retrieve/Stop toolbar buttons (startToolButton, stopToolButton), the "Erase Sample Data
+//   from Memory" entry (EraseSampleDatafromMemory1) and logListView have no handlers yet;
+//   the completion reporter's download hooks (CompletionReporter()) take the shared replies;
+// - the access panel: the Modbus Access, Discrete Access and Server Diagnostics pages and the
+//   two hidden address prompts (ToolsClientOptionsItem, ToolsServerOptionsItem);
+// - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
+//   model or handlers yet;
+// - the export group: exportComboBox (stored), expButton and exportButton;
+// - the firmware page: Browse (Button1), START, the firmware toolbar button
+//   (FirmwareToolButton); the port, file, verify and baud choices are stored already;
+// - the port pickers and the port check: TSerialPortComboBox::RefreshPorts, the RK4400 page,
+//   OpenDeviceManager1, and the port part of FormShow.
+//
+// Main (GUI) thread only.
+#pragma once
+
+#include "ConsoleCompletionReporter.h"
+#include "ConsoleSettingsFile.h"
+#include "DownloadControl.h"
+#include "PortSettings.h"
+#include "QueueWatch.h"
+#include "ServerItemBinding.h"
+#include "ServerItemMap.h"
+#include "TransactionLog.h"
+
+#include "ModbusClient.h"
+#include "ModbusConnection.h"
+#include "ModbusServer.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <filesystem>
+#include <memory>
+#include <string_view>
+
+class QTimer;
+class QToolButton;
+
+namespace Ui {
+class TCorvaneDemoMainForm;
+}
+
+namespace Sondrel {
+
+class IDialogService;
+class TAboutBox;
+class TApplicationSettings;
+class TExportTabPage;
+class TFirmwarePage;
+class TLogDataPage;
+class TModbusAccessPage;
+class TRegistrySettings;
+class TRichLogView;
+class TStatusPanels;
+class TdevicePortSettings;
+
+struct TMainFormEnvironment {
+    // The folder of the program's files ("CorvaneDemo.dat", "ServerItems.dat",
+    // "TransactionLog.txt", "Instructions-Firmware-Update.rtf").
+    std::filesystem::path ProgramFolder;
+    // The settings store: an INI file at this path, or the user's native store when empty.
+    QString SettingsFile;
+    // Borrowed; outlives the window.
+    IDialogService* Dialogs = nullptr;
+};
+
+class TCorvaneDemoMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TCorvaneDemoMainForm(const TMainFormEnvironment& environment,
+                                  QWidget* parent = nullptr);
+    ~TCorvaneDemoMainForm() override;
+
+    // The dialogs that are created after the window; borrowed, children of the window.
+    void SetAboutBox(TAboutBox* box) { FAboutBox = box; }
+    void SetDevicePortSettings(TdevicePortSettings* dialog) { FDevicePortSettings = dialog; }
+    // The download, once there is one (see IDownloadControl); borrowed.
+    void SetDownloadControl(IDownloadControl* download);
+
+    Ui::TCorvaneDemoMainForm& Form() { return *FUi; }
+    TStatusPanels& StatusBar1();
+    TLogDataPage& LogDataPage();
+    TModbusAccessPage& ModbusAccessPage();
+    TFirmwarePage& FirmwarePage();
+    TExportTabPage& ExportTabPage();
+    QToolButton& ToolButton(const char* name);
+
+    TTransactionLog& Log() { return *FLog; }
+    TRegistrySettings& Registry() { return *FRegistry; }
+    TApplicationSettings& Settings() { return *FSettings; }
+    TServerItemMap& ServerItems() { return FServerItems; }
+    TConsoleCompletionReporter& CompletionReporter() { return *FReporter; }
+    IDialogService& Dialogs() { return FDialogs; }
+
+    const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
+    std::filesystem::path ServerItemsPath() const;
+    std::filesystem::path InstructionFilePath() const;
+
+    // --- Transaction log -----------------------------------------------------------------
+    void AddLogLine(std::string_view text);
+    void AddStyledLogLine(std::string_view text, bool bold, int size, int colour);
+
+    // --- Connection and state display ----------------------------------------------------
+    void Connect1Click();
+    void Disconnect1Click();
+    void UpdateConnectionState();
+    void enableButtons(bool value);
+    void SetTabVisibility();
+    void ApplyPortSettings(const QString& addressText, const QString& port,
+                           const TPortSettingIndexes& indexes);
+
+    // --- Timers --------------------------------------------------------------------------
+    void Timer1Timer();
+    void transactionTimerTimer();
+    QTimer* Timer1 = nullptr;
+    QTimer* transactionTimer = nullptr;
+
+    // --- Settings file ---------------------------------------------------------------------
+    void ReadSettingsFile();
+    void WriteSettingsFile();
+
+    // --- Commands --------------------------------------------------------------------------
+    void ToolsConnectionOptionsItemClick();
+    void ToolsDiscardPendingTransactionsItemClick();
+    void ToolsLogTransactionsToFileItemClick();
+    void ToolsClearTransactionLogItemClick();
+    void ShowModbusAccessTabClick();
+    void ModbusDevicePortSettings1Click();
+    void HelpAboutItemClick();
+    void FileExitItemClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void BuildToolBar();
+    void BuildMenus();
+    void BindComponents();
+    void ConnectCommands();
+    void ConnectSettingStores();
+    void LoadServerItems();
+    void LoadInstructions();
+    void SetHintTime();
+    void SetModbusAccessTabShown(bool shown);
+    void FormCreate();
+    void FormShow();
+    TConsoleSettingsTargets SettingsTargets();
+    // Runs a command; an error reaches the operator as one message box.
+    template <typename F>
+    void Guarded(F&& command);
+
+    IDialogService& FDialogs;
+    std::filesystem::path FProgramFolder;
+    std::unique_ptr<Ui::TCorvaneDemoMainForm> FUi;
+    std::unique_ptr<TRichLogView> FLogView;
+    std::unique_ptr<TTransactionLog> FLog;
+    std::unique_ptr<TRegistrySettings> FRegistry;
+    std::unique_ptr<TApplicationSettings> FSettings;
+    TConsoleSettingsFile FSettingsFile;
+    TServerItemMap FServerItems;
+    bool FDestroying = false;
+    bool FShown = false;
+    TAboutBox* FAboutBox = nullptr;
+    TdevicePortSettings* FDevicePortSettings = nullptr;
+    IDownloadControl* FDownload = nullptr;
+
+public:
+    // The components, as on the form. Declared after the log and the map they report to, so
+    // that they are destroyed first.
+    Corvane::TModbusConnection ModbusConnection1;
+    Corvane::TModbusClient ModbusClient1;
+    Corvane::TModbusServer ModbusServer1;
+    Corvane::TModbusConnection ModbusConnection2;
+
+private:
+    std::unique_ptr<TConsoleCompletionReporter> FReporter;
+    std::unique_ptr<TServerItemBinding> FServerItemBinding;
+    std::unique_ptr<TQueueWatch> FQueueWatch;
+};
+
+} // namespace Sondrel

@@ -1,0 +1,29 @@
+// TStatusPanels: the window's status bar with four fixed-width text panels (190, 150, 300 and
+// 50 pixels): the connection state, the address in use, the transaction queue, and one left
+// empty. Main (GUI) thread only; the panels are children of the bar.
+#pragma once
+
+#include <QStatusBar>
+
+#include <array>
+
+class QLabel;
+
+namespace Sondrel {
+
+class TStatusPanels : public QStatusBar {
+    Q_OBJECT
+public:
+    static constexpr int PanelCount = 4;
+    static constexpr std::array<int, PanelCount> PanelWidths = {190, 150, 300, 50};
+
+    explicit TStatusPanels(QWidget* parent = nullptr);
+
+    void SetPanelText(int panel, const QString& text);
+    QString PanelText(int panel) const;
+
+private:
+    std::array<QLabel*, PanelCount> FPanels{};
+};
+
+} // namespace Sondrel
