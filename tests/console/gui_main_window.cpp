@@ -10,7 +10,7 @@
 #include "ui_LogDataPage.h"
 
 #include "PtyPair.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include <QScrollBar>
 #include <QTimer>
