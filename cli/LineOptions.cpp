@@ -28,25 +28,39 @@ T Choose(const TCommandLine& line, const std::string& name, T fallback,
 
 } // namespace
 
-const std::set<std::string>& LineOptionNames() {
-    static const std::set<std::string> names = {"port", "baud", "data-bits", "parity",  "stop-bits",
-                                                "flow", "mode", "address",   "timeout", "retries"};
+const std::set<std::string>& SerialLineOptionNames() {
+    static const std::set<std::string> names = {"port",      "baud", "data-bits", "parity",
+                                                "stop-bits", "flow", "mode"};
     return names;
 }
 
-const char* LineOptionsHelp() {
-    return "Line options:\n"
-           "  --port DEVICE          serial device (/dev/ttyUSB0, ttyUSB0, COM1 = /dev/ttyS0)\n"
+const std::set<std::string>& LineOptionNames() {
+    static const std::set<std::string> names = [] {
+        std::set<std::string> all = SerialLineOptionNames();
+        all.insert({"address", "timeout", "retries"});
+        return all;
+    }();
+    return names;
+}
+
+const char* SerialLineOptionsHelp() {
+    return "  --port DEVICE          serial device (/dev/ttyUSB0, ttyUSB0, COM1 = /dev/ttyS0)\n"
            "  --baud N               line speed in bit/s (default 9600; any other value is a\n"
            "                         custom speed)\n"
            "  --data-bits 7|8        (default 8)\n"
            "  --parity none|odd|even (default none)\n"
            "  --stop-bits 1|2        (default 1)\n"
            "  --flow none|rts-toggle|rts-cts|dtr-dsr (default none)\n"
-           "  --mode rtu|ascii       (default rtu)\n"
-           "  --address N            remote server address 0..255, 0 broadcasts (default 1)\n"
-           "  --timeout MS           receive timeout in ms (default 1000)\n"
-           "  --retries N            sends per request, 1 = no retry (default 3)\n";
+           "  --mode rtu|ascii       (default rtu)\n";
+}
+
+const char* LineOptionsHelp() {
+    static const std::string text =
+        std::string("Line options:\n") + SerialLineOptionsHelp() +
+        "  --address N            remote server address 0..255, 0 broadcasts (default 1)\n"
+        "  --timeout MS           receive timeout in ms (default 1000)\n"
+        "  --retries N            sends per request, 1 = no retry (default 3)\n";
+    return text.c_str();
 }
 
 TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired) {

@@ -30,6 +30,11 @@ const std::set<std::string>& LineOptionNames();
 // The help text of the line options.
 const char* LineOptionsHelp();
 
+// The subset that describes the serial line alone (port, speed, character format, flow
+// control, framing mode), shared with programs that are not clients, and its help text.
+const std::set<std::string>& SerialLineOptionNames();
+const char* SerialLineOptionsHelp();
+
 // Reads the line options; a bad value is a usage error. --port is required unless
 // portRequired is false.
 TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired = true);

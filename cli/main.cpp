@@ -4,10 +4,13 @@
 #include "DownloadCommands.h"
 #include "LineOptions.h"
 #include "ServeCommand.h"
+#include "SimulatorProcess.h"
 
 #include "CorvaneError.h"
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -19,7 +22,9 @@ void PrintHelp() {
               << SondrelCli::ClientCommandsHelp() << "\n"
               << SondrelCli::DownloadCommandsHelp() << "\n"
               << SondrelCli::ServeCommandHelp() << "\n"
-              << SondrelCli::LineOptionsHelp() << "\n--help after any command shows this text.\n";
+              << SondrelCli::LineOptionsHelp()
+              << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
+                 "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n" << "\n--help after any command shows this text.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
@@ -41,7 +46,7 @@ std::string CommandName(const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             PrintHelp();
@@ -51,6 +56,20 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintHelp();
         return 2;
+    }
+    // --demo: the instrument simulator on a new pseudo-terminal takes the place of a port.
+    std::unique_ptr<SondrelSim::TSimulatorProcess> simulator;
+    if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
+        args.erase(demo);
+        try {
+            simulator = std::make_unique<SondrelSim::TSimulatorProcess>(
+                SondrelSim::TSimulatorProcess::LocateBeside(argv[0]));
+        } catch (const std::exception& e) {
+            std::cerr << "sondrel-cli: --demo: " << e.what() << "\n";
+            return 1;
+        }
+        args.push_back("--port");
+        args.push_back(simulator->PortPath());
     }
     try {
         const std::string command = CommandName(args);

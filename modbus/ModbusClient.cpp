@@ -5,6 +5,7 @@
 #include "Framing.h"
 #include "ModbusConnection.h"
 #include "RequestChecks.h"
+#include "RequestPdu.h"
 
 #include <array>
 #include <atomic>
@@ -140,78 +141,50 @@ std::int32_t TModbusClient::ReadCoils(std::uint16_t startBit, std::uint16_t bitC
                                       std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x01);
-        q.WriteWord(startBit);
-        q.WriteWord(bitCount);
-    });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x01, startBit, bitCount); });
 }
 
 std::int32_t TModbusClient::ReadDiscreteInputs(std::uint16_t startBit, std::uint16_t bitCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x02);
-        q.WriteWord(startBit);
-        q.WriteWord(bitCount);
-    });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x02, startBit, bitCount); });
 }
 
 std::int32_t TModbusClient::ReadHoldingRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                  std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x03);
-        q.WriteWord(startReg);
-        q.WriteWord(regCount);
-    });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x03, startReg, regCount); });
 }
 
 std::int32_t TModbusClient::ReadInputRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x04);
-        q.WriteWord(startReg);
-        q.WriteWord(regCount);
-    });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x04, startReg, regCount); });
 }
 
 std::int32_t TModbusClient::WriteSingleCoil(std::uint16_t bitAddr, bool bitValue,
                                             std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x05);
-        q.WriteWord(bitAddr);
-        q.WriteWord(bitValue ? 0xFF00 : 0x0000);
-    });
+    return SubmitRequest(userData,
+                         [&](TModbusBuffer& q) { WriteSingleCoilPdu(q, bitAddr, bitValue); });
 }
 
 std::int32_t TModbusClient::WriteSingleRegister(std::uint16_t regAddr, std::uint16_t regValue,
                                                 std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x06);
-        q.WriteWord(regAddr);
-        q.WriteWord(regValue);
-    });
+    return SubmitRequest(userData,
+                         [&](TModbusBuffer& q) { WriteSingleRegisterPdu(q, regAddr, regValue); });
 }
 
 std::int32_t TModbusClient::WriteMultipleCoils(std::uint16_t startBit, const TBitValues& bitValues,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckMultipleCoilsWrite(startBit, bitValues.size());
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        const auto count = static_cast<std::int32_t>(bitValues.size());
-        q.WriteByte(0x0F);
-        q.WriteWord(startBit);
-        q.WriteWord(static_cast<std::uint16_t>(count));
-        q.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
-        PackBits(bitValues, count - 1, q);
-    });
+    return SubmitRequest(userData,
+                         [&](TModbusBuffer& q) { WriteMultipleCoilsPdu(q, startBit, bitValues); });
 }
 
 std::int32_t TModbusClient::WriteMultipleRegisters(std::uint16_t startReg,
@@ -219,15 +192,8 @@ std::int32_t TModbusClient::WriteMultipleRegisters(std::uint16_t startReg,
                                                    std::int32_t userData) {
     CheckClientConnection();
     CheckMultipleRegistersWrite(startReg, regValues.size());
-    return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x10);
-        q.WriteWord(startReg);
-        q.WriteWord(static_cast<std::uint16_t>(regValues.size()));
-        q.WriteByte(static_cast<std::uint8_t>(2 * regValues.size()));
-        for (std::uint16_t v : regValues) {
-            q.WriteWord(v);
-        }
-    });
+    return SubmitRequest(
+        userData, [&](TModbusBuffer& q) { WriteMultipleRegistersPdu(q, startReg, regValues); });
 }
 
 std::int32_t TModbusClient::MaskWriteSingleRegister(std::uint16_t regAddr, std::uint16_t andMask,

@@ -5,6 +5,7 @@
 #include "ModbusClient.h"
 #include "ModbusServer.h"
 #include "RequestChecks.h"
+#include "RequestPdu.h"
 #include "SerialLine.h"
 #include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
@@ -90,6 +91,9 @@ void TModbusConnection::Open() {
         FLine->SetBufferSizes(FInputBufferSize, FOutputBufferSize);
         ApplyCommState();
         UpdateSilentTime();
+        // The line starts empty: stale bytes are discarded here rather than by the worker once
+        // it runs, which would also discard a request that arrived right after the open.
+        FLine->Purge(true, true);
         FThread = std::make_unique<TTransactionThread>(*this, *FLine);
     } catch (...) {
         FThread.reset();
@@ -371,21 +375,15 @@ std::int32_t SubmitBroadcast(TModbusConnection& connection, std::int32_t userDat
 
 std::int32_t TModbusConnection::BroadcastSingleCoilWrite(std::uint16_t bitAddr, bool value,
                                                          std::int32_t userData) {
-    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
-        q.WriteByte(5);
-        q.WriteWord(bitAddr);
-        q.WriteWord(value ? 0xFF00 : 0x0000);
-    });
+    return SubmitBroadcast(*this, userData,
+                           [&](TModbusBuffer& q) { WriteSingleCoilPdu(q, bitAddr, value); });
 }
 
 std::int32_t TModbusConnection::BroadcastSingleRegisterWrite(std::uint16_t regAddr,
                                                              std::uint16_t value,
                                                              std::int32_t userData) {
-    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
-        q.WriteByte(6);
-        q.WriteWord(regAddr);
-        q.WriteWord(value);
-    });
+    return SubmitBroadcast(*this, userData,
+                           [&](TModbusBuffer& q) { WriteSingleRegisterPdu(q, regAddr, value); });
 }
 
 std::int32_t TModbusConnection::BroadcastMultipleCoilsWrite(std::uint16_t startBit,
@@ -393,14 +391,8 @@ std::int32_t TModbusConnection::BroadcastMultipleCoilsWrite(std::uint16_t startB
                                                             std::int32_t userData) {
     CheckActive();
     CheckMultipleCoilsWrite(startBit, values.size());
-    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
-        const auto count = static_cast<std::int32_t>(values.size());
-        q.WriteByte(15);
-        q.WriteWord(startBit);
-        q.WriteWord(static_cast<std::uint16_t>(count));
-        q.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
-        PackBits(values, count - 1, q);
-    });
+    return SubmitBroadcast(*this, userData,
+                           [&](TModbusBuffer& q) { WriteMultipleCoilsPdu(q, startBit, values); });
 }
 
 std::int32_t TModbusConnection::BroadcastMultipleRegistersWrite(std::uint16_t startReg,
@@ -408,15 +400,8 @@ std::int32_t TModbusConnection::BroadcastMultipleRegistersWrite(std::uint16_t st
                                                                 std::int32_t userData) {
     CheckActive();
     CheckMultipleRegistersWrite(startReg, values.size());
-    return SubmitBroadcast(*this, userData, [&](TModbusBuffer& q) {
-        q.WriteByte(16);
-        q.WriteWord(startReg);
-        q.WriteWord(static_cast<std::uint16_t>(values.size()));
-        q.WriteByte(static_cast<std::uint8_t>(2 * values.size()));
-        for (std::uint16_t v : values) {
-            q.WriteWord(v);
-        }
-    });
+    return SubmitBroadcast(
+        *this, userData, [&](TModbusBuffer& q) { WriteMultipleRegistersPdu(q, startReg, values); });
 }
 
 // --- Main-thread delivery -------------------------------------------------------------------
@@ -427,8 +412,7 @@ void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> t
         client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
     if (!registered || client->Serial() != transaction->ClientSerial ||
         client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FClosing ||
-        FDestroying ||
-        client->Destroying()) {
+        FDestroying || client->Destroying()) {
         return;
     }
     try {

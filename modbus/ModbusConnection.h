@@ -156,8 +156,10 @@ public:
     std::int32_t BroadcastMultipleRegistersWrite(std::uint16_t startReg, const TRegValues& values,
                                                  std::int32_t userData);
 
-    // Server mode, main thread: hands a decoded request to the registered servers.
-    void DispatchToServers(TModbusTransaction& transaction);
+    // Server mode, main thread: hands a decoded request to the registered servers. The
+    // worker then sends what transaction.Reply holds (nothing when it is empty). Virtual so
+    // that a subclass can wrap the dispatch, e.g. a simulator that injects line faults.
+    virtual void DispatchToServers(TModbusTransaction& transaction);
 
     // True once the open line reported that its other end went away (an unplugged adapter).
     bool LineLost() const;

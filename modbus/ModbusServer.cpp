@@ -16,6 +16,16 @@ public:
     TAnswer(TModbusServer& server, TModbusTransaction& t, std::uint8_t command)
         : FServer(server), FTransaction(t), FCommand(command) {}
 
+    // Answers a refused write permission; true when the write may not go on.
+    bool RefusedWrite(TItemWriteStatus status) {
+        if (status == iwsIllegalAddress) {
+            Exception(2);
+        } else if (status == iwsIllegalValue) {
+            Exception(3);
+        }
+        return status != iwsAllowWrite;
+    }
+
     void Exception(std::uint8_t code) {
         if (FTransaction.Info.ServerAddress != 0) {
             FServer.SendExceptionReply(FTransaction.Reply, FCommand, code);
@@ -231,12 +241,7 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
     } else {
         status = DoCanWriteHoldingRegister(address, value);
     }
-    if (status == iwsIllegalAddress) {
-        answer.Exception(kIllegalDataAddress);
-        return;
-    }
-    if (status == iwsIllegalValue) {
-        answer.Exception(kIllegalDataValue);
+    if (answer.RefusedWrite(status)) {
         return;
     }
     try {
@@ -300,12 +305,7 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
         const auto address = static_cast<std::uint16_t>(start + i);
         const TItemWriteStatus status = coils ? DoCanWriteCoil(address, bitValues[i])
                                               : DoCanWriteHoldingRegister(address, regValues[i]);
-        if (status == iwsIllegalAddress) {
-            answer.Exception(kIllegalDataAddress);
-            return;
-        }
-        if (status == iwsIllegalValue) {
-            answer.Exception(kIllegalDataValue);
+        if (answer.RefusedWrite(status)) {
             return;
         }
     }

@@ -124,8 +124,8 @@ void TTransactionThread::Execute() {
     }
 }
 
+// The connection purged the line before starting the worker.
 void TTransactionThread::ClientExecute() {
-    FIO->PurgeBuffers(true, true);
     while (!FTerminated) {
         {
             std::unique_lock lock(FQueueLock);
@@ -224,7 +224,6 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
 }
 
 void TTransactionThread::ServerExecute() {
-    FIO->PurgeBuffers(true, true);
     // Shared with the synchronized dispatch: when the connection is closed from inside a
     // dispatch, the worker leaves while the main thread still uses the transaction.
     auto transaction = std::make_shared<TModbusTransaction>(FConnection.QueryBufferSize());

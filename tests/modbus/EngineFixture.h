@@ -2,6 +2,7 @@
 // the other, and the main-thread pumping that completions need.
 #pragma once
 
+#include "MainThreadPump.h"
 #include "PtyPair.h"
 #include "ScriptedPeer.h"
 
@@ -16,24 +17,6 @@
 #include <vector>
 
 namespace TestSupport {
-
-// Runs the main thread's queued work until pred holds or the time is up.
-template <typename Pred>
-bool PumpUntil(Pred pred, std::chrono::milliseconds timeout = std::chrono::milliseconds(5000)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    auto& bridge = Corvane::TMainThreadBridge::Instance();
-    while (!pred()) {
-        if (std::chrono::steady_clock::now() >= deadline) {
-            return false;
-        }
-        bridge.WaitAndDrain(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
-inline void PumpFor(std::chrono::milliseconds duration) {
-    PumpUntil([] { return false; }, duration);
-}
 
 struct Completion {
     Corvane::TTransactionInfo Info;

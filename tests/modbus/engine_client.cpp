@@ -2,7 +2,7 @@
 // arguments per outcome, IDs, supervision of consecutive timeouts, and the connection's
 // property rules.
 #include "EngineFixture.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include "CorvaneError.h"
 
@@ -237,6 +237,23 @@ TEST_F(ClientReplies, DiagnosticsIdentificationAndExceptionStatus) {
     EXPECT_EQ(statuses[3], rsExceptionResponse);
     EXPECT_EQ(status,
               (TExceptionStatusValues{true, false, false, false, false, false, false, true}));
+}
+
+TEST_F(ClientReplies, AsciiFramingAtSevenDataBitsRoundTrips) {
+    // Real ASCII peers on a pty cannot run 7E1 (a pty keeps no character format); the
+    // connection must still open at 7E1 and frame requests and replies in ASCII.
+    Connection.SetTransmissionMode(tmASCII);
+    Connection.SetDataBits(db7);
+    Connection.SetParity(psEven);
+    QueuedReplies replies;
+    replies.Add(AsciiFrame({0x01, 0x03, 0x04, 0x12, 0x34, 0xAB, 0xCD}));
+    StartPeer(replies.Handler());
+    Open();
+    Client.ReadHoldingRegisters(100, 2, 0);
+    ASSERT_TRUE(WaitForCompletions(1));
+    EXPECT_EQ(Completions[0].Info.Status, rsNormalResponse);
+    EXPECT_EQ(Completions[0].Values, (TRegValues{0x1234, 0xABCD}));
+    EXPECT_EQ(Peer->Requests().at(0), ToBytes(":01030064000296\r\n"));
 }
 
 TEST_F(ClientReplies, TranslateExceptionCodeAndItsHandler) {

@@ -2,7 +2,7 @@
 // handed to ProcessRequest), dispatch and replies over a pseudo-terminal, and the stop and
 // line-loss behaviour of a server-mode connection.
 #include "EngineFixture.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include "CorvaneError.h"
 #include "ModbusServer.h"

@@ -7,7 +7,7 @@
 
 #include "DelayedAction.h"
 #include "PtyPair.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 
 #include "DelayedAction.h"
 #include "PtyPair.h"
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "Stopwatch.h"
+#include "TestStopwatch.h"
 
 #include <time.h>
 

@@ -1,0 +1,47 @@
+#include "RequestPdu.h"
+
+#include "Checksum.h"
+#include "ModbusBuffer.h"
+
+namespace Corvane {
+
+void WriteSingleCoilPdu(TModbusBuffer& query, std::uint16_t bitAddr, bool value) {
+    query.WriteByte(0x05);
+    query.WriteWord(bitAddr);
+    query.WriteWord(value ? 0xFF00 : 0x0000);
+}
+
+void WriteSingleRegisterPdu(TModbusBuffer& query, std::uint16_t regAddr, std::uint16_t value) {
+    query.WriteByte(0x06);
+    query.WriteWord(regAddr);
+    query.WriteWord(value);
+}
+
+void WriteMultipleCoilsPdu(TModbusBuffer& query, std::uint16_t startBit, const TBitValues& values) {
+    const auto count = static_cast<std::int32_t>(values.size());
+    query.WriteByte(0x0F);
+    query.WriteWord(startBit);
+    query.WriteWord(static_cast<std::uint16_t>(count));
+    query.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
+    PackBits(values, count - 1, query);
+}
+
+void WriteMultipleRegistersPdu(TModbusBuffer& query, std::uint16_t startReg,
+                               const TRegValues& values) {
+    query.WriteByte(0x10);
+    query.WriteWord(startReg);
+    query.WriteWord(static_cast<std::uint16_t>(values.size()));
+    query.WriteByte(static_cast<std::uint8_t>(2 * values.size()));
+    for (std::uint16_t v : values) {
+        query.WriteWord(v);
+    }
+}
+
+void ReadPdu(TModbusBuffer& query, std::uint8_t function, std::uint16_t start,
+             std::uint16_t count) {
+    query.WriteByte(function);
+    query.WriteWord(start);
+    query.WriteWord(count);
+}
+
+} // namespace Corvane

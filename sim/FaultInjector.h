@@ -1,0 +1,45 @@
+// TFaultInjector: decides which exchanges of the simulated instrument go wrong on the line.
+//
+// Counts the requests that would be answered and the replies that are sent: with
+// DropEvery K the K-th, 2K-th, ... request gets no reply at all (it is lost before the
+// instrument sees it); with CorruptEvery K the K-th, 2K-th, ... reply that is sent has its
+// last byte (part of the CRC in RTU, the LRC in ASCII) changed, so the client rejects the
+// frame; DelayMs holds every reply back for that long. 0 turns a fault off.
+//
+// Main thread (called from the connection's dispatch); a plain counter, not thread-safe.
+#pragma once
+
+#include "ModbusBuffer.h"
+
+#include <cstdint>
+
+namespace SondrelSim {
+
+struct TFaultSettings {
+    std::uint32_t DropEvery = 0;
+    std::uint32_t CorruptEvery = 0;
+    std::uint32_t DelayMs = 0;
+};
+
+class TFaultInjector {
+public:
+    explicit TFaultInjector(const TFaultSettings& settings) : FSettings(settings) {}
+
+    const TFaultSettings& Settings() const { return FSettings; }
+
+    // Counts one request that would be answered; true when it is to be dropped.
+    bool DropNextRequest();
+    // Counts one reply about to be sent; true when it is to be corrupted.
+    bool CorruptNextReply();
+    std::uint32_t DelayMs() const { return FSettings.DelayMs; }
+
+    // Changes the reply's last byte (its check byte) so that the frame fails its check.
+    static void Corrupt(Corvane::TModbusBuffer& reply);
+
+private:
+    TFaultSettings FSettings;
+    std::uint64_t FRequests = 0;
+    std::uint64_t FReplies = 0;
+};
+
+} // namespace SondrelSim

@@ -1,0 +1,107 @@
+#include "Simulator.h"
+
+#include "TransactionLog.h"
+
+#include "MainThreadBridge.h"
+
+#include <chrono>
+
+namespace SondrelSim {
+
+using namespace Corvane;
+
+TSimulator::TSimulator(const TSimulatorOptions& options, std::ostream* log)
+    : FOptions(options), FLog(log), FModel(options.Instrument), FConnection(options.Faults),
+      FServer(FModel) {
+    SondrelCli::ApplyLineOptions(FOptions.Line, FConnection);
+    FConnection.SetConnectionMode(cmServer);
+    FServer.SetAddress(FOptions.Address);
+    FServer.SetConnection(&FConnection);
+    if (FOptions.Verbose) {
+        FConnection.OnRequestLog = [this](const std::string& line) { Note(line); };
+    }
+}
+
+TSimulator::~TSimulator() {
+    FConnection.SetActive(false);
+}
+
+void TSimulator::Start() {
+    if (FOptions.UsePty) {
+        FPty = std::make_unique<TPseudoTerminal>();
+        FConnection.SetHookExistingPort(true);
+        FConnection.OnGetHookedPortHandle = [this](TModbusConnection&, std::uintptr_t& handle) {
+            handle = static_cast<std::uintptr_t>(FPty->MasterFd());
+        };
+    }
+    FConnection.SetActive(true);
+    if (FPty) {
+        WaitUntilListening();
+    }
+    FConnection.OnInvalidFrameDiscard = [this](TModbusConnection&) {
+        if (FOptions.Verbose) {
+            Note("invalid frame discarded");
+        }
+    };
+}
+
+// The server's worker empties the line when it starts, so a request sent before that moment
+// would be lost. Probe from the client's side with an empty frame (":" CR LF, invalid in
+// both framings) until the worker reports it as discarded: from then on it is listening.
+void TSimulator::WaitUntilListening() {
+    using Clock = std::chrono::steady_clock;
+    bool listening = false;
+    FConnection.OnInvalidFrameDiscard = [&listening](TModbusConnection&) { listening = true; };
+    auto& bridge = TMainThreadBridge::Instance();
+    const auto giveUp = Clock::now() + std::chrono::seconds(5);
+    while (!listening && Clock::now() < giveUp) {
+        if (!FPty->WriteAsClient(":\r\n")) {
+            break;
+        }
+        const auto slice = Clock::now() + std::chrono::milliseconds(20);
+        while (!listening && Clock::now() < slice) {
+            bridge.WaitAndDrain(std::chrono::milliseconds(5));
+        }
+    }
+    FConnection.OnInvalidFrameDiscard = nullptr;
+}
+
+std::string TSimulator::DevicePath() const {
+    return FPty ? FPty->SlavePath() : FOptions.Line.Port;
+}
+
+void TSimulator::Note(const std::string& text) const {
+    if (FLog != nullptr) {
+        *FLog << "[" << Sondrel::FormatLogTime(Sondrel::LocalLogTime()) << "] " << text
+              << std::endl;
+    }
+}
+
+void TSimulator::ServeUntil(const std::atomic<bool>& stop) {
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::seconds(FOptions.SamplePeriodSeconds);
+    auto nextSample = Clock::now() + period;
+    bool lineLostNoted = false;
+    auto& bridge = TMainThreadBridge::Instance();
+    while (!stop) {
+        bridge.WaitAndDrain(std::chrono::milliseconds(100));
+        if (period.count() > 0 && Clock::now() >= nextSample) {
+            nextSample += period;
+            if (FModel.Acquiring()) {
+                FModel.AppendSample();
+                if (FOptions.Verbose) {
+                    Note("sample: current record " + std::to_string(FModel.Log().CurrentRecord()));
+                }
+            }
+        }
+        // A port whose other end went away is waited for (the connection comes back by
+        // itself when it reappears); the pseudo-terminal never loses its line.
+        if (FConnection.LineLost() != lineLostNoted) {
+            lineLostNoted = !lineLostNoted;
+            Note(lineLostNoted ? "The serial line is gone; waiting for it to come back."
+                               : "The serial line is back.");
+        }
+    }
+}
+
+} // namespace SondrelSim

@@ -1,0 +1,57 @@
+// TSimulator: the simulated instrument on a serial line. It puts together the instrument
+// model, its Modbus server and the fault-injecting server-mode connection, opens the line
+// (a new pseudo-terminal or a named port) and serves requests until asked to stop, adding a
+// record to the log every sample period while acquisition runs.
+//
+// Main thread only: requests are dispatched on the thread that runs ServeUntil (it must be
+// the main-thread bridge's thread). Owns everything it builds; the pseudo-terminal outlives
+// the connection that serves on it.
+#pragma once
+
+#include "InstrumentModel.h"
+#include "InstrumentServer.h"
+#include "PseudoTerminal.h"
+#include "SimulatorConnection.h"
+#include "SimulatorOptions.h"
+
+#include <atomic>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace SondrelSim {
+
+class TSimulator {
+public:
+    // log receives the --verbose lines (one per request, one per sample) and notes about
+    // the line; nullptr discards them.
+    TSimulator(const TSimulatorOptions& options, std::ostream* log);
+    ~TSimulator();
+    TSimulator(const TSimulator&) = delete;
+    TSimulator& operator=(const TSimulator&) = delete;
+
+    // Creates the pseudo-terminal or opens the port and starts serving. Raises
+    // std::system_error (no pseudo-terminal) or Corvane::ECorvaneError (port). On a
+    // pseudo-terminal it returns once the server listens, so that a client may talk at once.
+    void Start();
+    // The path clients open: the pseudo-terminal's slave or the port as given.
+    std::string DevicePath() const;
+
+    // Serves until stop is set, checking it at least every 100 ms.
+    void ServeUntil(const std::atomic<bool>& stop);
+
+    TInstrumentModel& Model() { return FModel; }
+
+private:
+    void WaitUntilListening();
+    void Note(const std::string& text) const;
+
+    TSimulatorOptions FOptions;
+    std::ostream* FLog;
+    TInstrumentModel FModel;
+    std::unique_ptr<TPseudoTerminal> FPty;
+    TSimulatorConnection FConnection;
+    TInstrumentServer FServer;
+};
+
+} // namespace SondrelSim

@@ -1,0 +1,56 @@
+#include "SimulatorConnection.h"
+
+#include "RequestDescription.h"
+
+#include "ModbusServer.h"
+
+#include <chrono>
+#include <thread>
+
+namespace SondrelSim {
+
+using namespace Corvane;
+
+bool TSimulatorConnection::HasServerFor(std::uint8_t address) const {
+    for (const TModbusServer* server : Servers()) {
+        if (server->Address() == address) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void TSimulatorConnection::Log(const std::string& line) const {
+    if (OnRequestLog) {
+        OnRequestLog(line);
+    }
+}
+
+void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
+    const std::uint8_t address = transaction.Info.ServerAddress;
+    const std::string request =
+        "address " + std::to_string(address) + ": " + DescribeRequest(transaction.Query);
+    if (address == 0 || !HasServerFor(address)) {
+        TModbusConnection::DispatchToServers(transaction);
+        Log(request + (address == 0 ? " (broadcast, no reply)" : " (not ours, no reply)"));
+        return;
+    }
+    if (FFaults.DropNextRequest()) {
+        transaction.Reply.SetSize(0);
+        Log(request + " -> dropped, no reply");
+        return;
+    }
+    TModbusConnection::DispatchToServers(transaction);
+    std::string outcome = DescribeReply(transaction.Reply);
+    if (transaction.Reply.Size() > 0 && FFaults.CorruptNextReply()) {
+        TFaultInjector::Corrupt(transaction.Reply);
+        outcome += ", corrupted";
+    }
+    if (FFaults.DelayMs() > 0 && transaction.Reply.Size() > 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(FFaults.DelayMs()));
+        outcome += ", delayed " + std::to_string(FFaults.DelayMs()) + " ms";
+    }
+    Log(request + " -> " + outcome);
+}
+
+} // namespace SondrelSim

@@ -1,0 +1,99 @@
+#include "SimulatorOptions.h"
+
+#include "CommandLine.h"
+
+#include <string>
+
+namespace SondrelSim {
+
+using SondrelCli::EUsageError;
+using SondrelCli::ParseInteger;
+
+namespace {
+
+std::uint32_t Count(const SondrelCli::TCommandLine& line, const std::string& name,
+                    std::uint32_t fallback, std::int64_t max = 4294967295LL) {
+    const auto text = line.Value(name);
+    return text ? static_cast<std::uint32_t>(ParseInteger(*text, 0, max, "--" + name)) : fallback;
+}
+
+} // namespace
+
+const char* SimulatorHelp() {
+    static const std::string text =
+        std::string(
+            "Usage: sondrel-sim (--pty | --port DEVICE) [options]\n"
+            "  The particle counter's Modbus server with a simulated circular log of 62001\n"
+            "  records. With --pty a new pseudo-terminal is created and its path printed on\n"
+            "  the first line of standard output. Stops on SIGINT or SIGTERM.\n\n"
+            "Instrument:\n"
+            "  --pty                  serve on a new pseudo-terminal\n"
+            "  --address N            the instrument's server address 1..247 (default 1)\n"
+            "  --current N            current record number 0..62000 (default 10)\n"
+            "  --filled N             records holding data, counting back from the current one,\n"
+            "                         0..62001 (default 62001: the whole log)\n"
+            "  --seed S               seed of the record contents (default 1)\n"
+            "  --time 'YYYY-MM-DD HH:MM'  time stamp of the current record (default: now)\n"
+            "  --sample-period S      seconds between two new records while acquiring\n"
+            "                         (default 60; 0: the log never grows)\n"
+            "  --verbose              one line per request on standard error\n\n"
+            "Line faults (0: off):\n"
+            "  --drop-every K         no reply to every K-th request\n"
+            "  --corrupt-every K      every K-th reply is sent with a broken check\n"
+            "  --delay-ms D           every reply is sent D ms late (at most 60000)\n\n"
+            "Line options:\n") +
+        SondrelCli::SerialLineOptionsHelp();
+    return text.c_str();
+}
+
+TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
+    std::set<std::string> valueOptions = SondrelCli::SerialLineOptionNames();
+    valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
+                         "drop-every", "corrupt-every", "delay-ms"});
+    const SondrelCli::TCommandLine line(args, valueOptions, {"pty", "verbose", "help"});
+    TSimulatorOptions options;
+    if (line.Flag("help")) {
+        options.Help = true;
+        return options;
+    }
+    if (!line.Positional().empty()) {
+        throw EUsageError("unexpected argument '" + line.Positional().front() + "'");
+    }
+    options.UsePty = line.Flag("pty");
+    if (options.UsePty == line.Has("port")) {
+        throw EUsageError("give either --pty or --port DEVICE");
+    }
+    options.Line = SondrelCli::ParseLineOptions(line, !options.UsePty);
+    if (const auto address = line.Value("address")) {
+        options.Address = static_cast<std::uint8_t>(ParseInteger(*address, 1, 247, "--address"));
+    }
+    TInstrumentSettings& instrument = options.Instrument;
+    if (const auto current = line.Value("current")) {
+        instrument.CurrentRecord =
+            static_cast<int>(ParseInteger(*current, 0, kLastRecordNumber, "--current"));
+    }
+    if (const auto filled = line.Value("filled")) {
+        instrument.FilledCount =
+            static_cast<int>(ParseInteger(*filled, 0, kRecordCount, "--filled"));
+    }
+    if (const auto seed = line.Value("seed")) {
+        instrument.Seed = static_cast<std::uint64_t>(ParseInteger(*seed, 0, INT64_MAX, "--seed"));
+    }
+    if (const auto time = line.Value("time")) {
+        const auto parsed = TRecordTime::Parse(*time);
+        if (!parsed) {
+            throw EUsageError("--time: '" + *time + "' is not a date and time YYYY-MM-DD HH:MM");
+        }
+        instrument.CurrentTime = *parsed;
+    } else {
+        instrument.CurrentTime = TRecordTime::Now();
+    }
+    options.SamplePeriodSeconds = Count(line, "sample-period", options.SamplePeriodSeconds);
+    options.Faults.DropEvery = Count(line, "drop-every", 0);
+    options.Faults.CorruptEvery = Count(line, "corrupt-every", 0);
+    options.Faults.DelayMs = Count(line, "delay-ms", 0, 60000);
+    options.Verbose = line.Flag("verbose");
+    return options;
+}
+
+} // namespace SondrelSim

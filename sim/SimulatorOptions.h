@@ -1,0 +1,36 @@
+// The command line of sondrel-sim and its help text. The serial line options are the ones
+// of sondrel-cli (same names, values and defaults).
+#pragma once
+
+#include "FaultInjector.h"
+#include "InstrumentModel.h"
+
+#include "LineOptions.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace SondrelSim {
+
+struct TSimulatorOptions {
+    // The serial line; Line.Port is empty when UsePty is set.
+    SondrelCli::TLineOptions Line;
+    bool UsePty = false;
+    std::uint8_t Address = 1;
+    TInstrumentSettings Instrument;
+    TFaultSettings Faults;
+    // Seconds of real time between two samples while acquisition runs; 0: never.
+    std::uint32_t SamplePeriodSeconds = 60;
+    bool Verbose = false;
+    bool Help = false;
+};
+
+const char* SimulatorHelp();
+
+// Reads the arguments (without the program name). A bad or missing value raises
+// SondrelCli::EUsageError. Without --time the current record is stamped with the local time
+// now; with --help nothing else is checked.
+TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args);
+
+} // namespace SondrelSim

@@ -1,0 +1,64 @@
+// sondrel-sim: the particle counter's Modbus server with a simulated log, on a serial device
+// or a new pseudo-terminal.
+#include "Simulator.h"
+#include "SimulatorOptions.h"
+
+#include "CommandLine.h"
+
+#include "CorvaneError.h"
+#include "MainThreadBridge.h"
+#include "SerialLine.h"
+
+#include <atomic>
+#include <csignal>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> gStopRequested{false};
+
+extern "C" void RequestStop(int) {
+    gStopRequested = true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace SondrelSim;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    TSimulatorOptions options;
+    try {
+        options = ParseSimulatorOptions(args);
+    } catch (const SondrelCli::EUsageError& e) {
+        std::cerr << "sondrel-sim: " << e.what() << "\n";
+        return 2;
+    }
+    if (options.Help) {
+        std::cout << SimulatorHelp();
+        return 0;
+    }
+
+    Corvane::TMainThreadBridge::Instance().AdoptCurrentThread();
+    std::signal(SIGINT, RequestStop);
+    std::signal(SIGTERM, RequestStop);
+    // A client that vanishes mid-reply must not end the simulator.
+    std::signal(SIGPIPE, SIG_IGN);
+    try {
+        TSimulator simulator(options, &std::cerr);
+        simulator.Start();
+        // The first line of standard output is the device path, for scripts and tests.
+        std::cout << simulator.DevicePath() << std::endl;
+        simulator.ServeUntil(gStopRequested);
+    } catch (const Corvane::ECorvaneError& e) {
+        const std::string detail = Corvane::LastSerialLineErrorDetail();
+        std::cerr << "sondrel-sim: " << e.what() << (detail.empty() ? "" : " (" + detail + ")")
+                  << "\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "sondrel-sim: " << e.what() << "\n";
+        return 1;
+    }
+    return 0;
+}
