@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "ConnectionLogBinding.h"
 #include "ConsoleCompletionReporter.h"
+#include "ExportOptions.h"
 #include "LineOptions.h"
 #include "StdoutLogView.h"
 
@@ -113,26 +114,33 @@ bool IsDownloadCommand(const std::string& command) {
     return command == "download" || command == "download-all" || command == "erase";
 }
 
-const char* DownloadCommandsHelp() {
-    return "Log download (the window's procedures; steps as the log writes them, then the\n"
-           "table as the list shows it):\n"
-           "  download --recent N [--interval I] [--delay fast|default|slow]\n"
-           "  download --date MM/DD --time HH:MM --following|--previous --records N\n"
-           "           [--interval I] [--delay ...]\n"
-           "  download-all [--erase]    the whole log with the size table; --erase answers\n"
-           "                            the erase question with Yes (default No)\n"
-           "  erase --yes               erase the instrument's log memory\n"
-           "  The estimate question is answered Yes. Exit status 0 only when the download\n"
-           "  finished without a failure line.\n";
+std::string DownloadCommandsHelp() {
+    return std::string(
+               "Log download (the window's procedures; steps as the log writes them, then the\n"
+               "table as the list shows it):\n"
+               "  download --recent N [--interval I] [--delay fast|default|slow]\n"
+               "  download --date MM/DD --time HH:MM --following|--previous --records N\n"
+               "           [--interval I] [--delay ...]\n"
+               "  download-all [--erase]    the whole log with the size table; --erase answers\n"
+               "                            the erase question with Yes (default No)\n"
+               "  erase --yes               erase the instrument's log memory\n"
+               "  The estimate question is answered Yes. Exit status 0 only when the download\n"
+               "  finished without a failure line.\n") +
+           ExportOptionsHelp();
 }
 
 int RunDownloadCommand(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = LineOptionNames();
     valueOptions.insert({"recent", "date", "time", "records", "interval", "delay"});
+    valueOptions.insert(ExportOptionNames().begin(), ExportOptionNames().end());
     const TCommandLine line(args, valueOptions, kDownloadFlags);
     const std::string command = line.Positional().at(0);
     if (line.Positional().size() != 1) {
         throw EUsageError(command + " takes no arguments besides its options");
+    }
+    const std::vector<TExportRequest> exports = ParseExportOptions(line);
+    if (command == "erase" && !exports.empty()) {
+        throw EUsageError("--csv, --xlsx and --html apply to download and download-all");
     }
     TDownloadInputs inputs;
     if (command == "download") {
@@ -184,9 +192,16 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
         engine.EraseSampleDatafromMemory1Click();
     }
     connection.SetActive(false);
-    const bool failed = host.FailureReported() || engine.State().DownloadFailed;
+    bool failed = host.FailureReported() || engine.State().DownloadFailed;
+    const bool finished = !engine.State().DownloadFailed && engine.ExportReady();
     if (command != "erase" && !engine.State().DownloadFailed) {
         PrintTable(engine.List());
+    }
+    if (!exports.empty() && !finished) {
+        std::cerr << "sondrel-cli: nothing exported: the download did not finish\n";
+        failed = true;
+    } else if (!WriteExports(exports, engine.List(), engine.State(), std::cerr)) {
+        failed = true;
     }
     return failed ? 1 : 0;
 }

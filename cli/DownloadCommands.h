@@ -1,6 +1,7 @@
 // "sondrel-cli download", "download-all" and "erase": the log download procedures of the
 // window, driven from the command line. The steps are printed as the transaction log writes
-// them; a finished download then prints the record table as the list shows it.
+// them; a finished download then prints the record table as the list shows it, and writes the
+// exports that --csv, --xlsx and --html ask for (ExportOptions.h).
 #pragma once
 
 #include <string>
@@ -9,7 +10,7 @@
 namespace SondrelCli {
 
 bool IsDownloadCommand(const std::string& command);
-const char* DownloadCommandsHelp();
+std::string DownloadCommandsHelp();
 // Returns 0 only when the procedure finished without a failure line or error box.
 int RunDownloadCommand(const std::vector<std::string>& args);
 

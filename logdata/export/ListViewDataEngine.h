@@ -1,0 +1,38 @@
+// The list-view data engine: the record list exactly as the Log Data list shows it.
+//
+// One export column per list column, in the list's column order: the title is the column's
+// caption and the width in characters is the column's pixel width divided by 4 (rounded toward
+// zero), or 5 when the pixel width is below 4; every column is a text column. The rows are the
+// list's items in their current order; column 0 is the item's caption and column k its
+// sub-item k - 1, empty when the item has fewer sub-items.
+//
+// Threads: main thread (it reads the record list). The list is borrowed and must outlive the
+// engine; it must not change during an export.
+#pragma once
+
+#include "ExportDataEngine.h"
+#include "RecordList.h"
+
+namespace Sondrel {
+
+class TListViewDataEngine : public TExportDataEngine {
+public:
+    explicit TListViewDataEngine(const TRecordList& list) : FList(list) {}
+
+    // The export width of a list column of `pixels` pixels.
+    static std::int32_t CharacterWidth(std::int32_t pixels);
+
+    void Open() override;
+    const std::vector<TExportColumn>& Columns() const override { return FColumns; }
+    std::int32_t RowCount() override { return FList.Count(); }
+    void First() override { FRow = 0; }
+    void Next() override { ++FRow; }
+    std::string Value(std::int32_t column) override { return FList.Text(FRow, column); }
+
+private:
+    const TRecordList& FList;
+    std::vector<TExportColumn> FColumns;
+    std::int32_t FRow = 0;
+};
+
+} // namespace Sondrel

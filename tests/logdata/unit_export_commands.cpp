@@ -1,0 +1,151 @@
+// The export commands of the Log Data page, driven through a scripted host, and the exports
+// right after the two downloads.
+#include "DownloadFixture.h"
+#include "ExportTestSupport.h"
+
+#include "ExportCommands.h"
+#include "LogExporter.h"
+
+using namespace Sondrel;
+using namespace ExportTest;
+
+namespace {
+
+class TScriptedExportHost : public TExportHost {
+public:
+    void ShowExportError(const std::string& text) override { Errors.push_back(text); }
+    std::optional<std::string> ChooseExportFile(const TSaveDialogParams& params) override {
+        Dialogs.push_back(params);
+        return Answer;
+    }
+    void SetExportBusy(bool busy) override { Busy.push_back(busy); }
+    void ShowExportProgress(std::int32_t written, std::int32_t total) override {
+        Progress.emplace_back(written, total);
+    }
+
+    std::optional<std::string> Answer; // the dialog's answer: a path, or cancelled
+    std::vector<std::string> Errors;
+    std::vector<TSaveDialogParams> Dialogs;
+    std::vector<bool> Busy;
+    std::vector<std::pair<std::int32_t, std::int32_t>> Progress;
+};
+
+class ExportCommandsTest : public ::testing::Test {
+protected:
+    TTempFolder Folder;
+    TScriptedExportHost Host;
+    TRecordList List;
+    TDownloadState State;
+    TExportCommands Commands{Host, List, State};
+};
+
+} // namespace
+
+TEST_F(ExportCommandsTest, EmptyListIsRefusedBeforeAnyDialog) {
+    Commands.expButtonXLSClick(0);
+    EXPECT_EQ(Host.Errors,
+              std::vector<std::string>{
+                  "The list is empty.  Please run the import again to retrieve data."});
+    EXPECT_TRUE(Host.Dialogs.empty());
+}
+
+TEST_F(ExportCommandsTest, HiddenExportButtonWorksOnlyInAllDataMode) {
+    FillWithRecords(List, 2);
+    State.AllDataMode = false;
+    Commands.exportButtonClick(1);
+    EXPECT_TRUE(Host.Dialogs.empty());
+    EXPECT_TRUE(Host.Errors.empty());
+    State.AllDataMode = true;
+    Commands.exportButtonClick(1);
+    EXPECT_EQ(Host.Dialogs.size(), 1U);
+}
+
+TEST_F(ExportCommandsTest, EachKindHasItsDialogAndCancelWritesNothing) {
+    FillWithRecords(List, 2);
+    for (std::int32_t kind = -1; kind <= 3; ++kind) {
+        Commands.expButtonXLSClick(kind);
+    }
+    const std::vector<TSaveDialogParams> expected = {
+        {"Save your csv file", "CSV file|*.csv", "csv", 1},
+        {"Save your xls file", "XLSX file|*.xlsx", "xlsx", 1},
+        {"Save your html file", "HTML file|*.html", "html", 1}};
+    EXPECT_EQ(Host.Dialogs, expected);
+    EXPECT_TRUE(Host.Busy.empty());
+    EXPECT_TRUE(Host.Errors.empty());
+    EXPECT_TRUE(Folder.Entries().empty());
+}
+
+TEST_F(ExportCommandsTest, ConfirmedExportRunsBusyWithProgressToTheLastRow) {
+    FillWithRecords(List, 2500);
+    Host.Answer = Folder.File("log.csv");
+    Commands.expButtonXLSClick(0);
+    EXPECT_TRUE(Host.Errors.empty());
+    EXPECT_EQ(Host.Busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Host.Progress, (std::vector<std::pair<std::int32_t, std::int32_t>>{
+                                 {0, 2500}, {1024, 2500}, {2048, 2500}, {2500, 2500}}));
+    EXPECT_EQ(SplitCrLfLines(ReadFile(Folder.File("log.csv"))).size(), 2501U);
+}
+
+TEST_F(ExportCommandsTest, FailureIsShownWithItsMessageAfterTheBusyStateEnds) {
+    FillWithRecords(List, 2);
+    Host.Answer = Folder.File("missing/log.html");
+    Commands.expButtonXLSClick(2);
+    EXPECT_EQ(Host.Busy, (std::vector<bool>{true, false}));
+    EXPECT_EQ(Host.Errors, std::vector<std::string>{"Cannot write \"" + *Host.Answer +
+                                                    "\": No such file or directory"});
+}
+
+TEST_F(DownloadTest, ExportAfterLogDataDownloadWritesTheListAndAllDataColumns) {
+    Engine.startButtonClick();
+    ASSERT_EQ(Engine.List().Count(), 20);
+    ASSERT_TRUE(Engine.State().AllDataMode);
+    TTempFolder folder;
+    const TLogExporter exporter(Engine.List(), Engine.State());
+    exporter.Export(ekXlsx, folder.File("log.xlsx"));
+    exporter.Export(ekCsv, folder.File("log.csv"));
+
+    const TSheet sheet = ReadXlsx(folder.File("log.xlsx"));
+    ASSERT_TRUE(sheet.ReadOk) << sheet.Output;
+    ASSERT_EQ(sheet.Rows.size(), 21U);
+    EXPECT_EQ(sheet.Rows[0][3], "s:Counts 1");
+    EXPECT_EQ(sheet.Rows[0][12], "s:Total Counts");
+    const auto csv = SplitCrLfLines(ReadFile(folder.File("log.csv")));
+    ASSERT_EQ(csv.size(), 21U);
+    EXPECT_EQ(csv[0].substr(0, 30), "Record Index,Date,Time,Cnts 1,");
+    for (std::int32_t row = 0; row < 20; ++row) {
+        const auto texts = RowTexts(row);
+        std::string line;
+        for (std::size_t c = 0; c < texts.size(); ++c) {
+            line += texts[c] + (c + 1 < texts.size() ? "," : "");
+        }
+        EXPECT_EQ(csv[static_cast<std::size_t>(row) + 1], line);
+        // Every spreadsheet cell is the list's text as a number or a string.
+        const auto& cells = sheet.Rows[static_cast<std::size_t>(row) + 1];
+        EXPECT_EQ(cells[0], "n:" + std::to_string(std::stoi(texts[0])));
+        EXPECT_EQ(cells[1], "s:" + texts[1]);
+        EXPECT_EQ(cells[12], "n:" + texts[12]);
+        EXPECT_EQ(cells[26], "n:" + std::to_string(std::stoi(texts[26])));
+    }
+}
+
+TEST_F(DownloadTest, ExportAfterWholeLogDownloadUsesTheSecondColumnSetButCsvShowsTheList) {
+    Instrument.CurrentRecord = 12;
+    Host.Answers = {false}; // keep the log
+    Engine.downloadButtonClick();
+    ASSERT_EQ(Engine.List().Count(), 12);
+    ASSERT_FALSE(Engine.State().AllDataMode);
+    TTempFolder folder;
+    const TLogExporter exporter(Engine.List(), Engine.State());
+    exporter.Export(ekXlsx, folder.File("log.xlsx"));
+    exporter.Export(ekHtml, folder.File("log.html"));
+
+    const TSheet sheet = ReadXlsx(folder.File("log.xlsx"));
+    ASSERT_TRUE(sheet.ReadOk) << sheet.Output;
+    ASSERT_EQ(sheet.Rows.size(), 1U);
+    EXPECT_EQ(sheet.Rows[0].size(), 13U);
+    EXPECT_EQ(sheet.Rows[0][1], "s:Date & Time");
+    const auto html = SplitCrLfLines(ReadFile(folder.File("log.html")));
+    EXPECT_EQ(html.size(), 10U + 13 * 29 + 4);
+    EXPECT_EQ(html[11], "<th>Record Index</th>");
+    EXPECT_EQ(html[10 + 29 + 1], "<td>" + Engine.List().Text(0, 0) + "</td>");
+}
