@@ -30,6 +30,29 @@ TEST_F(RecentRecords, TwentyAtIntervalOneAcrossTheWrapMatchTheInstrumentsLog) {
     EXPECT_EQ(DataRows(run), ExpectedRows(sim, Records(61992, 20), 61991));
 }
 
+TEST_F(RecentRecords, EveryThirdRecordOfAPartlyFilledLogKeepsItsEmptyRecordsAsRows) {
+    // Records 62000 and 0..10 hold data; 61999 and older are empty (erased memory).
+    const SimulatedInstrument& sim = StartSimulator(Instrument(10, 12));
+    const ProgramRun run = Cli(sim, {"download", "--recent", "8", "--interval", "3"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+
+    // The window: 8 records, 3 apart, ending at the current one: 61990 .. 61999 are empty.
+    const std::vector<std::string> log = LogTexts(run.Out);
+    EXPECT_TRUE(InOrder(log, {"Current Record: 10", "First Record: 61987", "Last Record: 10",
+                              "List Count: 8", "Download Complete!"}));
+    const auto rows = DataRows(run);
+    EXPECT_EQ(rows, ExpectedRows(sim, Records(61990, 8, 3), 61987));
+    // An empty record is a row of its own, shown in silver: its "Cnts 1" reads 65535.
+    int empty = 0;
+    for (const auto& row : rows) {
+        ASSERT_EQ(row.size(), 27U);
+        empty += row[3] == "65535" ? 1 : 0;
+    }
+    EXPECT_EQ(empty, 4);
+    EXPECT_FALSE(Contains(log, "Data cleanup... Please wait..."))
+        << "records of the window were asked for again although the list holds them";
+}
+
 TEST_F(RecentRecords, DemoModeDownloadsFromItsOwnSimulatorWithoutAPort) {
     const ProgramRun run = ProgramRun::Run(
         {kCliProgram, "--demo", "download", "--recent", "5", "--delay", "fast", "--baud", "115200"},
