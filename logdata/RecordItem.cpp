@@ -61,11 +61,16 @@ std::optional<TRecordItem> TRecordItem::FromRow(const TRecordTable& table, std::
     auto guard = [&](std::int32_t cell) { return table.HasValue(row, cell); };
     auto show = [&](std::int32_t field) { item.FShown |= 1U << field; };
 
+    // The record's number, from its record number cell. An empty record read from erased
+    // memory has none there (65535): it is the record of the row it was stored in, so that
+    // every empty record of the window keeps a row of its own in the list.
+    const std::uint16_t numberCell = need(kRecordNumberCell);
+    const std::int32_t number = numberCell < RecordSpace ? numberCell : row;
     if (guard(kStateCell)) {
-        item.FRecordIndex = need(kRecordNumberCell);
+        item.FRecordIndex = number;
     }
     // Offset after the first record of the window, wrapped like record numbers.
-    const std::int64_t offset = std::int64_t{need(kRecordNumberCell)} - firstRecord;
+    const std::int64_t offset = std::int64_t{number} - firstRecord;
     item.FSequence =
         static_cast<std::int32_t>(((offset % RecordSpace) + RecordSpace) % RecordSpace) + 1;
 

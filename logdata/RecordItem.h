@@ -43,8 +43,11 @@ public:
     // Record numbers run 0..62000 and wrap at this count.
     static constexpr std::int32_t RecordSpace = 62001;
 
-    // Builds the item for row `row` of `table` as the import does. The Index column is the
-    // record's offset after firstRecord, wrapped at 62001 like record numbers, plus 1.
+    // Builds the item for row `row` of `table` as the import does. The caption is the record
+    // number of cell 1, or `row` when cell 1 holds no record number (above 62000: an empty
+    // record read from erased memory, stored in the row of the record being read). The Index
+    // column is the record's offset after firstRecord, wrapped at 62001 like record numbers,
+    // plus 1.
     // Returns nothing when a cell that a shown value needs is empty (a conversion error, which
     // ends the import of the pass).
     static std::optional<TRecordItem> FromRow(const TRecordTable& table, std::int32_t row,

@@ -5,6 +5,10 @@
 // instrument sees it); with CorruptEvery K the K-th, 2K-th, ... reply that is sent has its
 // last byte (part of the CRC in RTU, the LRC in ASCII) changed, so the client rejects the
 // frame; DelayMs holds every reply back for that long. 0 turns a fault off.
+// SilentRegister R: every request that writes register R (function 06 at R, or function 16
+// over a range that holds R) gets no reply and is not acted on, like a lost request; the
+// instrument then never acknowledges that write, whatever the other faults do. Silenced
+// requests are not counted by DropEvery.
 //
 // Main thread (called from the connection's dispatch); a plain counter, not thread-safe.
 #pragma once
@@ -12,6 +16,7 @@
 #include "ModbusBuffer.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace SondrelSim {
 
@@ -19,6 +24,7 @@ struct TFaultSettings {
     std::uint32_t DropEvery = 0;
     std::uint32_t CorruptEvery = 0;
     std::uint32_t DelayMs = 0;
+    std::optional<std::uint16_t> SilentRegister;
 };
 
 class TFaultInjector {
@@ -32,6 +38,9 @@ public:
     // Counts one reply about to be sent; true when it is to be corrupted.
     bool CorruptNextReply();
     std::uint32_t DelayMs() const { return FSettings.DelayMs; }
+    // True when the request (an unframed message: address, function, data) writes the
+    // silent register.
+    bool IsSilenced(const Corvane::TModbusBuffer& query) const;
 
     // Changes the reply's last byte (its check byte) so that the frame fails its check.
     static void Corrupt(Corvane::TModbusBuffer& reply);

@@ -35,6 +35,11 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
         Log(request + (address == 0 ? " (broadcast, no reply)" : " (not ours, no reply)"));
         return;
     }
+    if (FFaults.IsSilenced(transaction.Query)) {
+        transaction.Reply.SetSize(0);
+        Log(request + " -> silent register, no reply");
+        return;
+    }
     if (FFaults.DropNextRequest()) {
         transaction.Reply.SetSize(0);
         Log(request + " -> dropped, no reply");

@@ -40,7 +40,9 @@ const char* SimulatorHelp() {
             "Line faults (0: off):\n"
             "  --drop-every K         no reply to every K-th request\n"
             "  --corrupt-every K      every K-th reply is sent with a broken check\n"
-            "  --delay-ms D           every reply is sent D ms late (at most 60000)\n\n"
+            "  --delay-ms D           every reply is sent D ms late (at most 60000)\n"
+            "  --silent-register R    no reply to any write of register R (0..65535), which\n"
+            "                         is not carried out either\n\n"
             "Line options:\n") +
         SondrelCli::SerialLineOptionsHelp();
     return text.c_str();
@@ -49,7 +51,7 @@ const char* SimulatorHelp() {
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = SondrelCli::SerialLineOptionNames();
     valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
-                         "drop-every", "corrupt-every", "delay-ms"});
+                         "drop-every", "corrupt-every", "delay-ms", "silent-register"});
     const SondrelCli::TCommandLine line(args, valueOptions, {"pty", "verbose", "help"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
@@ -92,6 +94,10 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     options.Faults.DropEvery = Count(line, "drop-every", 0);
     options.Faults.CorruptEvery = Count(line, "corrupt-every", 0);
     options.Faults.DelayMs = Count(line, "delay-ms", 0, 60000);
+    if (const auto silent = line.Value("silent-register")) {
+        options.Faults.SilentRegister =
+            static_cast<std::uint16_t>(ParseInteger(*silent, 0, 65535, "--silent-register"));
+    }
     options.Verbose = line.Flag("verbose");
     return options;
 }

@@ -85,6 +85,21 @@ TEST_F(ItemTest, IndexCountsFromTheFirstRecordAcrossTheWrap) {
     EXPECT_EQ(Build(65535, 0).Text(26), "03535");
 }
 
+TEST_F(ItemTest, EmptyRecordWithoutANumberIsShownAsTheRecordOfItsRow) {
+    // Erased memory: 65535 in every register, the record number cell too.
+    for (std::int32_t c = 1; c < TRecordTable::CellCount; ++c) {
+        Table.SetValue(61995, c, 65535);
+    }
+    Table.SetValue(61995, 0, 61995);
+    const TRecordItem item = Build(61995, 61990);
+    EXPECT_EQ(item.RecordIndex(), 61995);
+    EXPECT_EQ(item.Caption(), "61995");
+    EXPECT_EQ(item.Text(26), "00006"); // Index: 61995 is the 5th record after 61990
+    // A record number of 62000 is one: the row does not replace it.
+    StoreRecord(5, 62000);
+    EXPECT_EQ(Build(5).Caption(), "62000");
+}
+
 TEST_F(ItemTest, EmptyGuardCellLeavesItsSubItemOutAndShiftsTheRest) {
     StoreRecord(3, 3);
     Table.SetValue(3, 34, 11); // channel 1 low word

@@ -11,7 +11,7 @@ using namespace SimTest;
 using Faults = SimulatorFixture;
 
 TEST_F(Faults, EveryKthRequestGetsNoReplyAndIsNotActedOn) {
-    Start({3, 0, 0});
+    Start({3, 0, 0, {}});
     std::vector<TReplyStatus> statuses;
     for (std::uint16_t value = 1; value <= 6; ++value) {
         statuses.push_back(Write(kRegRecordPointer, value).Info.Status);
@@ -24,7 +24,7 @@ TEST_F(Faults, EveryKthRequestGetsNoReplyAndIsNotActedOn) {
 }
 
 TEST_F(Faults, CorruptReplyIsRejectedAndTheRetryGetsThrough) {
-    Start({0, 2, 0}, DefaultInstrument(), 2);
+    Start({0, 2, 0, {}}, DefaultInstrument(), 2);
     const Completion first = Read(kRegCurrentLow, 1);
     EXPECT_EQ(first.Info.Status, rsNormalResponse);
     EXPECT_EQ(first.Info.Attempts, 1u);
@@ -36,7 +36,7 @@ TEST_F(Faults, CorruptReplyIsRejectedAndTheRetryGetsThrough) {
 }
 
 TEST_F(Faults, CorruptReplyWithoutRetryIsReportedAsCorrupted) {
-    Start({0, 1, 0});
+    Start({0, 1, 0, {}});
     EXPECT_EQ(Read(kRegCurrentLow, 1).Info.Status, rsFrameCorrupted);
     EXPECT_EQ(Write(kRegRecordPointer, 4).Info.Status, rsFrameCorrupted);
     EXPECT_EQ(Model().Read(kRegRecordPointer, 1), std::vector<std::uint16_t>{4})
@@ -44,11 +44,28 @@ TEST_F(Faults, CorruptReplyWithoutRetryIsReportedAsCorrupted) {
 }
 
 TEST_F(Faults, DelayedRepliesArriveNoSoonerThanTheDelay) {
-    Start({0, 0, 300});
+    Start({0, 0, 300, {}});
     TestSupport::Stopwatch watch;
     EXPECT_EQ(ReadOk(kRegCurrentLow, 1), TRegValues{10});
     EXPECT_GE(watch.ElapsedMs(), 300);
     watch.Restart();
     WriteOk(kRegRecordPointer, 3);
     EXPECT_GE(watch.ElapsedMs(), 300);
+}
+
+TEST_F(Faults, WritesOfTheSilentRegisterGetNoReplyAndAreNotCarriedOut) {
+    TFaultSettings faults;
+    faults.SilentRegister = kRegCommand;
+    faults.DropEvery = 3;
+    Start(faults);
+    EXPECT_EQ(Write(kRegCommand, kCommandStopAcquisition).Info.Status, rsTimeoutExpired);
+    EXPECT_EQ(WriteMany(kRegModbusMode, {kModbusModeValue, kCommandStopAcquisition}).Info.Status,
+              rsTimeoutExpired);
+    EXPECT_TRUE(Model().Acquiring()) << "a silenced stop command was carried out";
+    EXPECT_FALSE(Model().ModbusMode());
+    // The command register can still be read, other registers written; the silenced
+    // requests were not counted as requests 1 and 2 of --drop-every.
+    EXPECT_EQ(ReadOk(kRegCommand, 1), TRegValues{kCommandStartAcquisition});
+    WriteOk(kRegModbusMode, kModbusModeValue);
+    EXPECT_EQ(Write(kRegRecordPointer, 1).Info.Status, rsTimeoutExpired);
 }

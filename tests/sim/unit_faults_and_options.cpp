@@ -9,7 +9,7 @@
 using namespace SondrelSim;
 
 TEST(FaultInjector, DropsEveryKthRequestAndCorruptsEveryKthReplySeparately) {
-    TFaultInjector faults({3, 2, 0});
+    TFaultInjector faults({3, 2, 0, {}});
     std::string pattern;
     for (int i = 0; i < 7; ++i) {
         if (faults.DropNextRequest()) {
@@ -41,6 +41,42 @@ TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
     EXPECT_NE(reply.Data()[7], 0x34);
 }
 
+namespace {
+
+// Whether the injector silences the request made of these bytes (address, function, data).
+bool Silenced(const TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
+    Corvane::TModbusBuffer query(32);
+    for (std::uint8_t b : bytes) {
+        query.WriteByte(b);
+    }
+    return faults.IsSilenced(query);
+}
+
+} // namespace
+
+TEST(FaultInjector, SilencesOnlyWritesThatReachTheSilentRegister) {
+    TFaultSettings settings;
+    settings.SilentRegister = 246;
+    const TFaultInjector faults(settings);
+    // Function 06 at 246 and at its neighbours.
+    EXPECT_TRUE(Silenced(faults, {1, 0x06, 0x00, 0xF6, 0x00, 0x0A}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x06, 0x00, 0xF5, 0x00, 0x55}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x06, 0x00, 0xF7, 0x00, 0x0A}));
+    // Function 16 over 244..246 holds it, 247..248 and 243..245 do not.
+    EXPECT_TRUE(Silenced(faults, {1, 0x10, 0x00, 0xF4, 0x00, 0x03, 6, 0, 0, 0, 0, 0, 10}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x10, 0x00, 0xF7, 0x00, 0x02, 4, 0, 0, 0, 0}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x10, 0x00, 0xF3, 0x00, 0x03, 6, 0, 0, 0, 0, 0, 0}));
+    // A read of the register is answered; a request too short to name a register too.
+    EXPECT_FALSE(Silenced(faults, {1, 0x03, 0x00, 0xF6, 0x00, 0x01}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x06, 0x00}));
+}
+
+TEST(FaultInjector, NoSilentRegisterSilencesNothing) {
+    const TFaultInjector faults({});
+    EXPECT_FALSE(Silenced(faults, {1, 0x06, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_FALSE(Silenced(faults, {1, 0x06, 0x00, 0xF6, 0x00, 0x0A}));
+}
+
 TEST(SimulatorOptions, DefaultsAndValues) {
     const TSimulatorOptions d = ParseSimulatorOptions({"--pty"});
     EXPECT_TRUE(d.UsePty);
@@ -49,12 +85,33 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_EQ(d.Instrument.FilledCount, 62001);
     EXPECT_EQ(d.Line.Baud, 9600u);
     EXPECT_EQ(d.SamplePeriodSeconds, 60u);
+    EXPECT_FALSE(d.Faults.SilentRegister);
 
-    const TSimulatorOptions o = ParseSimulatorOptions(
-        {"--port",          "ttyUSB0", "--address",  "247",   "--current",    "62000",
-         "--filled",        "0",       "--seed",     "99",    "--time",       "2014-03-07 09:05",
-         "--mode",          "ascii",   "--baud",     "19200", "--drop-every", "4",
-         "--corrupt-every", "5",       "--delay-ms", "200",   "--verbose"});
+    const TSimulatorOptions o = ParseSimulatorOptions({"--port",
+                                                       "ttyUSB0",
+                                                       "--address",
+                                                       "247",
+                                                       "--current",
+                                                       "62000",
+                                                       "--filled",
+                                                       "0",
+                                                       "--seed",
+                                                       "99",
+                                                       "--time",
+                                                       "2014-03-07 09:05",
+                                                       "--mode",
+                                                       "ascii",
+                                                       "--baud",
+                                                       "19200",
+                                                       "--drop-every",
+                                                       "4",
+                                                       "--corrupt-every",
+                                                       "5",
+                                                       "--delay-ms",
+                                                       "200",
+                                                       "--verbose",
+                                                       "--silent-register",
+                                                       "0"});
     EXPECT_EQ(o.Line.Port, "ttyUSB0");
     EXPECT_EQ(o.Address, 247);
     EXPECT_EQ(o.Instrument.CurrentRecord, 62000);
@@ -67,6 +124,7 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_EQ(o.Faults.CorruptEvery, 5u);
     EXPECT_EQ(o.Faults.DelayMs, 200u);
     EXPECT_TRUE(o.Verbose);
+    EXPECT_EQ(o.Faults.SilentRegister, std::optional<std::uint16_t>(0));
 }
 
 TEST(SimulatorOptions, BadUsageIsRefused) {
@@ -80,6 +138,8 @@ TEST(SimulatorOptions, BadUsageIsRefused) {
         {"--pty", "--time", "2014-02-30 10:00"},
         {"--pty", "--time", "yesterday"},
         {"--pty", "--delay-ms", "60001"},
+        {"--pty", "--silent-register", "65536"},
+        {"--pty", "--silent-register", "-1"},
         {"--pty", "--timeout", "5"},
         {"--pty", "extra"},
     };

@@ -31,7 +31,7 @@ namespace {
 
 } // namespace
 
-ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
+ChildProcess::ChildProcess(const std::vector<std::string>& argv, ErrorOutput errors) {
     if (argv.empty()) {
         throw std::runtime_error("ChildProcess: no program given");
     }
@@ -53,6 +53,15 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
         close(output[1]);
         Fail("pipe", err);
     }
+    int stderrPipe[2] = {-1, -1};
+    if (errors == ErrorOutput::Capture && pipe2(stderrPipe, O_CLOEXEC) != 0) {
+        const int err = errno;
+        close(output[0]);
+        close(output[1]);
+        close(error[0]);
+        close(error[1]);
+        Fail("pipe", err);
+    }
     const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
     const pid_t parent = getpid();
 
@@ -66,7 +75,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
             ChildFail(error[1]);
         }
         if ((devNull >= 0 && dup2(devNull, STDIN_FILENO) < 0) ||
-            dup2(output[1], STDOUT_FILENO) < 0) {
+            dup2(output[1], STDOUT_FILENO) < 0 ||
+            (stderrPipe[1] >= 0 && dup2(stderrPipe[1], STDERR_FILENO) < 0)) {
             ChildFail(3);
         }
         syscall(SYS_close_range, 4u, ~0u, 0u);
@@ -80,16 +90,23 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv) {
     const int forkErr = errno;
     close(output[1]);
     close(error[1]);
+    if (stderrPipe[1] >= 0) {
+        close(stderrPipe[1]);
+    }
     if (devNull >= 0) {
         close(devNull);
     }
     if (pid < 0) {
         close(output[0]);
         close(error[0]);
+        if (stderrPipe[0] >= 0) {
+            close(stderrPipe[0]);
+        }
         Fail("fork", forkErr);
     }
     FPid = pid;
     FOutputFd = output[0];
+    FErrorFd = stderrPipe[0];
 
     int childErr = 0;
     ssize_t n;
@@ -111,7 +128,9 @@ ChildProcess::~ChildProcess() {
 
 ChildProcess::ChildProcess(ChildProcess&& other) noexcept
     : FPid(std::exchange(other.FPid, -1)), FOutputFd(std::exchange(other.FOutputFd, -1)),
-      FExitStatus(other.FExitStatus), FOutput(std::move(other.FOutput)), FScanned(other.FScanned) {}
+      FErrorFd(std::exchange(other.FErrorFd, -1)), FExitStatus(other.FExitStatus),
+      FOutput(std::move(other.FOutput)), FErrors(std::move(other.FErrors)),
+      FScanned(other.FScanned) {}
 
 ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
     if (this != &other) {
@@ -119,17 +138,66 @@ ChildProcess& ChildProcess::operator=(ChildProcess&& other) noexcept {
         Release();
         FPid = std::exchange(other.FPid, -1);
         FOutputFd = std::exchange(other.FOutputFd, -1);
+        FErrorFd = std::exchange(other.FErrorFd, -1);
         FExitStatus = other.FExitStatus;
         FOutput = std::move(other.FOutput);
+        FErrors = std::move(other.FErrors);
         FScanned = other.FScanned;
     }
     return *this;
 }
 
 void ChildProcess::Release() {
-    if (FOutputFd >= 0) {
-        close(FOutputFd);
-        FOutputFd = -1;
+    for (int* fd : {&FOutputFd, &FErrorFd}) {
+        if (*fd >= 0) {
+            close(*fd);
+            *fd = -1;
+        }
+    }
+}
+
+bool ChildProcess::ReadOutputs(std::chrono::milliseconds timeout) {
+    pollfd p[2] = {{FOutputFd, POLLIN, 0}, {FErrorFd, POLLIN, 0}};
+    if (FOutputFd < 0 && FErrorFd < 0) {
+        return false;
+    }
+    if (poll(p, 2, static_cast<int>(timeout.count())) <= 0) {
+        return true;
+    }
+    const std::pair<int*, std::string*> outputs[2] = {{&FOutputFd, &FOutput},
+                                                      {&FErrorFd, &FErrors}};
+    for (int i = 0; i < 2; ++i) {
+        if (p[i].fd < 0 || p[i].revents == 0) {
+            continue;
+        }
+        char chunk[4096];
+        const ssize_t n = read(p[i].fd, chunk, sizeof chunk);
+        if (n > 0) {
+            outputs[i].second->append(chunk, static_cast<std::size_t>(n));
+        } else if (n == 0 || errno != EINTR) {
+            close(*outputs[i].first); // the child closed it: nothing more will come
+            *outputs[i].first = -1;
+        }
+    }
+    return true;
+}
+
+int ChildProcess::Wait(std::chrono::milliseconds timeout) {
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (ReadOutputs(std::chrono::milliseconds(20)) || Running()) {
+        if (std::chrono::steady_clock::now() >= end) {
+            return -1;
+        }
+        if (FOutputFd < 0 && FErrorFd < 0) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+    return FExitStatus;
+}
+
+void ChildProcess::Signal(int signal) {
+    if (FPid > 0) {
+        kill(FPid, signal);
     }
 }
 
@@ -166,7 +234,8 @@ bool ChildProcess::WaitForLine(std::string_view text, std::chrono::milliseconds 
             continue;
         }
         if (n <= 0) {
-            Release(); // the child closed its output: nothing more will come
+            close(FOutputFd); // the child closed its output: nothing more will come
+            FOutputFd = -1;
             continue;
         }
         FOutput.append(chunk, static_cast<std::size_t>(n));

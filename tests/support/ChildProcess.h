@@ -3,7 +3,8 @@
 //
 // The child's standard output is captured through a pipe so that a test can wait for the
 // line a program prints when it is ready; its standard error goes to the test's own, where
-// it shows up next to a failure; its standard input is /dev/null. It inherits no other
+// it shows up next to a failure, unless the test asks to capture it as well (for programs
+// whose error messages are under test); its standard input is /dev/null. It inherits no other
 // descriptor of the test process (a pseudo-terminal kept open by a forgotten child would
 // hide a hang-up from the test).
 //
@@ -25,9 +26,12 @@ namespace TestSupport {
 
 class ChildProcess {
 public:
+    enum class ErrorOutput { PassThrough, Capture };
+
     // Starts argv[0] (looked up in PATH when it has no '/') with the arguments that follow.
     // Throws std::runtime_error when the program cannot be started.
-    explicit ChildProcess(const std::vector<std::string>& argv);
+    explicit ChildProcess(const std::vector<std::string>& argv,
+                          ErrorOutput errors = ErrorOutput::PassThrough);
     ~ChildProcess();
 
     ChildProcess(ChildProcess&& other) noexcept;
@@ -41,6 +45,16 @@ public:
 
     // Everything the child wrote to its standard output so far (as far as it was read).
     const std::string& Output() const { return FOutput; }
+    // Everything it wrote to its standard error so far (ErrorOutput::Capture only).
+    const std::string& Errors() const { return FErrors; }
+
+    // Waits until the child has exited and closed its outputs, reading them meanwhile.
+    // Returns its exit status (128 + signal when a signal ended it), or -1 when the time is
+    // up first; the child then keeps running.
+    int Wait(std::chrono::milliseconds timeout);
+
+    // Sends a signal to the child while it runs.
+    void Signal(int signal);
 
     // True while the child has not exited (reaps it when it has).
     bool Running();
@@ -53,12 +67,16 @@ public:
 
 private:
     void Release();
+    // Reads what the outputs have within the timeout; false when both are closed.
+    bool ReadOutputs(std::chrono::milliseconds timeout);
     static int Decode(int waitStatus);
 
     pid_t FPid = -1;
     int FOutputFd = -1;
+    int FErrorFd = -1;
     int FExitStatus = -1;
     std::string FOutput;
+    std::string FErrors;
     std::size_t FScanned = 0; // complete lines before this offset have been searched
 };
 
