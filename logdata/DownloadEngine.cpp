@@ -261,7 +261,10 @@ void TDownloadEngine::GetCurrentRecord() {
         S.CurrentRecord = 0;
     }
     if (S.FullDumpMode) {
-        S.RecordsRequested = ClampToInt32(S.CurrentRecord);
+        // The whole log is records 0..CurrentRecord. The block list reads the N records after
+        // FirstRecord = CurrentRecord - N, so N counts record 0 too; with N = CurrentRecord,
+        // record 0 would never be read.
+        S.RecordsRequested = S.CurrentRecord > 0 ? ClampToInt32(S.CurrentRecord + 1) : 0;
         S.BlockCount = S.RecordsRequested;
     }
 }
@@ -636,11 +639,13 @@ void TDownloadEngine::downloadButtonClick() {
     UpdateCommunicationDelays();
     GetCurrentRecord();
     const std::int32_t records = S.RecordsRequested;
+    // The estimate counts N as the current record number, as the operator is used to.
+    const std::int64_t estimated = S.CurrentRecord;
 
     // 0.25 N + (N (WriteDelay + ReadDelay) / 1000 + N / 10) / 6 + 4 seconds; in 1/6000 s it is
     // the whole number N (1600 + WriteDelay + ReadDelay) + 24000, compared exactly with 60 s.
     const std::int64_t sixThousandths =
-        std::int64_t{records} * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
+        estimated * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
     if (records == 0) {
         if (!S.DownloadFailed) {
             FHost.ShowMessageBox(biQuestion, kEmptyLog);

@@ -13,16 +13,16 @@ const std::string kEmptyLog =
     "The data log appears to be empty.  Please take a sample and try the download again.";
 
 TEST_F(WholeLog, DownloadsEveryRecordWithTheSizeCaptionsThenErasesOnYes) {
-    // Records 1..30 hold data; record 0 stays empty, as after an erase.
-    const SimulatedInstrument& sim = StartSimulator(Instrument(30, 30));
+    // Records 0..30 hold data: the whole log, record 0 included.
+    const SimulatedInstrument& sim = StartSimulator(Instrument(30, 31));
     const ProgramRun run = Cli(sim, {"download-all", "--erase"});
     EXPECT_EQ(run.Status, 0) << run.Err;
 
     const std::vector<std::string> log = LogTexts(run.Out);
     EXPECT_TRUE(InOrder(log, {"Stop Acquisition...", "Modbus Mode...", "Retrieve Size Data...",
                               "Write Number of Output Logs...", "Write Nth Record...",
-                              "Retrieving All Data...", "Current Record: 30", "First Record: 0",
-                              "Last Record: 30", "List Count: 30", "Log data memory erased...",
+                              "Retrieving All Data...", "Current Record: 30", "First Record: 62000",
+                              "Last Record: 30", "List Count: 31", "Log data memory erased...",
                               "Start Acquisition...", "Download Complete!"}));
     EXPECT_NE(run.Err.find("Would you like to PERMANENTLY ERASE ALL log data from memory? -> Yes"),
               std::string::npos)
@@ -57,7 +57,7 @@ TEST_F(WholeLog, DownloadsEveryRecordWithTheSizeCaptionsThenErasesOnYes) {
                                                        "Cell Condition",
                                                        "Laser Condition",
                                                        "Index"}));
-    EXPECT_EQ(DataRows(run), ExpectedRows(sim, Records(1, 30), 0));
+    EXPECT_EQ(DataRows(run), ExpectedRows(sim, Records(0, 31), 62000));
 
     // The erase took: the next whole-log download finds nothing and reads nothing.
     const ProgramRun again = Cli(sim, {"download-all"});

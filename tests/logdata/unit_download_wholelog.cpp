@@ -47,11 +47,13 @@ TEST_F(WholeLogTest, DownloadsEveryRecordWithSizeCaptionsOnTheirOwnColumns) {
     EXPECT_EQ(list.ColumnCaption(16), "PPB 4");
     EXPECT_TRUE(Host.HeaderBold);
 
-    // Every record 1..30 at interval 1.
-    ASSERT_EQ(list.Count(), 30);
-    for (std::int32_t row = 0; row < 30; ++row) {
-        EXPECT_EQ(RowTexts(row), ExpectedTexts(TFakeInstrument::RecordRegisters(row + 1), 0));
+    // Every record 0..30 at interval 1: record 0 is part of the whole log.
+    ASSERT_EQ(list.Count(), 31);
+    for (std::int32_t row = 0; row < 31; ++row) {
+        EXPECT_EQ(RowTexts(row), ExpectedTexts(TFakeInstrument::RecordRegisters(row), 62000));
     }
+    EXPECT_TRUE(Host.HasLine("First Record: 62000"));
+    EXPECT_TRUE(Host.HasLine("Last Record: 30"));
     ASSERT_EQ(Host.Questions.size(), 1U);
     EXPECT_EQ(Host.Questions[0].Title, kEraseTitle);
     EXPECT_EQ(Host.Questions[0].Text,
@@ -62,8 +64,8 @@ TEST_F(WholeLogTest, DownloadsEveryRecordWithSizeCaptionsOnTheirOwnColumns) {
     for (const char* line :
          {"Download will take approximately 13 Seconds", "Stop Acquisition...", "Modbus Mode...",
           "Retrieve Size Data...", "Write Number of Output Logs...", "Write Nth Record...",
-          "Retrieving All Data...", "Current Record: 30", "First Record: 0", "Last Record: 30",
-          "List Count: 30", "Download Complete!"}) {
+          "Retrieving All Data...", "Current Record: 30", "First Record: 62000", "Last Record: 30",
+          "List Count: 31", "Download Complete!"}) {
         EXPECT_TRUE(Host.HasLine(line)) << line;
     }
     EXPECT_TRUE(Engine.ExportReady());
@@ -110,7 +112,7 @@ TEST_F(WholeLogTest, MissingSizeTableGoesOnWithTheDownload) {
     const TLogLine* line = Host.FindLine("Retrieve Size Data FAILED! Continuing...");
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->Colour, lcRed);
-    EXPECT_EQ(Engine.List().Count(), 30);
+    EXPECT_EQ(Engine.List().Count(), 31);
     EXPECT_TRUE(Host.HasLine("Download Complete!"));
 }
 
@@ -143,7 +145,7 @@ TEST_F(WholeLogTest, EstimateOfExactlySixtySecondsAsksNothing) {
     EXPECT_TRUE(Host.HasLine("Download will take approximately 1 Minutes and 0 Seconds"));
     ASSERT_EQ(Host.Questions.size(), 1U);
     EXPECT_EQ(Host.Questions[0].Title, kEraseTitle);
-    EXPECT_EQ(Engine.List().Count(), 192);
+    EXPECT_EQ(Engine.List().Count(), 193) << "records 0..192";
 
     Instrument.CurrentRecord = 193;
     Host.Questions.clear();
@@ -167,7 +169,7 @@ TEST_F(WholeLogTest, MissingModbusModeAcknowledgementSkipsOnlyTheSizeTable) {
     EXPECT_FALSE(Host.HasLine("Retrieve Size Data..."));
     EXPECT_TRUE(Host.RequestsStartingWith("R 256x88").empty());
     EXPECT_EQ(Engine.List().ColumnCaption(3), "Cnts 1");
-    EXPECT_EQ(Engine.List().Count(), 30);
+    EXPECT_EQ(Engine.List().Count(), 31);
     EXPECT_TRUE(Host.HasLine("Download Complete!"));
 }
 

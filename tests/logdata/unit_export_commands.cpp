@@ -132,7 +132,7 @@ TEST_F(DownloadTest, ExportAfterWholeLogDownloadUsesTheSecondColumnSetButCsvShow
     Instrument.CurrentRecord = 12;
     Host.Answers = {false}; // keep the log
     Engine.downloadButtonClick();
-    ASSERT_EQ(Engine.List().Count(), 12);
+    ASSERT_EQ(Engine.List().Count(), 13); // records 0..12
     ASSERT_FALSE(Engine.State().AllDataMode);
     TTempFolder folder;
     const TLogExporter exporter(Engine.List(), Engine.State());
@@ -145,7 +145,7 @@ TEST_F(DownloadTest, ExportAfterWholeLogDownloadUsesTheSecondColumnSetButCsvShow
     EXPECT_EQ(sheet.Rows[0].size(), 13U);
     EXPECT_EQ(sheet.Rows[0][1], "s:Date & Time");
     const auto html = SplitCrLfLines(ReadFile(folder.File("log.html")));
-    EXPECT_EQ(html.size(), 10U + 13 * 29 + 4);
+    EXPECT_EQ(html.size(), 10U + 14 * 29 + 4); // the title row and 13 records
     EXPECT_EQ(html[11], "<th>Record Index</th>");
     EXPECT_EQ(html[10 + 29 + 1], "<td>" + Engine.List().Text(0, 0) + "</td>");
 }
