@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace Sondrel {
 
 namespace {
@@ -26,7 +28,11 @@ TRegisterListBinding::TRegisterListBinding(QTreeWidget& list, QLineEdit& startEd
       FWriteSingleButton(writeSingleButton), FShowError(std::move(showError)) {
     FListView.setColumnCount(2);
     FListView.setHeaderLabels({QStringLiteral("Address"), QStringLiteral("Value")});
-    FListView.setColumnWidth(AddressColumn, kAddressColumnWidth);
+    // 90 pixels, or the widest label's width where the font needs more.
+    FListView.setColumnWidth(
+        AddressColumn,
+        std::max(kAddressColumnWidth,
+                 FListView.fontMetrics().horizontalAdvance(QStringLiteral("Register 65537")) + 12));
     FListView.setRootIsDecorated(false);
     FListView.setUniformRowHeights(true);
     FListView.setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,6 +1,7 @@
 // TRegisterListBinding: the register write list of the "Register Write" group on its widgets.
-// It keeps a TRegisterWriteList and shows it in the list: column "Address" (width 90, the
-// "Register %d" label) first, then "Value", the only cell the operator edits in place.
+// It keeps a TRegisterWriteList and shows it in the list: column "Address" (width 90, wider
+// where the font needs it for "Register 65537"; the "Register %d" label) first, then "Value",
+// the only cell the operator edits in place.
 //
 // RebuildRegisterList is the handler of the start and count edits losing focus (and runs once
 // at creation): a bad edit gets the focus when it can take it and its error is shown through

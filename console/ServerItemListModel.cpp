@@ -1,8 +1,10 @@
 #include "ServerItemListModel.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableView>
 
+#include <algorithm>
 #include <array>
 #include <stdexcept>
 
@@ -13,6 +15,9 @@ namespace {
 constexpr std::array<const char*, TServerItemListModel::ColumnCount> kCaptions = {
     "Addr", "Kind", "Value", "Min", "Max", "Status"};
 constexpr std::array<int, TServerItemListModel::ColumnCount> kWidths = {45, 90, 45, 45, 45, 70};
+// The widest text that each column can show.
+const std::array<QString, TServerItemListModel::ColumnCount> kWidestTexts = {
+    "65535", "Holding Register", "65535", "65535", "65535", "Read/Write"};
 
 // The map's rows are size_t; a Qt model counts in int. A map holds at most 4 x 65536 rows.
 int ToRow(std::size_t row) {
@@ -145,10 +150,17 @@ void SetUpServerItemsListView(QTableView& view, TServerItemListModel& model) {
     view.setSelectionMode(QAbstractItemView::SingleSelection);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setWordWrap(false);
+    view.setShowGrid(false);
     view.verticalHeader()->setVisible(false);
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 6);
     view.horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The widths are those of the item list; a larger font than the one they were chosen for
+    // widens a column to its widest text instead of cutting it off.
+    const QFontMetrics metrics = view.fontMetrics();
     for (int c = 0; c < TServerItemListModel::ColumnCount; ++c) {
-        view.setColumnWidth(c, TServerItemListModel::ColumnWidth(c));
+        const int widest = metrics.horizontalAdvance(kWidestTexts[static_cast<std::size_t>(c)]);
+        view.setColumnWidth(c, std::max(TServerItemListModel::ColumnWidth(c), widest + 12));
     }
 }
 

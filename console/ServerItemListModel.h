@@ -58,9 +58,10 @@ private:
     TServerItemMap& FMap;
 };
 
-// Puts the model into the view with the item list's look: the column widths, whole-row single
-// selection kept visible, read-only, no row header. The model keeps its rows in order; the
-// view's own sorting is off.
+// Puts the model into the view with the item list's look: the column widths (widened where
+// the view's font needs more room for a column's widest text), whole-row single selection kept
+// visible, read-only, compact rows, no grid and no row header. The model keeps its rows in
+// order; the view's own sorting is off.
 void SetUpServerItemsListView(QTableView& view, TServerItemListModel& model);
 
 } // namespace Sondrel

@@ -55,7 +55,8 @@ TEST_F(ServerItemListModel, ColumnsAndTextsAreThoseOfTheItemList) {
     SetUpServerItemsListView(view, Model);
     for (int c = 0; c < 6; ++c) {
         EXPECT_EQ(Model.headerData(c, Qt::Horizontal).toString(), captions[c]);
-        EXPECT_EQ(view.columnWidth(c), widths[static_cast<std::size_t>(c)]);
+        EXPECT_EQ(TServerItemListModel::ColumnWidth(c), widths[static_cast<std::size_t>(c)]);
+        EXPECT_GE(view.columnWidth(c), widths[static_cast<std::size_t>(c)]);
     }
     TServerItem reg = Item(ikHoldingRegister, 300, 1234);
     reg.Min = 10;
@@ -66,6 +67,8 @@ TEST_F(ServerItemListModel, ColumnsAndTextsAreThoseOfTheItemList) {
     EXPECT_EQ(RowText(Model, 0), QStringList({"7", "Coil", "On", "N/A", "N/A", "Read/Write"}));
     EXPECT_EQ(RowText(Model, 1),
               QStringList({"300", "Holding Register", "1234", "10", "2000", "Read-Only"}));
+    EXPECT_GT(view.columnWidth(1), view.fontMetrics().horizontalAdvance("Holding Register"))
+        << "the widest kind is not cut off";
 }
 
 TEST_F(ServerItemListModel, RowsStayInKindThenAddressOrderAsItemsArrive) {
