@@ -10,7 +10,6 @@
 #include <QBrush>
 #include <QFont>
 #include <QHeaderView>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 
