@@ -1,0 +1,130 @@
+#include "RecordListModel.h"
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QHeaderView>
+#include <QTableView>
+
+namespace Sondrel {
+
+namespace {
+
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+const QColor kBlack(0, 0, 0);
+
+} // namespace
+
+TRecordListModel::TRecordListModel(TRecordList& list, QObject* parent)
+    : QAbstractTableModel(parent), FList(list), FRowCount(list.Count()) {
+    FList.OnItemsAppended = [this](std::int32_t first, std::int32_t count) {
+        ItemsAppended(first, count);
+    };
+    FList.OnBeginReset = [this] { BeginReset(); };
+    FList.OnEndReset = [this] { EndReset(); };
+    FList.OnCaptionsChanged = [this] { CaptionsChanged(); };
+}
+
+TRecordListModel::~TRecordListModel() {
+    FList.OnItemsAppended = nullptr;
+    FList.OnBeginReset = nullptr;
+    FList.OnEndReset = nullptr;
+    FList.OnCaptionsChanged = nullptr;
+}
+
+int TRecordListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : FRowCount;
+}
+
+int TRecordListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : TRecordList::ColumnCount;
+}
+
+QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= FRowCount ||
+        index.column() >= TRecordList::ColumnCount) {
+        return {};
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(FList.Text(index.row(), index.column()));
+    case Qt::ForegroundRole:
+        return QBrush(FList.IsSilver(index.row()) ? kSilver : kBlack);
+    default:
+        return {};
+    }
+}
+
+QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= TRecordList::ColumnCount) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return QString::fromStdString(FList.ColumnCaption(section));
+    case Qt::FontRole: {
+        QFont font;
+        font.setBold(true);
+        return font;
+    }
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags TRecordListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) {
+        return Qt::NoItemFlags;
+    }
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void TRecordListModel::ItemsAppended(std::int32_t first, std::int32_t count) {
+    // Rows already published (a model made while the list was inside an update bracket counts
+    // the unreported items from the start) are not inserted twice.
+    const std::int32_t newCount = std::min(first + count, FList.Count());
+    if (newCount <= FRowCount) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), FRowCount, newCount - 1);
+    FRowCount = newCount;
+    endInsertRows();
+}
+
+void TRecordListModel::BeginReset() {
+    beginResetModel();
+}
+
+void TRecordListModel::EndReset() {
+    FRowCount = FList.Count();
+    endResetModel();
+}
+
+void TRecordListModel::CaptionsChanged() {
+    emit headerDataChanged(Qt::Horizontal, 0, TRecordList::ColumnCount - 1);
+}
+
+void SetUpRecordListView(QTableView& view, TRecordListModel& model) {
+    view.setSortingEnabled(false);
+    view.setModel(&model);
+    view.setShowGrid(true);
+    view.setSelectionBehavior(QAbstractItemView::SelectRows);
+    view.setSelectionMode(QAbstractItemView::SingleSelection);
+    view.setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view.setWordWrap(false);
+    view.verticalHeader()->setVisible(false);
+    view.verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
+    QHeaderView& header = *view.horizontalHeader();
+    header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (std::int32_t c = 0; c < TRecordList::ColumnCount; ++c) {
+        header.resizeSection(c, model.List().ColumnWidth(c));
+    }
+    header.setSortIndicatorShown(true);
+    header.setSortIndicator(0, Qt::AscendingOrder);
+    header.setSectionsClickable(false);
+}
+
+} // namespace Sondrel
