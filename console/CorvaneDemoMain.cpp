@@ -673,8 +673,7 @@ void TCorvaneDemoMainForm::FileExitItemClick() {
     close();
 }
 
-// --- Serial ports
-// ----------------------------------------------------------------------------------
+// --- Serial ports ----------------------------------------------------------------------------
 
 void TCorvaneDemoMainForm::ListSerialPorts(std::vector<std::string>& list) const {
     FPortListing.ListSerialPorts(list);
@@ -743,8 +742,7 @@ void TCorvaneDemoMainForm::OpenDeviceManager1Click() {
     }
 }
 
-// --- Firmware update
-// -------------------------------------------------------------------------------
+// --- Firmware update -------------------------------------------------------------------------
 
 void TCorvaneDemoMainForm::Button1Click() {
     Guarded([this] { FFirmware->Browse(); });

@@ -34,7 +34,9 @@
 // Windows. comportListTimer runs the port check every five seconds (TPortMonitor).
 //
 // Firmware update: Browse, START and the stored choices of the firmware page run through
-// TFirmwareUpdateBinding; closing the window stops a running programming script.
+// TFirmwareUpdateBinding; closing the window stops a running programming script. The
+// download's enableComponents switches the firmware page with
+// TFirmwarePage::EnableFirmwareControls (a START in progress is never re-entered).
 //
 // Main (GUI) thread only.
 #pragma once
