@@ -20,6 +20,10 @@ QString ProgramOptionsHelp() {
         "  --settings-file PATH  Keep the application settings in this INI file instead of\n"
         "                        the user's settings store (~/.config/Sondrel/Main.conf).\n"
         "                        Environment: SONDREL_SETTINGS_FILE.\n"
+        "  --sysfs-root DIR      List the serial ports from this folder, laid out like the\n"
+        "                        system's tty class folder (/sys/class/tty, the default), so\n"
+        "                        that ports can be added and removed by hand for tests and\n"
+        "                        demonstrations. Environment: SONDREL_SYSFS_ROOT.\n"
         "  -h, --help            Show this text and exit.\n"
         "\n"
         "A command-line option wins over its environment variable.\n");
@@ -30,6 +34,7 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     options.ProgramFolder = environment.value(QStringLiteral("SONDREL_PROGRAM_FOLDER"));
     options.SettingsFile = environment.value(QStringLiteral("SONDREL_SETTINGS_FILE"));
+    options.SysfsRoot = environment.value(QStringLiteral("SONDREL_SYSFS_ROOT"));
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -50,6 +55,8 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
             target = &options.ProgramFolder;
         } else if (name == QStringLiteral("--settings-file")) {
             target = &options.SettingsFile;
+        } else if (name == QStringLiteral("--sysfs-root")) {
+            target = &options.SysfsRoot;
         } else {
             options.Error = QStringLiteral("Unknown option: %1").arg(argument);
             return options;

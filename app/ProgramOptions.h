@@ -6,6 +6,9 @@
 //                          "Instructions-Firmware-Update.rtf"; default: the executable's folder.
 //   --settings-file PATH   or SONDREL_SETTINGS_FILE: keep the settings in this INI file instead
 //                          of the user's settings store (tests use it to stay isolated).
+//   --sysfs-root DIR       or SONDREL_SYSFS_ROOT: list the serial ports from this folder (laid
+//                          out as /sys/class/tty) instead of the system's; for tests and
+//                          demonstrations with ports that come and go.
 // An option given on the command line wins over the environment.
 //
 // Main thread; needs no application object, so that --help works without a display.
@@ -19,6 +22,7 @@ namespace Sondrel {
 struct TProgramOptions {
     QString ProgramFolder;
     QString SettingsFile; // empty: the user's settings store
+    QString SysfsRoot;    // empty: the system's serial port listing
     bool HelpRequested = false;
     QString Error; // not empty: the command line could not be used
 };

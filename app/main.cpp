@@ -40,6 +40,7 @@ int main(int argc, char* argv[]) {
     Sondrel::TMainFormEnvironment environment;
     environment.ProgramFolder = QDir(options.ProgramFolder).absolutePath().toStdString();
     environment.SettingsFile = options.SettingsFile;
+    environment.SerialPortRoot = options.SysfsRoot.toStdString();
     environment.Dialogs = &dialogs;
     Sondrel::TApplicationWindows windows(environment);
     // Without a window manager nothing maximises the window: it is given the screen first.

@@ -8,6 +8,7 @@
 #include "DialogService.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
+#include "FirmwareUpdateBinding.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
 #include "RichLogView.h"
@@ -17,8 +18,10 @@
 #include "ui_ExportTabPage.h"
 #include "ui_FirmwarePage.h"
 #include "ui_LogDataPage.h"
+#include "ui_deviceSettings.h"
 
 #include "ApplicationSettings.h"
+#include "PlatformPortNames.h"
 #include "RegistrySettings.h"
 
 #include "ModbusConnectionEditForm.h"
@@ -30,10 +33,13 @@
 
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
+#include <QDesktopServices>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 namespace Sondrel {
 
@@ -46,6 +52,10 @@ constexpr const char* kLogFile = "TransactionLog.txt";
 constexpr const char* kInstructionFile = "Instructions-Firmware-Update.rtf";
 constexpr int kHintTimeMs = 20000;
 constexpr int kLogMemoHeight = 274;
+// Quick Connect's fixed line: 57600 bd, 8 data bits, 1 stop bit, no parity, RTS toggle, to the
+// device at address 1.
+constexpr const char* kQuickConnectAddress = "1";
+constexpr TPortSettingIndexes kQuickConnectLine{6, 1, 0, 0, 1};
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -69,7 +79,8 @@ void TCorvaneDemoMainForm::Guarded(F&& command) {
 TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), FDialogs(*environment.Dialogs),
       FProgramFolder(environment.ProgramFolder), FUi(std::make_unique<Ui::TCorvaneDemoMainForm>()),
-      FSettingsFile(environment.ProgramFolder / TConsoleSettingsFile::FileName) {
+      FSettingsFile(environment.ProgramFolder / TConsoleSettingsFile::FileName),
+      FPortListing(environment.SerialPortRoot) {
     FUi->setupUi(this);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
 
@@ -97,6 +108,7 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     FUi->Splitter1->setSizes({height(), kLogMemoHeight});
 
     BindComponents();
+    BindPortPickers();
     ConnectCommands();
 
     Timer1 = new QTimer(this);
@@ -109,6 +121,11 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     connect(transactionTimer, &QTimer::timeout, this, [this] { transactionTimerTimer(); });
     Timer1->start();
     transactionTimer->start();
+    comportListTimer = new QTimer(this);
+    comportListTimer->setObjectName(QStringLiteral("comportListTimer"));
+    comportListTimer->setInterval(TPortMonitor::CheckIntervalMs);
+    connect(comportListTimer, &QTimer::timeout, this, [this] { comportListTimerTimer(); });
+    comportListTimer->start();
 
     // Creation steps: settings file, item map, tabs and state, date selectors, data tabs and
     // hints, instructions. A failing step is reported and the window goes on.
@@ -205,6 +222,35 @@ void TCorvaneDemoMainForm::BindComponents() {
     FServerItemBinding = std::make_unique<TServerItemBinding>(ModbusServer1, FServerItems, *FLog);
     FServerItemBinding->Bind();
     FQueueWatch = std::make_unique<TQueueWatch>(ModbusConnection1, *FLog);
+    FFirmware = std::make_unique<TFirmwareUpdateBinding>(
+        TFirmwareUpdateParts{ModbusConnection1, ModbusConnection2, FirmwarePage(), *FLog, FDialogs,
+                             [this] { Disconnect1Click(); }, FProgramFolder.string()});
+    FOpenFolder = [](const QString& path) {
+        // The desktop decides which program opens it; its answer is not checked.
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    };
+}
+
+void TCorvaneDemoMainForm::BindPortPickers() {
+    const auto lister = [this] {
+        std::vector<std::string> ports;
+        ListSerialPorts(ports);
+        return ports;
+    };
+    FirmwarePage().Form().ComComboBox1->SetPortLister(lister);
+    LogDataPage().Form().ComComboBox2->SetPortLister(lister);
+    ExportTabPage().Form().comportComboBox->SetPortLister(lister);
+}
+
+void TCorvaneDemoMainForm::SetDevicePortSettings(TdevicePortSettings* dialog) {
+    FDevicePortSettings = dialog;
+    if (dialog != nullptr) {
+        dialog->Form().serialPortComboBox->SetPortLister([this] {
+            std::vector<std::string> ports;
+            ListSerialPorts(ports);
+            return ports;
+        });
+    }
 }
 
 void TCorvaneDemoMainForm::ConnectCommands() {
@@ -231,6 +277,22 @@ void TCorvaneDemoMainForm::ConnectCommands() {
             [this] { ShowModbusAccessTabClick(); });
     connect(ui.HelpAboutItem, &QAction::triggered, this, [this] { HelpAboutItemClick(); });
     connect(ui.FileExitItem, &QAction::triggered, this, [this] { FileExitItemClick(); });
+
+    auto& exportTab = ExportTabPage().Form();
+    connect(exportTab.connectButton, &QPushButton::clicked, this, [this] { connectButtonClick(); });
+    connect(exportTab.friendlyNamesButton, &QPushButton::clicked, this, [this] {
+        std::vector<std::string> discarded;
+        ListSerialPorts(discarded);
+    });
+    connect(ui.OpenDeviceManager1, &QAction::triggered, this,
+            [this] { OpenDeviceManager1Click(); });
+
+    auto& firmware = FirmwarePage().Form();
+    connect(firmware.Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(firmware.startUpdateButton, &QPushButton::clicked, this,
+            [this] { startUpdateButtonClick(); });
+    connect(&ToolButton("FirmwareToolButton"), &QToolButton::clicked, this,
+            [this] { FirmwareToolButtonClick(); });
 }
 
 // The application settings written when the operator changes them. Connected after FormCreate,
@@ -242,15 +304,11 @@ void TCorvaneDemoMainForm::ConnectSettingStores() {
     const auto store = [this](auto write) { Guarded(write); };
 
     connect(firmware.ComComboBox1, &QComboBox::currentTextChanged, this,
-            [this, store](const QString& text) {
-                store([this, &text] { FSettings->SetFirmwarePortName(text); });
-            });
-    connect(firmware.verifyCheckBox, &QCheckBox::clicked, this, [this, store](bool checked) {
-        store([this, checked] { FSettings->SetVerifyChecked(checked); });
-    });
-    connect(firmware.hexEdit, &QLineEdit::textChanged, this, [this, store](const QString& text) {
-        store([this, &text] { FSettings->StoreHexFile(text); });
-    });
+            [this] { ComComboBox1Change(); });
+    connect(firmware.verifyCheckBox, &QCheckBox::clicked, this, [this] { verifyCheckBoxClick(); });
+    connect(firmware.hexEdit, &QLineEdit::textChanged, this, [this] { hexEditChange(); });
+    connect(ExportTabPage().Form().comportComboBox, &QComboBox::currentTextChanged, this,
+            [this] { comportComboBoxChange(); });
     connect(
         logData.exportComboBox, &QComboBox::currentIndexChanged, this,
         [this, store](int index) { store([this, index] { FSettings->SetExportKind(index); }); });
@@ -268,10 +326,8 @@ void TCorvaneDemoMainForm::ConnectSettingStores() {
             [this] { FSettings->SetCommDelay(cdDefault); });
     connect(ui.slowMenuItem, &QAction::triggered, this,
             [this] { FSettings->SetCommDelay(cdSlow); });
-    connect(ui.N19200, &QAction::triggered, this,
-            [this] { FSettings->SetFirmwareBaudRate(19200); });
-    connect(ui.N38400, &QAction::triggered, this,
-            [this] { FSettings->SetFirmwareBaudRate(38400); });
+    connect(ui.N19200, &QAction::triggered, this, [this] { N19200Click(); });
+    connect(ui.N38400, &QAction::triggered, this, [this] { N38400Click(); });
 }
 
 void TCorvaneDemoMainForm::SetDownloadControl(IDownloadControl* download) {
@@ -409,7 +465,8 @@ void TCorvaneDemoMainForm::FormCreate() {
         logData.intervalUpDown->SetPosition(FSettings->Interval());
         SetModbusAccessTabShown(FSettings->ShowModbusTab());
 
-        firmware.ComComboBox1->SetPortText(firmwarePort);
+        firmware.ComComboBox1->SetPortText(
+            QString::fromStdString(PlatformPortName(firmwarePort.toStdString())));
         firmware.verifyCheckBox->setChecked(verify);
         firmware.hexEdit->setText(hexFile);
     });
@@ -423,8 +480,22 @@ void TCorvaneDemoMainForm::showEvent(QShowEvent* event) {
     }
 }
 
+void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
+    // A running programming script is stopped with the programs it started, so that no tool is
+    // left holding the serial port; START then returns without its "Finished" box.
+    FFirmware->Cancel();
+    QMainWindow::closeEvent(event);
+}
+
 void TCorvaneDemoMainForm::FormShow() {
     Guarded([this] {
+        const std::string wanted = PlatformPortName(FSettings->SerialPort().toStdString());
+        ExportTabPage().Form().comportComboBox->ShowListedPort(wanted);
+        // The Log Data picker is set as the port check sets it, so that the first check
+        // compares like with like.
+        TSerialPortComboBox& picker = *LogDataPage().Form().ComComboBox2;
+        picker.ShowListedPort(wanted);
+        FPortMonitor.FormShow(picker.count(), picker.currentText().toStdString());
         if (ModbusConnection1.Active()) {
             ModbusConnection1.SetActive(false);
         }
@@ -600,6 +671,120 @@ void TCorvaneDemoMainForm::HelpAboutItemClick() {
 
 void TCorvaneDemoMainForm::FileExitItemClick() {
     close();
+}
+
+// --- Serial ports ----------------------------------------------------------------------------
+
+void TCorvaneDemoMainForm::ListSerialPorts(std::vector<std::string>& list) const {
+    FPortListing.ListSerialPorts(list);
+}
+
+void TCorvaneDemoMainForm::SetSerialPortRoot(const std::string& root) {
+    FPortListing.SetRoot(root);
+    FirmwarePage().Form().ComComboBox1->RefreshPorts();
+    LogDataPage().Form().ComComboBox2->RefreshPorts();
+    ExportTabPage().Form().comportComboBox->RefreshPorts();
+    if (FDevicePortSettings != nullptr) {
+        FDevicePortSettings->Form().serialPortComboBox->RefreshPorts();
+    }
+}
+
+void TCorvaneDemoMainForm::comportComboBoxChange() {
+    Guarded([this] {
+        FSettings->SetSerialPort(ExportTabPage().Form().comportComboBox->currentText());
+        if (ModbusConnection1.Active()) {
+            ModbusConnection1.SetActive(false);
+        }
+        UpdateConnectionState();
+    });
+}
+
+void TCorvaneDemoMainForm::connectButtonClick() {
+    auto& exportTab = ExportTabPage().Form();
+    try {
+        ModbusConnection1.SetActive(false);
+        ApplyPortSettings(QString::fromLatin1(kQuickConnectAddress),
+                          exportTab.comportComboBox->currentText(), kQuickConnectLine);
+        ModbusConnection1.SetActive(exportTab.connectButton->text() !=
+                                    QStringLiteral("Disconnect"));
+    } catch (const std::exception& e) {
+        FDialogs.ShowError(QString::fromStdString(e.what()));
+    }
+    // The connection was closed first: the display follows whatever state it is in now, also
+    // after a failed open.
+    UpdateConnectionState();
+}
+
+void TCorvaneDemoMainForm::comportListTimerTimer() {
+    Guarded([this] {
+        TSerialPortComboBox& picker = *LogDataPage().Form().ComComboBox2;
+        picker.RefreshPorts();
+        picker.ShowListedPort(PlatformPortName(FSettings->SerialPort().toStdString()));
+        picker.update();
+        const TPortCheckResult result =
+            FPortMonitor.Check(picker.PortNames(), picker.currentText().toStdString());
+        if (result.Line) {
+            AddStyledLogLine(result.Line->Text, false, TPortLogLine::Size, result.Line->Colour);
+        }
+        if (result.StoreSerialPort) {
+            FSettings->SetSerialPort(QString::fromStdString(result.SerialPort));
+        }
+        if (result.CloseConnection) {
+            ModbusConnection1.SetActive(false);
+            UpdateConnectionState();
+        }
+    });
+}
+
+void TCorvaneDemoMainForm::OpenDeviceManager1Click() {
+    if (FOpenFolder) {
+        FOpenFolder(QString::fromStdString(SerialDeviceFolder()));
+    }
+}
+
+// --- Firmware update -------------------------------------------------------------------------
+
+void TCorvaneDemoMainForm::Button1Click() {
+    Guarded([this] { FFirmware->Browse(); });
+}
+
+bool TCorvaneDemoMainForm::CheckHexFileName(const QString& path) {
+    return FFirmware->CheckHexFileName(path);
+}
+
+void TCorvaneDemoMainForm::startUpdateButtonClick() {
+    Guarded([this] { FFirmware->Start(FUi->N38400->isChecked() ? fb38400 : fb19200); });
+}
+
+void TCorvaneDemoMainForm::ComComboBox1Change() {
+    // Stored as the platform names the port, so that a name typed on Linux is kept as the
+    // device path it opens (see PlatformPortNames.h); an emptied box keeps the stored port.
+    const std::string port =
+        PlatformPortName(FirmwarePage().Form().ComComboBox1->currentText().trimmed().toStdString());
+    if (!port.empty()) {
+        Guarded([this, &port] { FSettings->SetFirmwarePortName(QString::fromStdString(port)); });
+    }
+}
+
+void TCorvaneDemoMainForm::hexEditChange() {
+    Guarded([this] { FSettings->StoreHexFile(FirmwarePage().Form().hexEdit->text()); });
+}
+
+void TCorvaneDemoMainForm::verifyCheckBoxClick() {
+    Guarded(
+        [this] { FSettings->SetVerifyChecked(FirmwarePage().Form().verifyCheckBox->isChecked()); });
+}
+
+void TCorvaneDemoMainForm::N19200Click() {
+    Guarded([this] { FSettings->SetFirmwareBaudRate(19200); });
+}
+
+void TCorvaneDemoMainForm::N38400Click() {
+    Guarded([this] { FSettings->SetFirmwareBaudRate(38400); });
+}
+
+void TCorvaneDemoMainForm::FirmwareToolButtonClick() {
+    FUi->PageControl1->setCurrentWidget(FUi->FirmwareTabSheet);
 }
 
 } // namespace Sondrel

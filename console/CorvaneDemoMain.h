@@ -25,10 +25,18 @@
 // - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
 //   model or handlers yet;
 // - the export group: exportComboBox (stored), expButton and exportButton;
-// - the firmware page: Browse (Button1), START, the firmware toolbar button
-//   (FirmwareToolButton); the port, file, verify and baud choices are stored already;
-// - the port pickers and the port check: TSerialPortComboBox::RefreshPorts, the RK4400 page,
-//   OpenDeviceManager1, and the port part of FormShow.
+// - the RK4400 page's whole-log download (downloadButton, stopButton2).
+//
+// Serial ports: the three port pickers (ComComboBox1 of the firmware page, ComComboBox2 of the
+// Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
+// listing root can be replaced (SetSerialPortRoot; the environment's SerialPortRoot at start).
+// Port names follow the platform (PlatformPortNames.h): device paths on Linux, COMn on
+// Windows. comportListTimer runs the port check every five seconds (TPortMonitor).
+//
+// Firmware update: Browse, START and the stored choices of the firmware page run through
+// TFirmwareUpdateBinding; closing the window stops a running programming script. The
+// download's enableComponents switches the firmware page with
+// TFirmwarePage::EnableFirmwareControls (a START in progress is never re-entered).
 //
 // Main (GUI) thread only.
 #pragma once
@@ -42,6 +50,9 @@
 #include "ServerItemMap.h"
 #include "TransactionLog.h"
 
+#include "PortMonitor.h"
+#include "SerialPortListing.h"
+
 #include "ModbusClient.h"
 #include "ModbusConnection.h"
 #include "ModbusServer.h"
@@ -50,8 +61,11 @@
 #include <QString>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 class QTimer;
 class QToolButton;
@@ -67,6 +81,7 @@ class TAboutBox;
 class TApplicationSettings;
 class TExportTabPage;
 class TFirmwarePage;
+class TFirmwareUpdateBinding;
 class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
@@ -82,6 +97,9 @@ struct TMainFormEnvironment {
     QString SettingsFile;
     // Borrowed; outlives the window.
     IDialogService* Dialogs = nullptr;
+    // The folder listing the serial ports (a sysfs tty class folder on Linux); empty: the
+    // system's own.
+    std::string SerialPortRoot;
 };
 
 class TCorvaneDemoMainForm : public QMainWindow {
@@ -93,7 +111,8 @@ public:
 
     // The dialogs that are created after the window; borrowed, children of the window.
     void SetAboutBox(TAboutBox* box) { FAboutBox = box; }
-    void SetDevicePortSettings(TdevicePortSettings* dialog) { FDevicePortSettings = dialog; }
+    // The dialog's port picker lists the window's ports.
+    void SetDevicePortSettings(TdevicePortSettings* dialog);
     // The download, once there is one (see IDownloadControl); borrowed.
     void SetDownloadControl(IDownloadControl* download);
 
@@ -149,8 +168,38 @@ public:
     void HelpAboutItemClick();
     void FileExitItemClick();
 
+    // --- Serial ports ----------------------------------------------------------------------
+    // The ports present now, sorted (empty when the listing cannot be read).
+    void ListSerialPorts(std::vector<std::string>& list) const;
+    // Lists the ports below another root from now on, and refreshes the pickers.
+    void SetSerialPortRoot(const std::string& root);
+    // Opens a folder (or, on Windows, the Device Manager) in the desktop's own program; the
+    // default asks QDesktopServices. Tests replace it.
+    using TFolderOpener = std::function<void(const QString& path)>;
+    void SetFolderOpener(TFolderOpener opener) { FOpenFolder = std::move(opener); }
+    void comportComboBoxChange();
+    void connectButtonClick();
+    void comportListTimerTimer();
+    void OpenDeviceManager1Click();
+    int LastPortCount() const { return FPortMonitor.LastPortCount(); }
+    const std::string& LastPortName() const { return FPortMonitor.LastPortName(); }
+    QTimer* comportListTimer = nullptr;
+
+    // --- Firmware update --------------------------------------------------------------------
+    void Button1Click();
+    bool CheckHexFileName(const QString& path);
+    void startUpdateButtonClick();
+    void ComComboBox1Change();
+    void hexEditChange();
+    void verifyCheckBoxClick();
+    void N19200Click();
+    void N38400Click();
+    void FirmwareToolButtonClick();
+    TFirmwareUpdateBinding& FirmwareUpdate() { return *FFirmware; }
+
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildToolBar();
@@ -164,6 +213,7 @@ private:
     void SetModbusAccessTabShown(bool shown);
     void FormCreate();
     void FormShow();
+    void BindPortPickers();
     TConsoleSettingsTargets SettingsTargets();
     // Runs a command; an error reaches the operator as one message box.
     template <typename F>
@@ -183,6 +233,9 @@ private:
     TAboutBox* FAboutBox = nullptr;
     TdevicePortSettings* FDevicePortSettings = nullptr;
     IDownloadControl* FDownload = nullptr;
+    TSerialPortListing FPortListing;
+    TPortMonitor FPortMonitor;
+    TFolderOpener FOpenFolder;
 
 public:
     // The components, as on the form. Declared after the log and the map they report to, so
@@ -196,6 +249,7 @@ private:
     std::unique_ptr<TConsoleCompletionReporter> FReporter;
     std::unique_ptr<TServerItemBinding> FServerItemBinding;
     std::unique_ptr<TQueueWatch> FQueueWatch;
+    std::unique_ptr<TFirmwareUpdateBinding> FFirmware;
 };
 
 } // namespace Sondrel

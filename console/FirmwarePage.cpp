@@ -12,4 +12,12 @@ TFirmwarePage::TFirmwarePage(QWidget* parent)
 
 TFirmwarePage::~TFirmwarePage() = default;
 
+void TFirmwarePage::EnableFirmwareControls(bool enabled) {
+    for (QWidget* control :
+         {static_cast<QWidget*>(FUi->ComComboBox1), static_cast<QWidget*>(FUi->hexEdit),
+          static_cast<QWidget*>(FUi->Button1), static_cast<QWidget*>(FUi->startUpdateButton)}) {
+        control->setEnabled(enabled);
+    }
+}
+
 } // namespace Sondrel

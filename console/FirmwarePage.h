@@ -24,6 +24,10 @@ public:
 
     Ui::TFirmwarePage& Form() { return *FUi; }
 
+    // The port, file, Browse and START controls, switched together (off while a download or a
+    // firmware update runs).
+    void EnableFirmwareControls(bool enabled);
+
 private:
     std::unique_ptr<Ui::TFirmwarePage> FUi;
 };

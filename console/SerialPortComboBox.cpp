@@ -1,5 +1,7 @@
 #include "SerialPortComboBox.h"
 
+#include "PortMonitor.h"
+
 #include "SerialPortNames.h"
 
 namespace Sondrel {
@@ -32,6 +34,15 @@ void TSerialPortComboBox::RefreshPorts() {
     setEditText(shown);
 }
 
+std::vector<std::string> TSerialPortComboBox::PortNames() const {
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count()));
+    for (int i = 0; i < count(); ++i) {
+        names.push_back(itemText(i).toStdString());
+    }
+    return names;
+}
+
 void TSerialPortComboBox::SetPortText(const QString& port) {
     const int index = findText(port, Qt::MatchFixedString);
     if (index >= 0) {
@@ -39,6 +50,21 @@ void TSerialPortComboBox::SetPortText(const QString& port) {
     } else {
         setEditText(port);
     }
+}
+
+void TSerialPortComboBox::ShowListedPort(const std::string& wanted) {
+    const QSignalBlocker blocker(this);
+    const QString shown = QString::fromStdString(PickerText(PortNames(), wanted));
+    const int index = findText(shown, Qt::MatchExactly);
+    if (index >= 0) {
+        setCurrentIndex(index);
+    }
+    setEditText(shown);
+}
+
+void TSerialPortComboBox::showPopup() {
+    RefreshPorts();
+    QComboBox::showPopup();
 }
 
 } // namespace Sondrel

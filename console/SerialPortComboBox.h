@@ -1,9 +1,13 @@
 // TSerialPortComboBox: a port picker that lists the serial ports present on the machine.
 //
-// The list comes from a port lister (Corvane::GetSerialPortNames unless replaced) and is read
-// again by RefreshPorts. The picker is editable: a port that the listing cannot see (a
-// pseudo-terminal, a port named in the settings that is unplugged now) can still be typed or
-// stored, and is shown as it is.
+// The list comes from a port lister (Corvane::GetSerialPortNames unless replaced; the main
+// window gives every picker its own listing) and is read again by RefreshPorts and whenever
+// the list drops down, so it shows the ports present at that moment. The picker is editable:
+// a port that the listing cannot see (a pseudo-terminal, a port named in the settings that is
+// unplugged now) can still be typed or stored, and is shown as it is.
+//
+// Programmatic changes (RefreshPorts, ShowListedPort) emit no change signals; SetPortText does,
+// as typing would.
 //
 // Main (GUI) thread only.
 #pragma once
@@ -27,10 +31,17 @@ public:
     void SetPortLister(TPortLister lister);
     // Reads the list again; the text shown stays.
     void RefreshPorts();
+    // The listed ports, in list order.
+    std::vector<std::string> PortNames() const;
 
     // Shows the port: its item when listed, else the text itself.
     void SetPortText(const QString& port);
+    // Shows what a drop-down list shows when told to show wanted: the listed port that matches
+    // it without regard to case, else the first listed port, else nothing.
+    void ShowListedPort(const std::string& wanted);
     QString PortText() const { return currentText(); }
+
+    void showPopup() override;
 
 private:
     TPortLister FLister;

@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <functional>
+#include <vector>
 
 namespace ConsoleTest {
 
@@ -68,9 +69,12 @@ public:
     std::deque<std::optional<QString>> InputAnswers;
     std::deque<QString> FileAnswers;
     std::deque<TDialogAnswer> DialogAnswers;
+    // The options of every file dialog asked for, in order.
+    std::vector<Sondrel::TFileDialogOptions> FileDialogs;
 
 private:
     QString NextFile(const Sondrel::TFileDialogOptions& options) {
+        FileDialogs.push_back(options);
         if (FileAnswers.empty()) {
             Unexpected << QStringLiteral("file dialog: ") + options.Title;
             return QString();

@@ -1,6 +1,8 @@
 // The fixture of the window tests: the real main window built in a temporary program folder
 // with its own settings file, answered through a scripted dialog service. Files of the program
-// folder and settings can be prepared before Start() builds the windows.
+// folder and settings can be prepared before Start() builds the windows. The serial ports are
+// listed from SerialPortRoot, a folder of the temporary program folder that does not exist
+// unless a test makes it (so no test sees the machine's own ports).
 #pragma once
 
 #include "ApplicationWindows.h"
@@ -28,7 +30,10 @@ namespace ConsoleTest {
 
 class WindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(Folder.isValid()); }
+    void SetUp() override {
+        ASSERT_TRUE(Folder.isValid());
+        SerialPortRoot = Folder.filePath(QStringLiteral("no-serial-ports")).toStdString();
+    }
     void TearDown() override {
         Windows.reset();
         EXPECT_TRUE(Dialogs.Unexpected.isEmpty())
@@ -67,6 +72,7 @@ protected:
         environment.ProgramFolder = FolderPath();
         environment.SettingsFile = SettingsPath();
         environment.Dialogs = &Dialogs;
+        environment.SerialPortRoot = SerialPortRoot;
         Windows = std::make_unique<Sondrel::TApplicationWindows>(environment);
         return Windows->MainForm();
     }
@@ -103,6 +109,7 @@ protected:
     }
 
     QTemporaryDir Folder;
+    std::string SerialPortRoot;
     TScriptedDialogService Dialogs;
     std::unique_ptr<Sondrel::TApplicationWindows> Windows;
 };

@@ -3,14 +3,11 @@
 #include "SerialLine.h"
 #include "SerialPortNames.h"
 
+#include "FakeSysfs.h"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <unistd.h>
-
 using namespace Corvane;
-namespace fs = std::filesystem;
 
 TEST(ResolvePortName, PathsAreUsedAsGiven) {
     EXPECT_EQ(ResolvePortName("/dev/ttyUSB0"), "/dev/ttyUSB0");
@@ -38,46 +35,7 @@ TEST(ResolvePortName, NamesThatOnlyLookLikeComPortsAreNotMapped) {
     EXPECT_EQ(ResolvePortName(""), "");
 }
 
-namespace {
-
-// A throw-away sysfs look-alike: <root>/class/tty/<name> with the links and files the
-// kernel provides, pointing into <root>/devices.
-class FakeSysfs {
-public:
-    FakeSysfs() {
-        char pattern[] = "/tmp/sondrel-sysfs-XXXXXX";
-        FRoot = mkdtemp(pattern);
-        fs::create_directories(TtyRoot());
-    }
-    ~FakeSysfs() {
-        std::error_code ec;
-        fs::remove_all(FRoot, ec);
-    }
-
-    std::string TtyRoot() const { return (FRoot / "class" / "tty").string(); }
-
-    // A tty; with a driver name it gets a device link, with a type a "type" file.
-    void AddTty(const std::string& name, const std::string& driver = "", int type = -1) {
-        const fs::path dir = fs::path(TtyRoot()) / name;
-        fs::create_directories(dir);
-        if (!driver.empty()) {
-            const fs::path device = FRoot / "devices" / (name + "-dev");
-            const fs::path driverDir = FRoot / "drivers" / driver;
-            fs::create_directories(device);
-            fs::create_directories(driverDir);
-            fs::create_directory_symlink(driverDir, device / "driver");
-            fs::create_directory_symlink(device, dir / "device");
-        }
-        if (type >= 0) {
-            std::ofstream(dir / "type") << type << "\n";
-        }
-    }
-
-private:
-    fs::path FRoot;
-};
-
-} // namespace
+using TestSupport::FakeSysfs;
 
 TEST(SerialPortNames, ListsBackedTtysAndSkipsLegacyPortsWithoutAUart) {
     FakeSysfs sysfs;
