@@ -33,6 +33,27 @@ public:
     }
     bool Broadcast() const { return FTransaction.Info.ServerAddress == 0; }
 
+    // Starts the normal reply (address and function code) unless the request was a broadcast
+    // or another server already answered; null then.
+    TModbusBuffer* StartReply() {
+        TModbusBuffer& reply = FTransaction.Reply;
+        if (Broadcast() || reply.Size() != 0) {
+            return nullptr;
+        }
+        FServer.FConnection->WriteAddress(FServer, reply);
+        reply.WriteByte(FCommand);
+        return &reply;
+    }
+
+    // The reply of the writes: the function code and two words of the request echoed.
+    void EchoReply(std::uint16_t first, std::uint16_t second) {
+        if (TModbusBuffer* reply = StartReply()) {
+            reply->WriteWord(first);
+            reply->WriteWord(second);
+            FServer.FConnection->AppendCheck(*reply);
+        }
+    }
+
 private:
     TModbusServer& FServer;
     TModbusTransaction& FTransaction;
@@ -202,24 +223,22 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
         answer.Exception(kServerFailure);
         return;
     }
-    TModbusBuffer& reply = t.Reply;
-    if (answer.Broadcast() || reply.Size() != 0) {
+    TModbusBuffer* reply = answer.StartReply();
+    if (reply == nullptr) {
         return;
     }
-    FConnection->WriteAddress(*this, reply);
-    reply.WriteByte(command);
     // At 2048 bits or 128 registers the data is 256 bytes, which one byte cannot express:
     // the byte carries the low 8 bits (0), the data still follows in full.
     const std::int32_t byteCount = bits ? BitsToBytes(count) : 2 * count;
-    reply.WriteByte(static_cast<std::uint8_t>(byteCount & 0xFF));
+    reply->WriteByte(static_cast<std::uint8_t>(byteCount & 0xFF));
     if (bits) {
-        PackBits(bitValues, count - 1, reply);
+        PackBits(bitValues, count - 1, *reply);
     } else {
         for (std::uint16_t v : regValues) {
-            reply.WriteWord(v);
+            reply->WriteWord(v);
         }
     }
-    FConnection->AppendCheck(reply);
+    FConnection->AppendCheck(*reply);
 }
 
 void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t command,
@@ -254,15 +273,7 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
         answer.Exception(kServerFailure);
         return;
     }
-    TModbusBuffer& reply = t.Reply;
-    if (answer.Broadcast() || reply.Size() != 0) {
-        return;
-    }
-    FConnection->WriteAddress(*this, reply);
-    reply.WriteByte(command);
-    reply.WriteWord(address);
-    reply.WriteWord(value);
-    FConnection->AppendCheck(reply);
+    answer.EchoReply(address, value);
 }
 
 void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command,
@@ -322,15 +333,7 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
         answer.Exception(kServerFailure);
         return;
     }
-    TModbusBuffer& reply = t.Reply;
-    if (answer.Broadcast() || reply.Size() != 0) {
-        return;
-    }
-    FConnection->WriteAddress(*this, reply);
-    reply.WriteByte(command);
-    reply.WriteWord(start);
-    reply.WriteWord(quantity);
-    FConnection->AppendCheck(reply);
+    answer.EchoReply(start, quantity);
 }
 
 // --- Notifiers --------------------------------------------------------------------------------
