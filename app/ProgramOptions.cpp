@@ -20,6 +20,11 @@ QString ProgramOptionsHelp() {
         "  --settings-file PATH  Keep the application settings in this INI file instead of\n"
         "                        the user's settings store (~/.config/Sondrel/Main.conf).\n"
         "                        Environment: SONDREL_SETTINGS_FILE.\n"
+        "  --demo                Start the instrument simulator (sondrel-sim, beside the\n"
+        "                        program) on a new pseudo-terminal and use it as the device\n"
+        "                        port at 115200 bit/s with the fast delay, for this run only:\n"
+        "                        the stored port settings stay as they are. Press Connect,\n"
+        "                        then Retrieve Data. The simulator stops when the program ends.\n"
         "  -h, --help            Show this text and exit.\n"
         "\n"
         "A command-line option wins over its environment variable.\n");
@@ -35,6 +40,10 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
         const QString& argument = arguments[i];
         if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
             options.HelpRequested = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--demo")) {
+            options.Demo = true;
             continue;
         }
         QString* target = nullptr;

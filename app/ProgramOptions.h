@@ -6,6 +6,8 @@
 //                          "Instructions-Firmware-Update.rtf"; default: the executable's folder.
 //   --settings-file PATH   or SONDREL_SETTINGS_FILE: keep the settings in this INI file instead
 //                          of the user's settings store (tests use it to stay isolated).
+//   --demo                 start the instrument simulator on a new pseudo-terminal and use it
+//                          as the device port for this run (the stored port is not changed).
 // An option given on the command line wins over the environment.
 //
 // Main thread; needs no application object, so that --help works without a display.
@@ -20,6 +22,7 @@ struct TProgramOptions {
     QString ProgramFolder;
     QString SettingsFile; // empty: the user's settings store
     bool HelpRequested = false;
+    bool Demo = false;
     QString Error; // not empty: the command line could not be used
 };
 

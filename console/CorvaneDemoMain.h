@@ -16,15 +16,13 @@
 // which closes the connection. The connection is never opened at start.
 //
 // Seams for later work, which plug in without changing what is here:
-// - the download: SetDownloadControl (queue watch, delays); the Log Data page's controls, the
-//   Retrieve/Stop toolbar buttons (startToolButton, stopToolButton), the "Erase Sample Data
-//   from Memory" entry (EraseSampleDatafromMemory1) and logListView have no handlers yet;
-//   the completion reporter's download hooks (CompletionReporter()) take the shared replies;
+// - the download: TDownloadController (Download()) owns the engine, logListView's model and
+//   the export, handles the Log Data page, the Retrieve/Stop toolbar buttons and the erase
+//   entry, and is plugged in through SetDownloadControl (queue watch, delays);
 // - the access panel: the Modbus Access, Discrete Access and Server Diagnostics pages and the
 //   two hidden address prompts (ToolsClientOptionsItem, ToolsServerOptionsItem);
 // - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
 //   model or handlers yet;
-// - the export group: exportComboBox (stored), expButton and exportButton;
 // - the firmware page: Browse (Button1), START, the firmware toolbar button
 //   (FirmwareToolButton); the port, file, verify and baud choices are stored already;
 // - the port pickers and the port check: TSerialPortComboBox::RefreshPorts, the RK4400 page,
@@ -65,6 +63,7 @@ namespace Sondrel {
 class IDialogService;
 class TAboutBox;
 class TApplicationSettings;
+class TDownloadController;
 class TExportTabPage;
 class TFirmwarePage;
 class TLogDataPage;
@@ -111,6 +110,8 @@ public:
     TServerItemMap& ServerItems() { return FServerItems; }
     TConsoleCompletionReporter& CompletionReporter() { return *FReporter; }
     IDialogService& Dialogs() { return FDialogs; }
+    // The log download, the record list view and the export (see TDownloadController).
+    TDownloadController& Download() { return *FDownloadController; }
 
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
@@ -196,6 +197,8 @@ private:
     std::unique_ptr<TConsoleCompletionReporter> FReporter;
     std::unique_ptr<TServerItemBinding> FServerItemBinding;
     std::unique_ptr<TQueueWatch> FQueueWatch;
+    // Uses ModbusClient1 and the completion reporter: declared after them, destroyed first.
+    std::unique_ptr<TDownloadController> FDownloadController;
 };
 
 } // namespace Sondrel
