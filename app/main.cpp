@@ -3,6 +3,7 @@
 #include "ApplicationWindows.h"
 #include "DemoInstrument.h"
 #include "ProgramOptions.h"
+#include "QuitOnSignal.h"
 #include "WidgetDialogService.h"
 
 #include "SimulatorProcess.h"
@@ -62,6 +63,12 @@ int main(int argc, char* argv[]) {
     if (const QScreen* screen = QApplication::primaryScreen()) {
         windows.MainForm().setGeometry(screen->availableGeometry());
     }
+    // A termination signal stops the simulator at once (a running download then fails on its
+    // own) and ends the program once the event loop is back at the top.
+    Sondrel::TQuitOnSignal quitOnSignal([&simulator] {
+        simulator.reset();
+        QCoreApplication::quit();
+    });
     if (simulator) {
         Sondrel::UseDemoInstrument(windows.MainForm(),
                                    QString::fromStdString(simulator->PortPath()));
