@@ -24,6 +24,11 @@ QString ProgramOptionsHelp() {
         "                        system's tty class folder (/sys/class/tty, the default), so\n"
         "                        that ports can be added and removed by hand for tests and\n"
         "                        demonstrations. Environment: SONDREL_SYSFS_ROOT.\n"
+        "  --demo                Start the instrument simulator (sondrel-sim, beside the\n"
+        "                        program) on a new pseudo-terminal and use it as the device\n"
+        "                        port at 115200 bit/s with the fast delay, for this run only:\n"
+        "                        the stored port settings stay as they are. Press Connect,\n"
+        "                        then Retrieve Data. The simulator stops when the program ends.\n"
         "  -h, --help            Show this text and exit.\n"
         "\n"
         "A command-line option wins over its environment variable.\n");
@@ -40,6 +45,10 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
         const QString& argument = arguments[i];
         if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
             options.HelpRequested = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--demo")) {
+            options.Demo = true;
             continue;
         }
         QString* target = nullptr;

@@ -9,6 +9,8 @@
 //   --sysfs-root DIR       or SONDREL_SYSFS_ROOT: list the serial ports from this folder (laid
 //                          out as /sys/class/tty) instead of the system's; for tests and
 //                          demonstrations with ports that come and go.
+//   --demo                 start the instrument simulator on a new pseudo-terminal and use it
+//                          as the device port for this run (the stored port is not changed).
 // An option given on the command line wins over the environment.
 //
 // Main thread; needs no application object, so that --help works without a display.
@@ -24,6 +26,7 @@ struct TProgramOptions {
     QString SettingsFile; // empty: the user's settings store
     QString SysfsRoot;    // empty: the system's serial port listing
     bool HelpRequested = false;
+    bool Demo = false;
     QString Error; // not empty: the command line could not be used
 };
 

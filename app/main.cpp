@@ -1,14 +1,19 @@
 // sondrel: the desktop console. The Modbus library's start-up (timer resolution, CRC table) is
 // static; here the windows are created in order and the event loop runs.
 #include "ApplicationWindows.h"
+#include "DemoInstrument.h"
 #include "ProgramOptions.h"
+#include "QuitOnSignal.h"
 #include "WidgetDialogService.h"
+
+#include "SimulatorProcess.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char* argv[]) {
     // The options are read before the application exists: --help needs no display.
@@ -36,6 +41,18 @@ int main(int argc, char* argv[]) {
         options.ProgramFolder = QApplication::applicationDirPath();
     }
 
+    // --demo: the simulated instrument, started before the windows and stopped after them.
+    std::unique_ptr<SondrelSim::TSimulatorProcess> simulator;
+    if (options.Demo) {
+        try {
+            simulator = std::make_unique<SondrelSim::TSimulatorProcess>(
+                SondrelSim::TSimulatorProcess::LocateBeside(argv[0]));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "sondrel: --demo: %s\n", e.what());
+            return 1;
+        }
+    }
+
     Sondrel::TWidgetDialogService dialogs;
     Sondrel::TMainFormEnvironment environment;
     environment.ProgramFolder = QDir(options.ProgramFolder).absolutePath().toStdString();
@@ -46,6 +63,16 @@ int main(int argc, char* argv[]) {
     // Without a window manager nothing maximises the window: it is given the screen first.
     if (const QScreen* screen = QApplication::primaryScreen()) {
         windows.MainForm().setGeometry(screen->availableGeometry());
+    }
+    // A termination signal stops the simulator at once (a running download then fails on its
+    // own) and ends the program once the event loop is back at the top.
+    Sondrel::TQuitOnSignal quitOnSignal([&simulator] {
+        simulator.reset();
+        QCoreApplication::quit();
+    });
+    if (simulator) {
+        Sondrel::UseDemoInstrument(windows.MainForm(),
+                                   QString::fromStdString(simulator->PortPath()));
     }
     windows.MainForm().showMaximized();
     return QApplication::exec();

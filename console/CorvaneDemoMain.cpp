@@ -6,6 +6,7 @@
 #include "ConnectionLogBinding.h"
 #include "ConnectionStateTexts.h"
 #include "DialogService.h"
+#include "DownloadController.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
 #include "FirmwareUpdateBinding.h"
@@ -140,6 +141,10 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     SetTabShown(FUi->DataPageControl, FUi->TerminalTabSheet, false);
     FUi->PageControl1->setCurrentWidget(FUi->LogDataTabSheet);
     LoadInstructions();
+
+    // The log download, its list view and the export; FormCreate gives it its delays.
+    FDownloadController = std::make_unique<TDownloadController>(*this);
+    SetDownloadControl(FDownloadController.get());
 
     FormCreate();
     ConnectSettingStores();

@@ -16,16 +16,13 @@
 // which closes the connection. The connection is never opened at start.
 //
 // Seams for later work, which plug in without changing what is here:
-// - the download: SetDownloadControl (queue watch, delays); the Log Data page's controls, the
-//   Retrieve/Stop toolbar buttons (startToolButton, stopToolButton), the "Erase Sample Data
-//   from Memory" entry (EraseSampleDatafromMemory1) and logListView have no handlers yet;
-//   the completion reporter's download hooks (CompletionReporter()) take the shared replies;
+// - the download: TDownloadController (Download()) owns the engine, logListView's model and
+//   the export, handles the Log Data page, the Retrieve/Stop toolbar buttons and the erase
+//   entry, and is plugged in through SetDownloadControl (queue watch, delays);
 // - the access panel: the Modbus Access, Discrete Access and Server Diagnostics pages and the
 //   two hidden address prompts (ToolsClientOptionsItem, ToolsServerOptionsItem);
 // - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
 //   model or handlers yet;
-// - the export group: exportComboBox (stored), expButton and exportButton;
-// - the RK4400 page's whole-log download (downloadButton, stopButton2).
 //
 // Serial ports: the three port pickers (ComComboBox1 of the firmware page, ComComboBox2 of the
 // Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
@@ -79,6 +76,7 @@ namespace Sondrel {
 class IDialogService;
 class TAboutBox;
 class TApplicationSettings;
+class TDownloadController;
 class TExportTabPage;
 class TFirmwarePage;
 class TFirmwareUpdateBinding;
@@ -130,6 +128,8 @@ public:
     TServerItemMap& ServerItems() { return FServerItems; }
     TConsoleCompletionReporter& CompletionReporter() { return *FReporter; }
     IDialogService& Dialogs() { return FDialogs; }
+    // The log download, the record list view and the export (see TDownloadController).
+    TDownloadController& Download() { return *FDownloadController; }
 
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
@@ -250,6 +250,8 @@ private:
     std::unique_ptr<TServerItemBinding> FServerItemBinding;
     std::unique_ptr<TQueueWatch> FQueueWatch;
     std::unique_ptr<TFirmwareUpdateBinding> FFirmware;
+    // Uses ModbusClient1 and the completion reporter: declared after them, destroyed first.
+    std::unique_ptr<TDownloadController> FDownloadController;
 };
 
 } // namespace Sondrel

@@ -1,0 +1,388 @@
+#include "DownloadController.h"
+
+#include "CorvaneDemoMain.h"
+#include "DialogService.h"
+#include "DigitKeyFilter.h"
+#include "ExportTabPage.h"
+#include "FirmwarePage.h"
+#include "LogDataPage.h"
+#include "ModbusAccessPage.h"
+#include "PumpWait.h"
+#include "RecordListModel.h"
+#include "ui_CorvaneDemoMain.h"
+#include "ui_ExportTabPage.h"
+#include "ui_FirmwarePage.h"
+#include "ui_LogDataPage.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace Sondrel {
+
+using namespace Corvane;
+
+namespace {
+
+QString ToQString(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// "CSV file|*.csv" as a Qt filter: "CSV file (*.csv)".
+QString QtFilter(const std::string& filter) {
+    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::int64_t MonotonicMs() {
+    static QElapsedTimer clock = [] {
+        QElapsedTimer started;
+        started.start();
+        return started;
+    }();
+    return clock.elapsed();
+}
+
+} // namespace
+
+TDownloadController::TDownloadController(TCorvaneDemoMainForm& window)
+    : QObject(&window), FWindow(window), FRequests(window.ModbusClient1), FEngine(*this, FRequests),
+      FExport(*this, FEngine.List(), FEngine.State()) {
+    TConsoleCompletionReporter& reporter = FWindow.CompletionReporter();
+    reporter.OnDownloadHoldingRegistersRead = [this](const TTransactionInfo& info,
+                                                     std::uint16_t start, std::uint16_t count,
+                                                     const TRegValues& values) {
+        FEngine.OnHoldingRegistersRead(info, start, count, values);
+    };
+    reporter.OnDownloadSingleRegisterWrite = [this](const TTransactionInfo& info, std::uint16_t reg,
+                                                    std::uint16_t value) {
+        FEngine.OnSingleRegisterWrite(info, reg, value);
+    };
+
+    FModel = std::make_unique<TRecordListModel>(FEngine.List());
+    SetUpRecordListView(*FWindow.Form().logListView, *FModel);
+
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(Timer2IntervalMs);
+    connect(Timer2, &QTimer::timeout, this, [this] { Timer2Timer(); });
+    Timer2->start();
+
+    InstallKeyFilter();
+    ConnectControls();
+    // The export controls wait for a finished download.
+    SetExportControlsEnabled(FEngine.ExportReady());
+}
+
+TDownloadController::~TDownloadController() {
+    TConsoleCompletionReporter& reporter = FWindow.CompletionReporter();
+    reporter.OnDownloadHoldingRegistersRead = nullptr;
+    reporter.OnDownloadSingleRegisterWrite = nullptr;
+    // The view lets go of the model before the model goes.
+    FWindow.Form().logListView->setModel(nullptr);
+}
+
+void TDownloadController::ConnectControls() {
+    auto& ui = FWindow.Form();
+    auto& page = FWindow.LogDataPage().Form();
+    auto& tab = FWindow.ExportTabPage().Form();
+    connect(page.startButton, &QPushButton::clicked, this, [this] { startButtonClick(); });
+    connect(&FWindow.ToolButton("startToolButton"), &QToolButton::clicked, this,
+            [this] { startButtonClick(); });
+    connect(tab.downloadButton, &QPushButton::clicked, this, [this] { downloadButtonClick(); });
+    for (QPushButton* stop : {page.stopButton, tab.stopButton2}) {
+        connect(stop, &QPushButton::clicked, this, [this] { stopButtonClick(); });
+    }
+    connect(&FWindow.ToolButton("stopToolButton"), &QToolButton::clicked, this,
+            [this] { stopButtonClick(); });
+    connect(ui.EraseSampleDatafromMemory1, &QAction::triggered, this,
+            [this] { EraseSampleDatafromMemory1Click(); });
+    connect(page.expButton, &QPushButton::clicked, this, [this] { expButtonXLSClick(); });
+    connect(ui.exportButton, &QPushButton::clicked, this, [this] { exportButtonClick(); });
+    connect(tab.setupWizardButton, &QPushButton::clicked, this, [this] { SetupWizardClick(); });
+    connect(ui.DataDownloadSetupWizard1, &QAction::triggered, this, [this] { SetupWizardClick(); });
+    // A changed delay choice takes effect at once (every download recomputes it anyway).
+    for (QAction* item : {ui.fastMenuItem, ui.defaultMenuItem, ui.slowMenuItem}) {
+        connect(item, &QAction::triggered, this, [this] { UpdateCommunicationDelays(); });
+    }
+}
+
+void TDownloadController::InstallKeyFilter() {
+    auto& page = FWindow.LogDataPage().Form();
+    FKeyFilter = new TDigitKeyFilter(this);
+    FKeyFilter->OnInvalidKey = [this] {
+        FWindow.Dialogs().ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
+    };
+    for (QLineEdit* edit : {page.recordsEdit, page.recentDateEdit, page.intervalEdit,
+                            page.monthEdit, page.dayEdit, page.hourEdit, page.minEdit}) {
+        edit->installEventFilter(FKeyFilter);
+    }
+}
+
+// --- Handlers ------------------------------------------------------------------------------------
+
+void TDownloadController::startButtonClick() {
+    FEngine.startButtonClick();
+}
+
+void TDownloadController::downloadButtonClick() {
+    FEngine.downloadButtonClick();
+}
+
+void TDownloadController::stopButtonClick() {
+    FEngine.stopButtonClick();
+}
+
+void TDownloadController::EraseSampleDatafromMemory1Click() {
+    FEngine.EraseSampleDatafromMemory1Click();
+}
+
+void TDownloadController::expButtonXLSClick() {
+    FExport.expButtonXLSClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex());
+}
+
+void TDownloadController::exportButtonClick() {
+    FExport.exportButtonClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex());
+}
+
+void TDownloadController::SetupWizardClick() {
+    // The instrument's setup wizard is a separate tool that this program does not contain.
+    FWindow.Dialogs().ShowInformation(
+        QStringLiteral("Setup Wizard"),
+        QStringLiteral("The setup wizard is not part of this program."));
+}
+
+void TDownloadController::Timer2Timer() {
+    const std::int64_t seconds = FEngine.Stopwatch().ElapsedMs() / 1000;
+    FWindow.LogDataPage().Form().timeLabel1->setText(
+        QStringLiteral("%1:%2:%3")
+            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+            .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+}
+
+// --- Download host -------------------------------------------------------------------------------
+
+TDownloadInputs TDownloadController::Inputs() {
+    auto& page = FWindow.LogDataPage().Form();
+    TDownloadInputs inputs;
+    inputs.RecordsText = page.recordsEdit->text().toStdString();
+    inputs.RecentDateText = page.recentDateEdit->text().toStdString();
+    inputs.IntervalText = page.intervalEdit->text().toStdString();
+    inputs.RecentChecked = page.recentRadioButton->isChecked();
+    inputs.MonthText = page.monthEdit->text().toStdString();
+    inputs.DayText = page.dayEdit->text().toStdString();
+    inputs.HourText = page.hourEdit->text().toStdString();
+    inputs.MinuteText = page.minEdit->text().toStdString();
+    inputs.PrevFollIndex = page.prevfollCB->currentIndex();
+    return inputs;
+}
+
+TBaudRate TDownloadController::BaudRate() {
+    return FWindow.ModbusConnection1.BaudRate();
+}
+
+TDelayMenuChoice TDownloadController::DelayMenuChoice() {
+    auto& ui = FWindow.Form();
+    if (ui.fastMenuItem->isChecked()) {
+        return dmFast;
+    }
+    if (ui.defaultMenuItem->isChecked()) {
+        return dmDefault;
+    }
+    if (ui.slowMenuItem->isChecked()) {
+        return dmSlow;
+    }
+    return dmNone;
+}
+
+void TDownloadController::PumpWait(std::int32_t ms) {
+    Sondrel::PumpWait(ms);
+}
+
+void TDownloadController::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+std::int64_t TDownloadController::TickMs() {
+    return MonotonicMs();
+}
+
+void TDownloadController::AddLogLine(const std::string& text) {
+    FWindow.AddLogLine(text);
+}
+
+void TDownloadController::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
+                                           TLogColour colour) {
+    FWindow.AddStyledLogLine(text, bold, size, colour);
+}
+
+void TDownloadController::SetDisplayText(const std::string& text) {
+    FWindow.LogDataPage().Form().displayLabel1->setText(ToQString(text));
+}
+
+void TDownloadController::ShowMessageBox(TBoxIcon icon, const std::string& text) {
+    if (icon == biError) {
+        FWindow.Dialogs().ShowError(ToQString(text));
+    } else {
+        FWindow.Dialogs().ShowMessage(ToQString(text));
+    }
+}
+
+bool TDownloadController::AskYesNo(const std::string& title, const std::string& text,
+                                   bool noIsDefault) {
+    const QString shownTitle =
+        title.empty() ? QApplication::applicationDisplayName() : ToQString(title);
+    return FWindow.Dialogs().AskYesNo(shownTitle, ToQString(text), noIsDefault);
+}
+
+QProgressBar& TDownloadController::Bar(TDownloadProgressBar bar) {
+    auto& page = FWindow.LogDataPage().Form();
+    return bar == pbReceived ? *page.ALProgressBar11 : *page.ALProgressBar21;
+}
+
+void TDownloadController::SetProgress(TDownloadProgressBar bar, std::int32_t position) {
+    Bar(bar).setValue(std::clamp(position, 0, 100));
+}
+
+void TDownloadController::SetProgressTextWhite(TDownloadProgressBar bar, bool white) {
+    Bar(bar).setStyleSheet(white ? QStringLiteral("QProgressBar { color: white; }") : QString());
+}
+
+void TDownloadController::enableComponents(bool enabled) {
+    auto& ui = FWindow.Form();
+    auto& page = FWindow.LogDataPage().Form();
+    auto& firmware = FWindow.FirmwarePage().Form();
+    FWindow.LogDataPage().enableButtons(enabled);
+    FWindow.ModbusAccessPage().enableButtons(enabled);
+    for (QWidget* w : std::initializer_list<QWidget*>{firmware.ComComboBox1, firmware.hexEdit,
+                                                      firmware.Button1, firmware.startUpdateButton,
+                                                      &FWindow.ToolButton("startToolButton")}) {
+        w->setEnabled(enabled);
+    }
+    for (QMenu* menu : {ui.FileMenu, ui.EditMenu, ui.ViewMenu, ui.HelpMenu, ui.CommunicationDelay1,
+                        ui.FirmwareBaudRate1}) {
+        menu->menuAction()->setEnabled(enabled);
+    }
+    page.stopButton->setEnabled(!enabled);
+    FWindow.ToolButton("stopToolButton").setEnabled(!enabled);
+    SetExportControlsEnabled(enabled && FEngine.ExportReady());
+    SetHourglassCursor(false);
+}
+
+void TDownloadController::EnableExportTabControls(bool enabled, bool exportReady) {
+    auto& ui = FWindow.Form();
+    ui.EraseSampleDatafromMemory1->setEnabled(enabled);
+    ui.CommunicationDelay1->menuAction()->setEnabled(enabled);
+    ui.FirmwareBaudRate1->menuAction()->setEnabled(enabled);
+    FWindow.ExportTabPage().Form().stopButton2->setEnabled(!enabled);
+    SetExportControlsEnabled(exportReady);
+    SetHourglassCursor(false);
+}
+
+void TDownloadController::SetExportControlsEnabled(bool enabled) {
+    FWindow.Form().exportButton->setEnabled(enabled);
+    FWindow.LogDataPage().Form().expButton->setEnabled(enabled);
+    FWindow.LogDataPage().Form().exportComboBox->setEnabled(enabled);
+}
+
+void TDownloadController::SetHourglassCursor(bool hourglass) {
+    if (hourglass) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    while (QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+}
+
+void TDownloadController::RepaintWindow() {
+    FWindow.repaint();
+}
+
+void TDownloadController::SetTransactionTimerEnabled(bool enabled) {
+    if (enabled) {
+        FWindow.transactionTimer->start();
+    } else {
+        FWindow.transactionTimer->stop();
+    }
+}
+
+void TDownloadController::SetConsoleRegisterAccess(bool value) {
+    FWindow.CompletionReporter().ConsoleRegisterAccess = value;
+}
+
+void TDownloadController::ShowListView() {
+    auto& ui = FWindow.Form();
+    ui.DataPageControl->setCurrentWidget(ui.DataTabSheet);
+    ui.logListView->show();
+}
+
+void TDownloadController::SetListHeaderBold() {
+    QHeaderView& header = *FWindow.Form().logListView->horizontalHeader();
+    QFont font = header.font();
+    font.setBold(true);
+    header.setFont(font);
+    header.viewport()->update();
+}
+
+void TDownloadController::SetRemoveRecordsButtonEnabled(bool enabled) {
+    FWindow.LogDataPage().Form().removeRecordsButton->setEnabled(enabled);
+}
+
+// --- Export host ---------------------------------------------------------------------------------
+
+void TDownloadController::ShowExportError(const std::string& text) {
+    FWindow.Dialogs().ShowError(ToQString(text));
+}
+
+std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
+    TFileDialogOptions options;
+    options.Title = ToQString(params.Title);
+    options.Directory = QDir::currentPath();
+    options.Filter = QtFilter(params.Filter);
+    options.DefaultSuffix = ToQString(params.DefaultExtension);
+    const QString chosen = FWindow.Dialogs().GetSaveFileName(options);
+    if (chosen.isEmpty()) {
+        return std::nullopt;
+    }
+    return chosen.toStdString();
+}
+
+void TDownloadController::SetExportBusy(bool busy) {
+    QPushButton& start = *FWindow.LogDataPage().Form().startButton;
+    QToolButton& startTool = FWindow.ToolButton("startToolButton");
+    if (busy) {
+        FStartEnabledBeforeExport = start.isEnabled();
+        FStartToolEnabledBeforeExport = startTool.isEnabled();
+    }
+    start.setEnabled(!busy && FStartEnabledBeforeExport);
+    startTool.setEnabled(!busy && FStartToolEnabledBeforeExport);
+    SetExportControlsEnabled(!busy);
+    SetDisplayText(busy ? "Exporting data... Please wait..." : "");
+    SetHourglassCursor(busy);
+}
+
+void TDownloadController::ShowExportProgress(std::int32_t written, std::int32_t total) {
+    const int percent = total > 0 ? static_cast<int>(std::int64_t{written} * 100 / total) : 100;
+    SetProgress(pbImported, percent);
+    SetProgressTextWhite(pbImported, percent > 48);
+    // Keeps the window painting while a large export runs.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (written == total) {
+        SetProgress(pbImported, 0);
+        SetProgressTextWhite(pbImported, false);
+    }
+}
+
+} // namespace Sondrel

@@ -1,0 +1,123 @@
+// TDownloadController: the log download, the record list view and the export of the main
+// window, wired to the window's controls.
+//
+// It holds the download engine (TDownloadEngine over ModbusClient1), the record list's model in
+// logListView and the export commands, and it is what they need of the program around them:
+// the download host (the Log Data page's inputs, PumpWait, the transaction log, the dialog
+// service's boxes, the progress bars, the enabled state of the controls) and the export host
+// (the save dialog, the busy state and the progress of a long export). The window's queue watch
+// and port settings reach the download through IDownloadControl.
+//
+// Handlers, named after their controls: startButtonClick (startButton, startToolButton),
+// downloadButtonClick (the hidden whole-log page), stopButtonClick (stopButton, stopButton2,
+// stopToolButton), EraseSampleDatafromMemory1Click, expButtonXLSClick (expButton),
+// exportButtonClick (exportButton, never shown), Timer2Timer (the stopwatch in timeLabel1
+// every second), and the key filter on the Log Data page's number edits. The setup wizard
+// entries of the whole-log page only tell the operator that there is no wizard.
+//
+// Main (GUI) thread only. Owned by the window, which must outlive it; it hooks the window's
+// completion reporter and unhooks it when destroyed.
+#pragma once
+
+#include "DownloadControl.h"
+
+#include "ClientDownloadRequests.h"
+#include "DownloadEngine.h"
+#include "DownloadHost.h"
+#include "ExportCommands.h"
+#include "ExportHost.h"
+
+#include <QObject>
+
+#include <memory>
+
+class QProgressBar;
+class QTimer;
+
+namespace Sondrel {
+
+class TCorvaneDemoMainForm;
+class TDigitKeyFilter;
+class TRecordListModel;
+
+class TDownloadController : public QObject,
+                            public TDownloadHost,
+                            public TExportHost,
+                            public IDownloadControl {
+    Q_OBJECT
+public:
+    static constexpr int Timer2IntervalMs = 1000;
+
+    explicit TDownloadController(TCorvaneDemoMainForm& window);
+    ~TDownloadController() override;
+
+    TDownloadEngine& Engine() { return FEngine; }
+    TRecordListModel& Model() { return *FModel; }
+    QTimer* Timer2 = nullptr;
+
+    // --- handlers
+    void startButtonClick();
+    void downloadButtonClick();
+    void stopButtonClick();
+    void EraseSampleDatafromMemory1Click();
+    void expButtonXLSClick();
+    void exportButtonClick();
+    void SetupWizardClick();
+    void Timer2Timer();
+
+    // --- IDownloadControl
+    bool AbortRequested() const override { return FEngine.AbortRequested(); }
+    void StopDownload() override { FEngine.StopDownload(); }
+    void UpdateCommunicationDelays() override { FEngine.UpdateCommunicationDelays(); }
+    // Both procedures always read the all-data layout; the page's choice is only kept.
+    void SetAllDataMode(bool) override {}
+
+    // --- TDownloadHost
+    TDownloadInputs Inputs() override;
+    Corvane::TBaudRate BaudRate() override;
+    TDelayMenuChoice DelayMenuChoice() override;
+    void PumpWait(std::int32_t ms) override;
+    void ProcessEvents() override;
+    std::int64_t TickMs() override;
+    void AddLogLine(const std::string& text) override;
+    void AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
+                          TLogColour colour) override;
+    void SetDisplayText(const std::string& text) override;
+    void ShowMessageBox(TBoxIcon icon, const std::string& text) override;
+    bool AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) override;
+    void SetProgress(TDownloadProgressBar bar, std::int32_t position) override;
+    void SetProgressTextWhite(TDownloadProgressBar bar, bool white) override;
+    void enableComponents(bool enabled) override;
+    void EnableExportTabControls(bool enabled, bool exportReady) override;
+    void SetHourglassCursor(bool hourglass) override;
+    void RepaintWindow() override;
+    void SetTransactionTimerEnabled(bool enabled) override;
+    void SetConsoleRegisterAccess(bool value) override;
+    void ShowListView() override;
+    void SetListHeaderBold() override;
+    void SetRemoveRecordsButtonEnabled(bool enabled) override;
+
+    // --- TExportHost
+    void ShowExportError(const std::string& text) override;
+    std::optional<std::string> ChooseExportFile(const TSaveDialogParams& params) override;
+    void SetExportBusy(bool busy) override;
+    void ShowExportProgress(std::int32_t written, std::int32_t total) override;
+
+private:
+    void ConnectControls();
+    void InstallKeyFilter();
+    QProgressBar& Bar(TDownloadProgressBar bar);
+    void SetExportControlsEnabled(bool enabled);
+
+    TCorvaneDemoMainForm& FWindow;
+    TClientDownloadRequests FRequests;
+    TDownloadEngine FEngine;
+    TExportCommands FExport;
+    std::unique_ptr<TRecordListModel> FModel;
+    TDigitKeyFilter* FKeyFilter = nullptr;
+    // The start controls' enabled state before an export made them busy.
+    bool FStartEnabledBeforeExport = false;
+    bool FStartToolEnabledBeforeExport = false;
+};
+
+} // namespace Sondrel

@@ -1,0 +1,200 @@
+// The Log Data page of the window: "Retrieve Data" from sondrel-sim (a child process on a new
+// pseudo-terminal) into the record list view, the stop question and a second start while it
+// runs, the key filter of the number edits, and the export of the list through the window.
+//
+// The window is pointed at the simulator as the demo mode does it: 115200 bit/s and the fast
+// delay, so that a block costs about 150 ms; the preparation's fixed waits (about seven seconds)
+// are what a download costs, so the downloading cases share one run.
+//
+// With SONDREL_SCREENSHOT_DIR set, the window after the download is saved there as
+// "log-download.png".
+#include "WindowFixture.h"
+
+#include "ChildProcess.h"
+#include "SimulatedLog.h"
+
+#include "DemoInstrument.h"
+#include "DigitKeyFilter.h"
+#include "DownloadController.h"
+#include "ExportCommands.h"
+#include "LogDataPage.h"
+#include "RecordListModel.h"
+#include "ui_LogDataPage.h"
+
+#include <QFile>
+#include <QProgressBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+#include <chrono>
+
+namespace {
+
+using namespace ConsoleTest;
+
+// The simulator's log: seed 7, the current record 10 stamped 2024-03-07 09:05.
+SondrelSim::TInstrumentSettings Instrument() {
+    SondrelSim::TInstrumentSettings s;
+    s.Seed = 7;
+    s.CurrentRecord = 10;
+    s.FilledCount = 62001;
+    s.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
+    return s;
+}
+
+class LogDownloadWindow : public WindowFixture {
+protected:
+    Ui::TLogDataPage& Page() { return Window().LogDataPage().Form(); }
+    Sondrel::TDownloadController& Download() { return Window().Download(); }
+
+    // The model's rows as texts, in the list's order.
+    std::vector<std::vector<std::string>> ModelRows() {
+        const Sondrel::TRecordListModel& model = Download().Model();
+        std::vector<std::vector<std::string>> rows;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            std::vector<std::string> row;
+            for (int c = 0; c < model.columnCount(); ++c) {
+                row.push_back(model.data(model.index(r, c)).toString().toStdString());
+            }
+            rows.push_back(row);
+        }
+        return rows;
+    }
+
+    int LinesEqualTo(const QString& text) {
+        const QStringList lines = LogLines();
+        return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+    }
+};
+
+TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
+    const E2eTests::SimulatedLog log(Instrument());
+    std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
+    const auto simArgs = log.SimulatorArguments();
+    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
+    TestSupport::ChildProcess simulator(argv);
+    ASSERT_TRUE(simulator.WaitForLine("/dev/", std::chrono::seconds(10)));
+    const std::string port = simulator.Output().substr(0, simulator.Output().find('\n'));
+
+    Start();
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));
+    Window().Connect1Click();
+    ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
+    Page().recentRadioButton->setChecked(true);
+    Page().recordsEdit->setText(QStringLiteral("10"));
+    Page().intervalEdit->setText(QStringLiteral("1"));
+
+    // While the download waits: Stop answered No, then a second start.
+    bool stopEnabledWhileRunning = false;
+    bool startEnabledWhileRunning = true;
+    QTimer::singleShot(2500, [&] {
+        stopEnabledWhileRunning =
+            Page().stopButton->isEnabled() && Window().ToolButton("stopToolButton").isEnabled();
+        startEnabledWhileRunning = Page().startButton->isEnabled();
+        Dialogs.YesNoAnswers.push_back(false);
+        Page().stopButton->click();
+        Download().startButtonClick();
+    });
+    Page().startButton->click();
+
+    EXPECT_TRUE(stopEnabledWhileRunning);
+    EXPECT_FALSE(startEnabledWhileRunning);
+    EXPECT_TRUE(Dialogs.Questions.contains(QStringLiteral("Stop Downloading?")));
+    EXPECT_EQ(LinesEqualTo(QStringLiteral("Initializing Download...")), 1)
+        << "the second start ran a download of its own";
+    EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+
+    // Records 1..10: the ten before the current one, the window starting at record 0.
+    std::vector<std::vector<std::string>> expected;
+    for (int record = 1; record <= 10; ++record) {
+        expected.push_back(log.Row(record, 0));
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(ModelRows(), expected);
+
+    const QStringList lines = LogLines();
+    for (const char* step :
+         {"Stop Acquisition...", "Modbus Mode...", "Write Number of Output Logs...",
+          "Write Nth Record...", "Current Record: 10", "First Record: 0", "List Count: 10",
+          "Start Acquisition...", "Download Complete!"}) {
+        EXPECT_TRUE(lines.contains(QString::fromLatin1(step))) << step;
+    }
+    for (const QString& line : lines) {
+        EXPECT_FALSE(line.contains(QStringLiteral("FAILED"))) << line.toStdString();
+    }
+    EXPECT_EQ(Page().ALProgressBar11->value(), 0);
+    EXPECT_EQ(Page().ALProgressBar21->value(), 0);
+    EXPECT_TRUE(Page().startButton->isEnabled());
+    EXPECT_TRUE(Page().recordsEdit->isEnabled());
+    EXPECT_FALSE(Page().stopButton->isEnabled());
+    EXPECT_FALSE(Window().ToolButton("stopToolButton").isEnabled());
+    EXPECT_TRUE(Page().expButton->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    Download().Timer2Timer();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"))
+                    .match(Page().timeLabel1->text())
+                    .hasMatch())
+        << Page().timeLabel1->text().toStdString();
+    EXPECT_NE(Page().timeLabel1->text(), QStringLiteral("00:00:00"));
+
+    if (const QByteArray dir = qgetenv("SONDREL_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        Window().resize(1280, 800);
+        Window().show();
+        WaitFor([] { return false; }, 300);
+        Window().grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/log-download.png"));
+    }
+
+    // Export as CSV through the window: the save dialog answered with a path.
+    const QString csv = Folder.filePath(QStringLiteral("records.csv"));
+    Page().exportComboBox->setCurrentIndex(0);
+    Dialogs.FileAnswers.push_back(csv);
+    Page().expButton->click();
+    EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> written = file.readAll().split('\n');
+    // Title row, ten rows, and the empty rest after the last line end.
+    ASSERT_EQ(written.size(), 12);
+    const Sondrel::TRecordListModel& model = Download().Model();
+    EXPECT_TRUE(written[0].startsWith("Record Index,")) << written[0].toStdString();
+    for (int r = 0; r < model.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c) {
+            cells << model.data(model.index(r, c)).toString();
+        }
+        EXPECT_EQ(QString::fromLatin1(written[r + 1]), cells.join(',') + QLatin1Char('\r'));
+    }
+    EXPECT_TRUE(Page().expButton->isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    Window().Disconnect1Click();
+}
+
+TEST_F(LogDownloadWindow, NumberEditsRejectALetterWithTheMessage) {
+    Start();
+    Page().recordsEdit->setText(QStringLiteral("12"));
+    Page().recordsEdit->setEnabled(true);
+    QTest::keyClick(Page().recordsEdit, Qt::Key_A);
+    EXPECT_EQ(Page().recordsEdit->text(), QStringLiteral("12"));
+    EXPECT_EQ(Dialogs.Messages,
+              QStringList{QString::fromLatin1(Sondrel::TDigitKeyFilter::InvalidKeyText)});
+
+    Page().minEdit->setEnabled(true);
+    Page().minEdit->setText(QString());
+    QTest::keyClick(Page().minEdit, Qt::Key_5);
+    EXPECT_EQ(Page().minEdit->text(), QStringLiteral("5"));
+    EXPECT_EQ(Dialogs.Messages.size(), 1);
+}
+
+TEST_F(LogDownloadWindow, ExportOfAnEmptyListIsRefusedBeforeAnyDialog) {
+    Start();
+    // Nothing downloaded yet: the export controls wait for a download.
+    EXPECT_FALSE(Page().expButton->isEnabled());
+    Download().expButtonXLSClick();
+    EXPECT_EQ(Dialogs.Errors, QStringList{QString::fromLatin1(Sondrel::EmptyListMessage)});
+    // No save dialog was asked for (the scripted service would record it as unexpected).
+}
+
+} // namespace
