@@ -20,10 +20,10 @@
 //   Retrieve/Stop toolbar buttons (startToolButton, stopToolButton), the "Erase Sample Data
 //   from Memory" entry (EraseSampleDatafromMemory1) and logListView have no handlers yet;
 //   the completion reporter's download hooks (CompletionReporter()) take the shared replies;
-// - the access panel: the Modbus Access, Discrete Access and Server Diagnostics pages and the
-//   two hidden address prompts (ToolsClientOptionsItem, ToolsServerOptionsItem);
-// - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
-//   model or handlers yet;
+// - the access panel (the Modbus Access, Discrete Access and Server Diagnostics pages and the
+//   two hidden address prompts) is TAccessPanelController, AccessPanel();
+// - the item map tab (list model, add/edit/remove, rows refreshed on remote writes) is
+//   TServerItemMapController, ItemMap();
 // - the export group: exportComboBox (stored), expButton and exportButton;
 // - the firmware page: Browse (Button1), START, the firmware toolbar button
 //   (FirmwareToolButton); the port, file, verify and baud choices are stored already;
@@ -64,6 +64,7 @@ namespace Sondrel {
 
 class IDialogService;
 class TAboutBox;
+class TAccessPanelController;
 class TApplicationSettings;
 class TExportTabPage;
 class TFirmwarePage;
@@ -71,6 +72,7 @@ class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
 class TRichLogView;
+class TServerItemMapController;
 class TStatusPanels;
 class TdevicePortSettings;
 
@@ -115,6 +117,11 @@ public:
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
     std::filesystem::path InstructionFilePath() const;
+
+    // --- Access panel and item map ---------------------------------------------------------
+    // The operations of the access pages and the address prompts; the item map tab.
+    TAccessPanelController& AccessPanel() { return *FAccessPanel; }
+    TServerItemMapController& ItemMap() { return *FItemMap; }
 
     // --- Transaction log -----------------------------------------------------------------
     void AddLogLine(std::string_view text);
@@ -196,6 +203,11 @@ private:
     std::unique_ptr<TConsoleCompletionReporter> FReporter;
     std::unique_ptr<TServerItemBinding> FServerItemBinding;
     std::unique_ptr<TQueueWatch> FQueueWatch;
+
+    // Access panel and item map: children of the window.
+    void SetUpAccessPanelAndItemMap();
+    TAccessPanelController* FAccessPanel = nullptr;
+    TServerItemMapController* FItemMap = nullptr;
 };
 
 } // namespace Sondrel
