@@ -123,7 +123,7 @@ protected:
 
     // The log's lines written after the connection opened.
     QStringList NewLines() { return LogLines().mid(OpenLines); }
-    // Waits until the log ends with the empty line that closes a report of lineCount lines.
+    // Waits until at least lineCount lines were written after the connection opened.
     bool WaitForLines(qsizetype lineCount) {
         return WaitFor([&] { return NewLines().size() >= lineCount; });
     }
