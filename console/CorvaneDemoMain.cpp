@@ -3,6 +3,7 @@
 #include "ui_CorvaneDemoMain.h"
 
 #include "AboutBox.h"
+#include "AccessPanelController.h"
 #include "ConnectionLogBinding.h"
 #include "ConnectionStateTexts.h"
 #include "DialogService.h"
@@ -13,6 +14,7 @@
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
 #include "RichLogView.h"
+#include "ServerItemMapController.h"
 #include "StatusPanels.h"
 #include "ToolIcons.h"
 #include "deviceSettings.h"
@@ -133,6 +135,7 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     Guarded([this] { ReadSettingsFile(); });
     FUi->ToolsLogTransactionsToFileItem->setChecked(FLog->LogTransactionsToFile());
     LoadServerItems();
+    SetUpAccessPanelAndItemMap();
     // The Modbus Access tab is shown only when the application settings say so (FormCreate).
     SetTabShown(FUi->PageControl1, FUi->RegisterAccessTabSheet, false);
     SetTabVisibility();
@@ -154,6 +157,11 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
 TCorvaneDemoMainForm::~TCorvaneDemoMainForm() {
     // Closing with the connection open writes no closing lines.
     FDestroying = true;
+    // The controllers filter events of the pages' widgets: they go before the widgets do.
+    delete FItemMap;
+    delete FAccessPanel;
+    FItemMap = nullptr;
+    FAccessPanel = nullptr;
     for (TModbusConnection* connection : {&ModbusConnection1, &ModbusConnection2}) {
         try {
             connection->SetActive(false);
@@ -397,6 +405,17 @@ void TCorvaneDemoMainForm::LoadServerItems() {
     // A map that cannot be read keeps the items read so far; the window goes on without the
     // rest.
     Guarded([this] { FServerItems.LoadServerItems(ServerItemsPath()); });
+}
+
+// --- Access panel and item map ------------------------------------------------------------------
+
+void TCorvaneDemoMainForm::SetUpAccessPanelAndItemMap() {
+    FAccessPanel = new TAccessPanelController(*this);
+    FAccessPanel->Bind();
+    FItemMap = new TServerItemMapController(*this);
+    FItemMap->Bind();
+    // A value written by a remote client shows in its row.
+    FServerItemBinding->OnRowChanged = [this](std::size_t row) { FItemMap->RefreshRow(row); };
 }
 
 void TCorvaneDemoMainForm::LoadInstructions() {

@@ -19,10 +19,9 @@
 // - the download: TDownloadController (Download()) owns the engine, logListView's model and
 //   the export, handles the Log Data page, the Retrieve/Stop toolbar buttons and the erase
 //   entry, and is plugged in through SetDownloadControl (queue watch, delays);
-// - the access panel: the Modbus Access, Discrete Access and Server Diagnostics pages and the
-//   two hidden address prompts (ToolsClientOptionsItem, ToolsServerOptionsItem);
-// - the item map tab: ServerItems() is loaded and served; the page's list and buttons have no
-//   model or handlers yet;
+// - the access panel (the Modbus Access, Discrete Access and Server Diagnostics pages and the
+//   two hidden address prompts) is TAccessPanelController, AccessPanel();
+// - the item map tab is TServerItemMapController, ItemMap();
 //
 // Serial ports: the three port pickers (ComComboBox1 of the firmware page, ComComboBox2 of the
 // Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
@@ -75,6 +74,7 @@ namespace Sondrel {
 
 class IDialogService;
 class TAboutBox;
+class TAccessPanelController;
 class TApplicationSettings;
 class TDownloadController;
 class TExportTabPage;
@@ -84,6 +84,7 @@ class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
 class TRichLogView;
+class TServerItemMapController;
 class TStatusPanels;
 class TdevicePortSettings;
 
@@ -134,6 +135,11 @@ public:
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
     std::filesystem::path InstructionFilePath() const;
+
+    // --- Access panel and item map ---------------------------------------------------------
+    // The operations of the access pages and the address prompts; the item map tab.
+    TAccessPanelController& AccessPanel() { return *FAccessPanel; }
+    TServerItemMapController& ItemMap() { return *FItemMap; }
 
     // --- Transaction log -----------------------------------------------------------------
     void AddLogLine(std::string_view text);
@@ -252,6 +258,11 @@ private:
     std::unique_ptr<TFirmwareUpdateBinding> FFirmware;
     // Uses ModbusClient1 and the completion reporter: declared after them, destroyed first.
     std::unique_ptr<TDownloadController> FDownloadController;
+
+    // Access panel and item map: children of the window.
+    void SetUpAccessPanelAndItemMap();
+    TAccessPanelController* FAccessPanel = nullptr;
+    TServerItemMapController* FItemMap = nullptr;
 };
 
 } // namespace Sondrel

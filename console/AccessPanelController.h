@@ -1,0 +1,105 @@
+// TAccessPanelController: the manual Modbus access of the main window. It gives the
+// "Discrete Access", "Modbus Access" and "Server Diagnostics" pages their operations (one
+// request per button on ModbusClient1, or a broadcast on ModbusConnection1, with its INIT
+// line), keeps the coil and register write lists on their widgets, and runs the two address
+// prompts of the Edit menu.
+//
+// Each operation checks its edits in order first: the first bad edit gets the focus, its error
+// is shown as one message box and nothing is queued. An error that the client raises (its own
+// limits, no open connection) is shown the same way and no INIT line is written. Every register
+// operation of the "Modbus Access" tab sets the completion reporter's ConsoleRegisterAccess
+// before anything else. The completions are reported by the window's TConsoleCompletionReporter.
+//
+// Enter and double-click in the register list edit a value in place (TRegisterListBinding).
+//
+// Main (GUI) thread only. Owned by the window, whose pages and components must outlive it.
+#pragma once
+
+#include "CoilListBinding.h"
+#include "RegisterListBinding.h"
+
+#include <QObject>
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <vector>
+
+class QLineEdit;
+
+namespace Ui {
+class TDiscreteAccessPage;
+class TModbusAccessPage;
+class TServerDiagnosticsPage;
+} // namespace Ui
+
+namespace Sondrel {
+
+class TCorvaneDemoMainForm;
+
+class TAccessPanelController : public QObject {
+    Q_OBJECT
+public:
+    explicit TAccessPanelController(TCorvaneDemoMainForm& window);
+
+    // Connects the buttons, edits and lists and builds both write lists once.
+    void Bind();
+
+    // --- Discrete Access ---------------------------------------------------------------------
+    void ReadCoilsButtonClick();
+    void ReadDiscreteInputsButtonClick();
+    void WriteSingleCoilButtonClick();
+    void WriteMultipleCoilsButtonClick();
+    void WriteStartBitEditExit();
+    void WriteBitCountEditExit();
+
+    // --- Modbus Access -----------------------------------------------------------------------
+    void ReadHoldingRegistersButtonClick();
+    void ReadInputRegistersButtonClick();
+    void WriteSingleRegisterButtonClick();
+    void WriteMultipleRegistersButtonClick();
+    void MaskWriteSingleRegisterButtonClick();
+    void ReadWriteMultipleRegistersButtonClick();
+    void WriteStartRegEditExit();
+    void WriteRegCountEditExit();
+
+    // --- Server Diagnostics ------------------------------------------------------------------
+    void DiagnosticsButtonClick();
+    void ReadExceptionStatusButtonClick();
+    void ReportServerIDButtonClick();
+
+    // --- Address prompts of the Edit menu ------------------------------------------------------
+    void ToolsClientOptionsItemClick();
+    void ToolsServerOptionsItemClick();
+
+    TCoilListBinding& CoilList() { return *FCoilList; }
+    TRegisterListBinding& RegisterList() { return *FRegisterList; }
+
+protected:
+    // The write lists' start and count edits losing focus rebuild their list.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct TCheckedEdit {
+        QLineEdit* Edit;
+        std::int64_t Min;
+        std::int64_t Max;
+    };
+    // The edits' values in order, or none after the first bad edit was focused and reported.
+    std::optional<std::vector<std::int64_t>> CheckEdits(std::initializer_list<TCheckedEdit> edits);
+    // Runs one operation; an error of the client is shown as one message box.
+    template <typename F>
+    void Run(F&& operation);
+    void ShowError(const QString& text);
+    void StartRegisterOperation();
+    bool ConnectionOpen() const;
+    Ui::TDiscreteAccessPage& Discrete();
+    Ui::TModbusAccessPage& Registers();
+    Ui::TServerDiagnosticsPage& Diagnostics();
+
+    TCorvaneDemoMainForm& FWindow;
+    TCoilListBinding* FCoilList = nullptr;
+    TRegisterListBinding* FRegisterList = nullptr;
+};
+
+} // namespace Sondrel
