@@ -199,6 +199,18 @@ std::uint16_t FirstAddress(const TList& list) {
 
 } // namespace
 
+// A write goes to the client, or to every server as a broadcast (no reply, so the notice
+// follows the INIT line at once).
+template <typename Broadcast, typename Request>
+void TAccessPanelController::IssueWrite(std::string_view name, bool broadcast,
+                                        Broadcast&& sendBroadcast, Request&& sendRequest) {
+    const std::int32_t id = broadcast ? sendBroadcast() : sendRequest();
+    LogTransactionInit(FWindow.Log(), id, name);
+    if (broadcast) {
+        LogBroadcastNotice(FWindow.Log());
+    }
+}
+
 void TAccessPanelController::WriteSingleCoilButtonClick() {
     Run([&] {
         const TCoilWriteList& list = FCoilList->List();
@@ -207,15 +219,10 @@ void TAccessPanelController::WriteSingleCoilButtonClick() {
         }
         const std::uint16_t address = FirstAddress(list);
         const bool value = list.Row(0).Checked;
-        if (Discrete().DiscreteBroadcastCheckBox->isChecked()) {
-            const std::int32_t id =
-                FWindow.ModbusConnection1.BroadcastSingleCoilWrite(address, value, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteSingleCoilName);
-            LogBroadcastNotice(FWindow.Log());
-        } else {
-            const std::int32_t id = FWindow.ModbusClient1.WriteSingleCoil(address, value, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteSingleCoilName);
-        }
+        IssueWrite(
+            kWriteSingleCoilName, Discrete().DiscreteBroadcastCheckBox->isChecked(),
+            [&] { return FWindow.ModbusConnection1.BroadcastSingleCoilWrite(address, value, 0); },
+            [&] { return FWindow.ModbusClient1.WriteSingleCoil(address, value, 0); });
     });
 }
 
@@ -224,15 +231,10 @@ void TAccessPanelController::WriteMultipleCoilsButtonClick() {
         const TCoilWriteList& list = FCoilList->List();
         const std::uint16_t start = FirstAddress(list);
         const TBitValues values = list.CheckStates();
-        if (Discrete().DiscreteBroadcastCheckBox->isChecked()) {
-            const std::int32_t id =
-                FWindow.ModbusConnection1.BroadcastMultipleCoilsWrite(start, values, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteMultipleCoilsName);
-            LogBroadcastNotice(FWindow.Log());
-        } else {
-            const std::int32_t id = FWindow.ModbusClient1.WriteMultipleCoils(start, values, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteMultipleCoilsName);
-        }
+        IssueWrite(
+            kWriteMultipleCoilsName, Discrete().DiscreteBroadcastCheckBox->isChecked(),
+            [&] { return FWindow.ModbusConnection1.BroadcastMultipleCoilsWrite(start, values, 0); },
+            [&] { return FWindow.ModbusClient1.WriteMultipleCoils(start, values, 0); });
     });
 }
 
@@ -285,15 +287,12 @@ void TAccessPanelController::WriteSingleRegisterButtonClick() {
         }
         const std::uint16_t address = FirstAddress(list);
         const std::uint16_t value = list.Values().front();
-        if (Registers().RegisterBroadcastCheckBox->isChecked()) {
-            const std::int32_t id =
-                FWindow.ModbusConnection1.BroadcastSingleRegisterWrite(address, value, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteSingleRegisterName);
-            LogBroadcastNotice(FWindow.Log());
-        } else {
-            const std::int32_t id = FWindow.ModbusClient1.WriteSingleRegister(address, value, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteSingleRegisterName);
-        }
+        IssueWrite(
+            kWriteSingleRegisterName, Registers().RegisterBroadcastCheckBox->isChecked(),
+            [&] {
+                return FWindow.ModbusConnection1.BroadcastSingleRegisterWrite(address, value, 0);
+            },
+            [&] { return FWindow.ModbusClient1.WriteSingleRegister(address, value, 0); });
     });
 }
 
@@ -303,15 +302,12 @@ void TAccessPanelController::WriteMultipleRegistersButtonClick() {
         const TRegisterWriteList& list = FRegisterList->List();
         const std::uint16_t start = FirstAddress(list);
         const TRegValues values = list.Values();
-        if (Registers().RegisterBroadcastCheckBox->isChecked()) {
-            const std::int32_t id =
-                FWindow.ModbusConnection1.BroadcastMultipleRegistersWrite(start, values, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteMultipleRegistersName);
-            LogBroadcastNotice(FWindow.Log());
-        } else {
-            const std::int32_t id = FWindow.ModbusClient1.WriteMultipleRegisters(start, values, 0);
-            LogTransactionInit(FWindow.Log(), id, kWriteMultipleRegistersName);
-        }
+        IssueWrite(
+            kWriteMultipleRegistersName, Registers().RegisterBroadcastCheckBox->isChecked(),
+            [&] {
+                return FWindow.ModbusConnection1.BroadcastMultipleRegistersWrite(start, values, 0);
+            },
+            [&] { return FWindow.ModbusClient1.WriteMultipleRegisters(start, values, 0); });
     });
 }
 

@@ -15,6 +15,8 @@
 // Main (GUI) thread only. Owned by the window, whose pages and components must outlive it.
 #pragma once
 
+#include <string_view>
+
 #include "CoilListBinding.h"
 #include "RegisterListBinding.h"
 
@@ -90,6 +92,9 @@ private:
     // Runs one operation; an error of the client is shown as one message box.
     template <typename F>
     void Run(F&& operation);
+    template <typename Broadcast, typename Request>
+    void IssueWrite(std::string_view name, bool broadcast, Broadcast&& sendBroadcast,
+                    Request&& sendRequest);
     void ShowError(const QString& text);
     void StartRegisterOperation();
     bool ConnectionOpen() const;
