@@ -249,21 +249,15 @@ void TAccessPanelController::WriteBitCountEditExit() {
 // --- Modbus Access -----------------------------------------------------------------------------
 
 void TAccessPanelController::ReadHoldingRegistersButtonClick() {
-    StartRegisterOperation();
-    auto& ui = Registers();
-    const auto values =
-        CheckEdits({{ui.ReadStartRegEdit, 0, 65535}, {ui.ReadRegCountEdit, 1, 127}});
-    if (!values) {
-        return;
-    }
-    Run([&] {
-        const std::int32_t id =
-            FWindow.ModbusClient1.ReadHoldingRegisters(Word((*values)[0]), Word((*values)[1]), 0);
-        LogTransactionInit(FWindow.Log(), id, kReadHoldingRegistersName);
-    });
+    ReadRegisters(&Corvane::TModbusClient::ReadHoldingRegisters, kReadHoldingRegistersName);
 }
 
 void TAccessPanelController::ReadInputRegistersButtonClick() {
+    ReadRegisters(&Corvane::TModbusClient::ReadInputRegisters, kReadInputRegistersName);
+}
+
+// The two register reads share their edits and checks; only the request differs.
+void TAccessPanelController::ReadRegisters(TRegisterRead read, std::string_view name) {
     StartRegisterOperation();
     auto& ui = Registers();
     const auto values =
@@ -273,8 +267,8 @@ void TAccessPanelController::ReadInputRegistersButtonClick() {
     }
     Run([&] {
         const std::int32_t id =
-            FWindow.ModbusClient1.ReadInputRegisters(Word((*values)[0]), Word((*values)[1]), 0);
-        LogTransactionInit(FWindow.Log(), id, kReadInputRegistersName);
+            (FWindow.ModbusClient1.*read)(Word((*values)[0]), Word((*values)[1]), 0);
+        LogTransactionInit(FWindow.Log(), id, name);
     });
 }
 

@@ -17,6 +17,8 @@
 
 #include <string_view>
 
+#include "ModbusClient.h"
+
 #include "CoilListBinding.h"
 #include "RegisterListBinding.h"
 
@@ -92,6 +94,9 @@ private:
     // Runs one operation; an error of the client is shown as one message box.
     template <typename F>
     void Run(F&& operation);
+    using TRegisterRead = std::int32_t (Corvane::TModbusClient::*)(std::uint16_t, std::uint16_t,
+                                                                   std::int32_t);
+    void ReadRegisters(TRegisterRead read, std::string_view name);
     template <typename Broadcast, typename Request>
     void IssueWrite(std::string_view name, bool broadcast, Broadcast&& sendBroadcast,
                     Request&& sendRequest);
