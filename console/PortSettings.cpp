@@ -4,6 +4,8 @@
 
 #include "CorvaneError.h"
 
+#include <cstdint>
+
 namespace Sondrel {
 
 using namespace Corvane;
@@ -64,8 +66,10 @@ TFlowControl FlowControlFromIndex(int index) {
 void ApplyPortSettings(TModbusClient& client, TModbusConnection& connection,
                        std::string_view addressText, const std::string& port,
                        const TPortSettingIndexes& indexes) {
+    // Converted as a 32-bit integer, as the stored address is at start: a text that the next
+    // start would refuse is refused now too.
     const auto address = TextToInteger(addressText);
-    if (!address) {
+    if (!address || *address < INT32_MIN || *address > INT32_MAX) {
         throw ECorvaneError(msgNotAValidInteger, {std::string(addressText)});
     }
     client.SetServerAddress(static_cast<std::uint8_t>(*address & 0xFF));
