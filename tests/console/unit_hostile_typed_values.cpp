@@ -32,3 +32,19 @@ TEST(HostileTypedValues, TheDeviceAddressIsA32BitIntegerOfWhichTheLowByteIsUsed)
         EXPECT_EQ(connection.BaudRate(), br9600);
     }
 }
+
+TEST(HostileTypedValues, APastedControlCharacterInTheDeviceAddressIsShownAsAQuestionMark) {
+    TModbusConnection connection;
+    TModbusClient client;
+    client.SetConnection(&connection);
+    try {
+        ApplyPortSettings(client, connection,
+                          std::string("1\0"
+                                      "2\t",
+                                      4),
+                          "COM4", {});
+        FAIL() << "no error";
+    } catch (const ECorvaneError& e) {
+        EXPECT_STREQ(e.what(), "'1?2?' is not a valid integer value");
+    }
+}
