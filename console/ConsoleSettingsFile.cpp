@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Sondrel {
 
@@ -102,33 +103,44 @@ void TConsoleSettingsFile::ReadSettingsFile(const TConsoleSettingsTargets& t) co
 }
 
 void TConsoleSettingsFile::WriteSettingsFile(const TConsoleSettingsTargets& t) {
-    FFile.WriteBool(kGeneral, "LogTransactionsToFile", t.Log.LogTransactionsToFile());
+    std::vector<TProfileEntry> entries;
+    const auto integer = [&entries](const char* section, const char* key, std::int64_t value) {
+        entries.push_back({section, key, std::to_string(value)});
+    };
+    const auto boolean = [&entries](const char* section, const char* key, bool value) {
+        entries.push_back({section, key, value ? "1" : "0"});
+    };
+
+    boolean(kGeneral, "LogTransactionsToFile", t.Log.LogTransactionsToFile());
 
     const TModbusConnection& c = t.Connection;
-    FFile.WriteInteger(kConnection, "BaudRate", c.BaudRate());
+    integer(kConnection, "BaudRate", c.BaudRate());
     if (c.BaudRate() == brCustom) {
-        FFile.WriteInteger(kConnection, "CustomBaudRate", c.CustomBaudRate());
+        integer(kConnection, "CustomBaudRate", c.CustomBaudRate());
     }
-    FFile.WriteInteger(kConnection, "ConnectionMode", c.ConnectionMode());
-    FFile.WriteInteger(kConnection, "DataBits", c.DataBits());
-    FFile.WriteBool(kConnection, "DTREnabled", c.DTREnabled());
-    FFile.WriteBool(kConnection, "EchoQueryBeforeReply", c.EchoQueryBeforeReply());
-    FFile.WriteInteger(kConnection, "FlowControl", c.FlowControl());
-    FFile.WriteInteger(kConnection, "MaxRetries", c.MaxRetries());
-    FFile.WriteInteger(kConnection, "Parity", c.Parity());
-    FFile.WriteString(kConnection, "Port", c.Port());
-    FFile.WriteInteger(kConnection, "ReceiveTimeout", c.ReceiveTimeout());
-    FFile.WriteInteger(kConnection, "RefetchDelay", c.RefetchDelay());
-    FFile.WriteBool(kConnection, "RTSEnabled", c.RTSEnabled());
-    FFile.WriteInteger(kConnection, "SendTimeout", c.SendTimeout());
-    FFile.WriteInteger(kConnection, "SilentInterval", c.SilentInterval());
-    FFile.WriteInteger(kConnection, "StopBits", c.StopBits());
-    FFile.WriteInteger(kConnection, "ThreadPriority", c.ThreadPriority());
-    FFile.WriteInteger(kConnection, "TransmissionMode", c.TransmissionMode());
-    FFile.WriteInteger(kConnection, "TurnaroundDelay", c.TurnaroundDelay());
+    integer(kConnection, "ConnectionMode", c.ConnectionMode());
+    integer(kConnection, "DataBits", c.DataBits());
+    boolean(kConnection, "DTREnabled", c.DTREnabled());
+    boolean(kConnection, "EchoQueryBeforeReply", c.EchoQueryBeforeReply());
+    integer(kConnection, "FlowControl", c.FlowControl());
+    integer(kConnection, "MaxRetries", c.MaxRetries());
+    integer(kConnection, "Parity", c.Parity());
+    entries.push_back({kConnection, "Port", c.Port()});
+    integer(kConnection, "ReceiveTimeout", c.ReceiveTimeout());
+    integer(kConnection, "RefetchDelay", c.RefetchDelay());
+    boolean(kConnection, "RTSEnabled", c.RTSEnabled());
+    integer(kConnection, "SendTimeout", c.SendTimeout());
+    integer(kConnection, "SilentInterval", c.SilentInterval());
+    integer(kConnection, "StopBits", c.StopBits());
+    integer(kConnection, "ThreadPriority", c.ThreadPriority());
+    integer(kConnection, "TransmissionMode", c.TransmissionMode());
+    integer(kConnection, "TurnaroundDelay", c.TurnaroundDelay());
 
-    FFile.WriteInteger(kClient, "ServerAddress", t.Client.ServerAddress());
-    FFile.WriteInteger(kServer, "Address", t.Server.Address());
+    integer(kClient, "ServerAddress", t.Client.ServerAddress());
+    integer(kServer, "Address", t.Server.Address());
+
+    // One replacement of the file: a value that cannot be written leaves every key as it was.
+    FFile.WriteStrings(entries);
 }
 
 } // namespace Sondrel

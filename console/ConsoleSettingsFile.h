@@ -11,8 +11,10 @@
 // otherwise receive something else than the file says.
 //
 // WriteSettingsFile writes every key from the current values in the same order (CustomBaudRate
-// only while the baud rate is custom); keys it does not write stay in the file. A file that
-// cannot be written raises EConsoleFileError.
+// only while the baud rate is custom); keys it does not write stay in the file. All keys are
+// written in one replacement of the file: a file that cannot be written raises
+// EConsoleFileError, a port name the format cannot hold (a line feed in it) raises
+// std::invalid_argument, and either way the file keeps every key it had.
 //
 // Main thread only (it sets properties of main-thread components). Borrows the targets.
 #pragma once

@@ -4,6 +4,8 @@
 
 #include "CorvaneError.h"
 
+#include <cstdint>
+
 namespace Sondrel {
 
 using namespace Corvane;
@@ -61,12 +63,30 @@ TFlowControl FlowControlFromIndex(int index) {
     }
 }
 
+namespace {
+
+// The address text as the message shows it: a control character (a pasted NUL would also cut
+// the message short) becomes '?'.
+std::string Shown(std::string_view text) {
+    std::string shown(text);
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
 void ApplyPortSettings(TModbusClient& client, TModbusConnection& connection,
                        std::string_view addressText, const std::string& port,
                        const TPortSettingIndexes& indexes) {
+    // Converted as a 32-bit integer, as the stored address is at start: a text that the next
+    // start would refuse is refused now too.
     const auto address = TextToInteger(addressText);
-    if (!address) {
-        throw ECorvaneError(msgNotAValidInteger, {std::string(addressText)});
+    if (!address || *address < INT32_MIN || *address > INT32_MAX) {
+        throw ECorvaneError(msgNotAValidInteger, {Shown(addressText)});
     }
     client.SetServerAddress(static_cast<std::uint8_t>(*address & 0xFF));
     connection.SetPort(port);

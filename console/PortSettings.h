@@ -36,8 +36,9 @@ struct TPortSettingIndexes {
 
 // In this order: the client's ServerAddress := the low 8 bits of the address text as an
 // integer; the connection's Port, BaudRate, DataBits, StopBits, Parity and FlowControl.
-// An address text that is not an integer raises ECorvaneError ("'%s' is not a valid integer
-// value") before anything is applied; a setter's error stops at that setter.
+// An address text that is not a 32-bit integer raises ECorvaneError ("'%s' is not a valid
+// integer value", control characters shown as '?') before anything is applied; a setter's
+// error stops at that setter.
 void ApplyPortSettings(Corvane::TModbusClient& client, Corvane::TModbusConnection& connection,
                        std::string_view addressText, const std::string& port,
                        const TPortSettingIndexes& indexes);

@@ -39,6 +39,11 @@ bool TProfileFile::ReadBool(std::string_view section, std::string_view key,
 
 void TProfileFile::WriteString(std::string_view section, std::string_view key,
                                std::string_view value) {
+    const TProfileEntry entry{section, key, std::string(value)};
+    WriteStrings(std::span<const TProfileEntry>(&entry, 1));
+}
+
+void TProfileFile::WriteStrings(std::span<const TProfileEntry> entries) {
     const TFileRead file = ReadFileCapped(FPath, MaxReadSize);
     if (!file.Error.empty()) {
         throw EConsoleFileError(FPath, file.Error);
@@ -48,7 +53,9 @@ void TProfileFile::WriteString(std::string_view section, std::string_view key,
             FPath, CannotWriteText(FPath, "the file is larger than a settings file can be"));
     }
     TProfileText text(file.Bytes);
-    text.Set(section, key, value);
+    for (const TProfileEntry& entry : entries) {
+        text.Set(entry.Section, entry.Key, entry.Value);
+    }
     ReplaceFileContents(FPath, text.Bytes());
 }
 

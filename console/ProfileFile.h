@@ -1,8 +1,10 @@
 // Reader and writer of a Windows profile (INI) file, the format of the console settings file.
 //
 // Every call goes to the disk: a read parses the file as it is now, a write updates the file
-// at once (read, change one key, replace the whole file through a temporary file and a rename,
-// so that the file is never left half-written). Text rules are those of TProfileText.
+// at once (read, change the keys, replace the whole file through a temporary file and a rename,
+// so that the file is never left half-written). WriteStrings changes several keys in one
+// replacement: either all of them reach the file or, when one cannot be written, none does.
+// Text rules are those of TProfileText.
 //
 // Reads never fail: a missing or unreadable file, a missing section or key give the default.
 // ReadInteger takes the value as TextToInteger does (blanks around it allowed, decimal only,
@@ -20,12 +22,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace Sondrel {
 
 class TProfileText;
+
+// One key of a WriteStrings call.
+struct TProfileEntry {
+    std::string_view Section;
+    std::string_view Key;
+    std::string Value;
+};
 
 class TProfileFile {
 public:
@@ -46,6 +56,9 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void WriteInteger(std::string_view section, std::string_view key, std::int64_t value);
     void WriteBool(std::string_view section, std::string_view key, bool value);
+    // Sets every entry in order and replaces the file once; raises as WriteString does before
+    // the file is touched.
+    void WriteStrings(std::span<const TProfileEntry> entries);
 
 private:
     std::filesystem::path FPath;

@@ -85,6 +85,19 @@ bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
+// The value as it is written: inside double quotes when the reading would otherwise trim it or
+// take a pair of quotes off it.
+std::string WrittenValue(std::string_view value) {
+    const bool blankEnd = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    const bool quotedAlready = value.size() >= 2 &&
+                               (value.front() == '"' || value.front() == '\'') &&
+                               value.back() == value.front();
+    if (blankEnd || quotedAlready) {
+        return "\"" + std::string(value) + "\"";
+    }
+    return std::string(value);
+}
+
 void CheckName(std::string_view name, const char* what) {
     if (Trim(name).empty() || HasLineBreak(name)) {
         throw std::invalid_argument(std::string("Invalid profile ") + what + " name");
@@ -179,28 +192,30 @@ void TProfileText::Set(std::string_view section, std::string_view key, std::stri
         trimmedKey.front() == ';') {
         throw std::invalid_argument("Invalid profile key name");
     }
-    if (HasLineBreak(value)) {
+    // A lone CR inside a line is ordinary text; only a line feed ends a line.
+    if (value.find('\n') != std::string_view::npos) {
         throw std::invalid_argument("Invalid profile value");
     }
+    const std::string written = WrittenValue(value);
     const std::string_view trimmedSection = Trim(section);
 
     const auto sectionLine = FindSection(trimmedSection);
     if (!sectionLine) {
         InsertLine(FLines.size(), "[" + std::string(trimmedSection) + "]");
-        InsertLine(FLines.size(), std::string(trimmedKey) + "=" + std::string(value));
+        InsertLine(FLines.size(), std::string(trimmedKey) + "=" + written);
         return;
     }
     if (const auto keyLine = FindKey(*sectionLine, trimmedKey)) {
         std::string& text = FLines[*keyLine].Text;
         text.resize(text.find('=') + 1);
-        text += value;
+        text += written;
         return;
     }
     std::size_t last = SectionEnd(*sectionLine) - 1;
     while (last > *sectionLine && Trim(FLines[last].Text).empty()) {
         --last;
     }
-    InsertLine(last + 1, std::string(trimmedKey) + "=" + std::string(value));
+    InsertLine(last + 1, std::string(trimmedKey) + "=" + written);
 }
 
 std::string TProfileText::Bytes() const {

@@ -15,7 +15,9 @@
 // Writing rules: an existing key has its value replaced in place (the text up to and including
 // '=' is kept); a new key goes after the last non-blank line of its section; a new section goes
 // at the end of the file. New lines end like the first line of the text (CR LF when the text has
-// no line end yet).
+// no line end yet). A value that the reading rules would change (blanks at either end, or a
+// pair of matching quotes around it) is written inside double quotes, which the reading takes
+// off again, so that every value reads back exactly as it was written.
 //
 // Not thread-safe; owned by value by its user.
 #pragma once
@@ -36,8 +38,8 @@ public:
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
     // Sets the key's value. Raises std::invalid_argument for a name or value that would not
-    // read back as written: an empty or blank name, a line break anywhere, ']' in a section
-    // name, '=' in a key, a key starting with '[' or ';'.
+    // read back as written: an empty or blank name, a line break (CR or LF) in a name, a line
+    // feed in a value, ']' in a section name, '=' in a key, a key starting with '[' or ';'.
     void Set(std::string_view section, std::string_view key, std::string_view value);
 
     // The whole text, as it would be written to the file.

@@ -111,6 +111,7 @@ std::string TServerItemMap::Records() const {
 
 void TServerItemMap::LoadServerItems(const std::filesystem::path& path) {
     FItems.clear();
+    FIncompleteFile.clear();
     // One byte past the largest accepted image tells a too-long file from a full one; the
     // trailing bytes of a partial record do not count.
     const TFileRead file = ReadFileCapped(path, MaxRecords * kServerItemSize + kServerItemSize);
@@ -119,9 +120,11 @@ void TServerItemMap::LoadServerItems(const std::filesystem::path& path) {
     }
     const bool complete = LoadRecords(file.Bytes);
     if (!file.Error.empty()) {
+        FIncompleteFile = path;
         throw EConsoleFileError(path, file.Error);
     }
     if (!complete || file.Truncated) {
+        FIncompleteFile = path;
         throw EConsoleFileError(
             path, CannotReadText(path, "the file holds more than " + std::to_string(MaxRecords) +
                                            " items; only the first ones were loaded"));
@@ -129,6 +132,11 @@ void TServerItemMap::LoadServerItems(const std::filesystem::path& path) {
 }
 
 void TServerItemMap::SaveServerItems(const std::filesystem::path& path) const {
+    if (!FIncompleteFile.empty() && path == FIncompleteFile) {
+        throw EConsoleFileError(
+            path, CannotWriteText(path, "the file could not be read in full at start, and "
+                                        "replacing it would lose the items that were not read"));
+    }
     ReplaceFileContents(path, Records());
 }
 

@@ -13,7 +13,9 @@
 // whole records only (trailing bytes are ignored) and at most MaxRecords of them; a longer file
 // or a read error raises EConsoleFileError after the records read so far became rows.
 // SaveServerItems replaces the file whole through a temporary file and a rename; on failure it
-// raises EConsoleFileError naming the path and the map in memory keeps its changes.
+// raises EConsoleFileError naming the path and the map in memory keeps its changes. A file that
+// the last LoadServerItems could not read in full is never replaced (that would lose the items
+// it could not read): saving to it raises EConsoleFileError until a later load reads it whole.
 //
 // Main thread only (the server's item events are delivered there).
 #pragma once
@@ -71,6 +73,8 @@ private:
 
     // Sorted by CompareServerItems, stable among equals; unknown kinds sort after ikInputRegister.
     std::vector<TServerItem> FItems;
+    // The file the last load could not read in full; empty when there is none.
+    std::filesystem::path FIncompleteFile;
 };
 
 } // namespace Sondrel

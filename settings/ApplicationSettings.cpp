@@ -34,10 +34,11 @@ QString Number(int value) {
 int TApplicationSettings::ToInteger(const QString& name, const QString& text) {
     const QString trimmed = text.trimmed();
     bool ok = false;
-    // Decimal only, with an optional sign; no spaces inside, no other bases.
+    // Decimal only, with an optional sign; no spaces inside, no other bases. QString's
+    // conversion stops at a NUL and would take "7<NUL>junk" for 7: such a text is no number.
     const qlonglong value = trimmed.toLongLong(&ok, 10);
-    if (!ok || trimmed.isEmpty() || value < std::numeric_limits<int>::min() ||
-        value > std::numeric_limits<int>::max()) {
+    if (!ok || trimmed.isEmpty() || trimmed.contains(QChar(u'\0')) ||
+        value < std::numeric_limits<int>::min() || value > std::numeric_limits<int>::max()) {
         throw ESettingsError(QStringLiteral("'%1' is not a valid integer value (setting \"%2\")")
                                  .arg(Printable(text), name)
                                  .toStdString());

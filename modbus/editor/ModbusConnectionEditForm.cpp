@@ -54,6 +54,17 @@ void SetEditEnabled(QLineEdit* edit, QWidget* label, bool enabled) {
     edit->setPalette(palette);
 }
 
+// The text as the message shows it: a character that cannot be shown (a pasted NUL, which
+// would also cut the message short) becomes '?'.
+QString Shown(QString text) {
+    for (QChar& c : text) {
+        if (!c.isPrint() && c != QLatin1Char(' ')) {
+            c = QLatin1Char('?');
+        }
+    }
+    return text;
+}
+
 std::uint32_t EditValue32(QLineEdit* edit) {
     // The fields were checked before; min == max parses without a range check.
     return static_cast<std::uint32_t>(CheckIntegerEdit(edit, 0, 0));
@@ -78,11 +89,12 @@ qint64 CheckIntegerEdit(QLineEdit* edit, qint64 min, qint64 max) {
     const QString trimmed = text.trimmed();
     const qint64 value = trimmed.toLongLong(&ok, 10);
     const bool focusable = edit->isEnabled();
-    if (!ok || trimmed.isEmpty()) {
+    // QString's conversion stops at a NUL (a pasted one) and would take "1<NUL>2" for 1.
+    if (!ok || trimmed.isEmpty() || trimmed.contains(QChar(u'\0'))) {
         if (focusable) {
             edit->setFocus();
         }
-        throw ECorvaneError(msgNotAValidInteger, {text.toStdString()});
+        throw ECorvaneError(msgNotAValidInteger, {Shown(text).toStdString()});
     }
     if (min != max && (value < min || value > max)) {
         if (focusable) {
@@ -323,6 +335,12 @@ bool TModbusConnectionEditForm::NeedsReopen(const TModbusConnection& c) const {
 void TModbusConnectionEditForm::ApplyTo(TModbusConnection& c) const {
     const auto& ui = *FUi;
     const bool reopen = NeedsReopen(c);
+    // An open line cannot run at a custom rate of 0: refused before any property is set, so
+    // that the connection keeps all its settings instead of some of them.
+    if (!reopen && c.Active() && !c.Loading() && ui.BaudRateComboBox->currentIndex() == brCustom &&
+        EditValue32(ui.CustomBaudRateEdit) == 0) {
+        throw ECorvaneError(msgCustomBaudRateZero);
+    }
     if (reopen) {
         c.SetActive(false);
     }

@@ -36,7 +36,8 @@ namespace Corvane {
 const QStringList& BaudRateTexts();
 
 // Parses the edit's text as a signed 64-bit decimal integer. Not an integer: the edit gets the
-// focus (when it can take it) and ECorvaneError "'%s' is not a valid integer value" is raised.
+// focus (when it can take it) and ECorvaneError "'%s' is not a valid integer value" is raised
+// (characters that cannot be shown, such as a pasted NUL, appear as '?').
 // When min differs from max and the value lies outside them: the focus, then "Value must be
 // between %d and %d". Returns the value.
 qint64 CheckIntegerEdit(QLineEdit* edit, qint64 min, qint64 max);
@@ -59,7 +60,8 @@ public:
     // mode or connection mode chosen differ from it.
     bool NeedsReopen(const TModbusConnection& connection) const;
     // Closes the connection when it needs reopening, sets every property in order and opens it
-    // again; a setter's error propagates after the reopening.
+    // again; a setter's error propagates after the reopening. A custom rate of 0 for a
+    // connection that stays open is refused (ECorvaneError) before anything is set.
     void ApplyTo(TModbusConnection& connection) const;
 
     // The handlers of the two defaults buttons.
