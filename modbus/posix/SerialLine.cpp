@@ -426,6 +426,10 @@ std::unique_ptr<TSerialLine> OpenSerialLine(const std::string& portName) {
     if (path.empty()) {
         throw LineError(msgCouldNotOpenPort, ENOENT);
     }
+    // A name with a NUL in it would open the device named by its first part: refuse it.
+    if (path.find('\0') != std::string::npos) {
+        throw LineError(msgCouldNotOpenPort, ENOENT);
+    }
     int fd;
     do {
         fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

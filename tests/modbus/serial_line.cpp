@@ -48,6 +48,14 @@ TEST(SerialLineOpen, MissingDeviceRaisesTheExactOpenError) {
     }
 }
 
+TEST(SerialLineOpen, NameWithANulIsRefusedRatherThanCutShort) {
+    // The part before the NUL names a device that exists: it must not be the one opened.
+    PtyPair pty;
+    const std::string name = pty.SlavePath() + std::string(1, '\0') + "junk";
+    EXPECT_THROW(OpenSerialLine(name), ECorvaneError);
+    EXPECT_THROW(OpenSerialLine(std::string("ttyS0\0", 6)), ECorvaneError);
+}
+
 TEST(SerialLineOpen, SlavePathOpensAndCarriesBytesBothWays) {
     PtyPair pty;
     auto line = OpenSerialLine(pty.SlavePath());
