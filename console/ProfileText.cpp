@@ -175,7 +175,11 @@ std::optional<std::string> TProfileText::Find(std::string_view section,
 void TProfileText::InsertLine(std::size_t index, std::string text) {
     // The line before the new one may be the last line of a file without a final line end.
     if (index > 0 && FLines[index - 1].Ending.empty()) {
-        FLines[index - 1].Ending = FNewLine;
+        TLine& before = FLines[index - 1];
+        // A CR at its end would merge with a bare LF into one CRLF line end, and the line
+        // would lose its last character on the next reading: end it with CRLF instead.
+        const bool endsWithCr = !before.Text.empty() && before.Text.back() == '\r';
+        before.Ending = endsWithCr ? "\r\n" : FNewLine;
     }
     FLines.insert(FLines.begin() + static_cast<std::ptrdiff_t>(index),
                   TLine{std::move(text), FNewLine});

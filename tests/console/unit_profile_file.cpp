@@ -135,6 +135,14 @@ TEST(ProfileWrite, NewKeyGoesAtTheEndOfItsSectionBeforeBlankLines) {
         << "LF files stay LF; the unterminated last line gets its line end";
 }
 
+TEST(ProfileWrite, AnUnterminatedLastLineEndingInCrKeepsItsCr) {
+    // A bare LF after it would turn its CR into a CRLF line end: the value would lose it.
+    TProfileText text("[A]\nX=1\r");
+    text.Set("B", "Y", "2");
+    EXPECT_EQ(text.Bytes(), "[A]\nX=1\r\r\n[B]\nY=2\n");
+    EXPECT_EQ(TProfileText(text.Bytes()).Find("A", "X"), TProfileText("[A]\nX=1\r").Find("A", "X"));
+}
+
 TEST(ProfileWrite, ValuesReadBackAsWritten) {
     TTempFolder dir;
     TProfileFile file(dir / "a.dat");
