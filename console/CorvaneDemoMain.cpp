@@ -508,6 +508,12 @@ void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
     // A running programming script is stopped with the programs it started, so that no tool is
     // left holding the serial port; START then returns without its "Finished" box.
     FFirmware->Cancel();
+    // A download stops as the Stop button stops it and ends through its failure path. Left
+    // running, it would race through its remaining passes once the program quits (every wait
+    // then returns at once) and log a timed-out download as complete.
+    if (FDownloadController->Engine().Running() && !FDownloadController->AbortRequested()) {
+        FDownloadController->StopDownload();
+    }
     QMainWindow::closeEvent(event);
 }
 
