@@ -20,6 +20,7 @@
 #include <QThread>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <fstream>
 #include <functional>
@@ -158,6 +159,11 @@ protected:
         return watch.ElapsedMs();
     }
 
+    // Connects and starts "Retrieve Data"; returns while it reads records.
+    void StartDownloadInTheMiddle();
+    // The program ended in time, and the download was stopped rather than run to a false end.
+    void ExpectStoppedDownload(int status, long long ms);
+
     std::string ExtraSettings;
     QTemporaryDir Folder;
     VirtualDisplay XServer;
@@ -165,7 +171,7 @@ protected:
     unsigned long Window = 0;
 };
 
-TEST_F(ProgramClose, DuringADownloadEndsAtOnceWithStatusZero) {
+void ProgramClose::StartDownloadInTheMiddle() {
     // The demo mode's own simulator, reached at 115200 bit/s with the fast delay; the window
     // downloads its default 100 records (about half a minute).
     StartProgram({"--demo"});
@@ -179,21 +185,38 @@ TEST_F(ProgramClose, DuringADownloadEndsAtOnceWithStatusZero) {
         30s))
         << LogFile();
     QThread::msleep(1000); // in the middle of the record pass
+}
 
-    int status = -1;
-    const long long ms = CloseAndWait(status);
+void ProgramClose::ExpectStoppedDownload(int status, long long ms) {
     EXPECT_EQ(status, 0) << Program->Errors();
     EXPECT_LT(ms, kExitWithinMs);
-    // The download was stopped by the close, not run to a false end.
+    // The download was stopped, not run to a false end.
     const std::string log = LogFile();
     const auto stopped = log.find("Stopping Download...");
     EXPECT_NE(stopped, std::string::npos) << log;
     EXPECT_NE(log.find("** RETRIEVE LOG DATA FAILED **", stopped), std::string::npos) << log;
     EXPECT_EQ(log.find("Timed out before retrieving all records"), std::string::npos) << log;
-    EXPECT_EQ(LogFile().find("Download Complete!"), std::string::npos)
-        << "the download ran to its end after the window was closed\n"
-        << LogFile();
+    EXPECT_EQ(log.find("Download Complete!"), std::string::npos)
+        << "the download ran to its end after the program was told to end";
+}
+
+TEST_F(ProgramClose, DuringADownloadEndsAtOnceWithStatusZero) {
+    StartDownloadInTheMiddle();
+    int status = -1;
+    const long long ms = CloseAndWait(status);
+    ExpectStoppedDownload(status, ms);
     std::printf("[ measured ] closed during a download: ended in %lld ms, status %d\n", ms, status);
+}
+
+TEST_F(ProgramClose, TerminationSignalDuringADownloadStopsItAndEndsWithStatusZero) {
+    StartDownloadInTheMiddle();
+    Program->Signal(SIGTERM);
+    const TestSupport::Stopwatch watch;
+    const int status = Program->Wait(std::chrono::milliseconds(kExitWithinMs));
+    const long long ms = watch.ElapsedMs();
+    ExpectStoppedDownload(status, ms);
+    std::printf("[ measured ] SIGTERM during a download: ended in %lld ms, status %d\n", ms,
+                status);
 }
 
 class ProgramCloseServer : public ProgramClose {
