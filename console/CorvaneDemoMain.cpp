@@ -515,6 +515,14 @@ void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
         FDownloadController->StopDownload();
     }
     QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // Closing the main window ends the program. The application's own quit after its last
+        // window closed is a posted event that any event loop started meanwhile throws away
+        // (a download's next wait, its failure box), which would leave the program running
+        // without a window; a queued call survives them.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    }
 }
 
 void TCorvaneDemoMainForm::FormShow() {

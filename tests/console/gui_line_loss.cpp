@@ -96,7 +96,8 @@ protected:
         QObject::connect(&watch, &QTimer::timeout, [&] {
             if (LogLines().contains(QStringLiteral("Updating List... Please Wait..."))) {
                 watch.stop();
-                QTimer::singleShot(1500, [&] {
+                // Bound to the watch: it never fires once this function has returned.
+                QTimer::singleShot(1500, &watch, [&] {
                     lineGoesAway();
                     sinceLoss.emplace();
                 });
