@@ -26,6 +26,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <unistd.h>
 
 #if defined(SONDREL_PROGRAM) && defined(SONDREL_XVFB_PROGRAM)
 // Last: Xlib defines macros (Status, Bool, None) that other headers must not see.
@@ -47,21 +48,35 @@ std::size_t Occurrences(const std::string& text, const std::string& word) {
 // the sanitizer builds (ending takes well under a second).
 constexpr long long kExitWithinMs = 15000;
 
-// A virtual X display for the test's lifetime.
+// A virtual X display for the test's lifetime. Display numbers are tried from a high one
+// picked by the process id, because the machine is shared: an Xvfb that finds its number taken
+// ends at once, and the next is tried. The display counts once a client can connect to it.
 class VirtualDisplay {
 public:
-    VirtualDisplay()
-        : FServer({SONDREL_XVFB_PROGRAM, "-displayfd", "1", "-screen", "0", "1280x800x24",
-                   "-nolisten", "tcp"}) {
-        if (!FServer.WaitForLine("", std::chrono::seconds(10))) {
+    VirtualDisplay() {
+        const int first = 100 + static_cast<int>(getpid() % 800);
+        for (int n = first; n < first + 20 && !FServer; ++n) {
+            const std::string name = ":" + std::to_string(n);
+            auto server = std::make_unique<TestSupport::ChildProcess>(std::vector<std::string>{
+                SONDREL_XVFB_PROGRAM, name, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+            for (int wait = 0; wait < 100 && server->Running(); ++wait) {
+                if (::Display* display = XOpenDisplay(name.c_str())) {
+                    XCloseDisplay(display);
+                    FServer = std::move(server);
+                    FName = name;
+                    break;
+                }
+                QThread::msleep(100);
+            }
+        }
+        if (!FServer) {
             throw std::runtime_error("Xvfb did not start");
         }
-        FName = ":" + FServer.Output().substr(0, FServer.Output().find('\n'));
     }
     const std::string& Name() const { return FName; }
 
 private:
-    TestSupport::ChildProcess FServer;
+    std::unique_ptr<TestSupport::ChildProcess> FServer;
     std::string FName;
 };
 
