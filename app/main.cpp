@@ -64,10 +64,12 @@ int main(int argc, char* argv[]) {
     if (const QScreen* screen = QApplication::primaryScreen()) {
         windows.MainForm().setGeometry(screen->availableGeometry());
     }
-    // A termination signal stops the simulator at once (a running download then fails on its
-    // own) and ends the program once the event loop is back at the top.
-    Sondrel::TQuitOnSignal quitOnSignal([&simulator] {
+    // A termination signal stops the simulator at once, closes the window as the operator
+    // closes it (which stops a running download) and ends the program once the event loop is
+    // back at the top.
+    Sondrel::TQuitOnSignal quitOnSignal([&simulator, &windows] {
         simulator.reset();
+        windows.MainForm().close();
         QCoreApplication::quit();
     });
     if (simulator) {

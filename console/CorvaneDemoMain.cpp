@@ -508,7 +508,21 @@ void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
     // A running programming script is stopped with the programs it started, so that no tool is
     // left holding the serial port; START then returns without its "Finished" box.
     FFirmware->Cancel();
+    // A download stops as the Stop button stops it and ends through its failure path. Left
+    // running, it would race through its remaining passes once the program quits (every wait
+    // then returns at once) and log a timed-out download as complete.
+    if (FDownloadController->Engine().Running() && !FDownloadController->AbortRequested()) {
+        FDownloadController->StopDownload();
+    }
     QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        // Closing the main window ends the program. The application's own quit after its last
+        // window closed is a posted event that any event loop started meanwhile throws away
+        // (a download's next wait, its failure box), which would leave the program running
+        // without a window; a queued call survives them.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+    }
 }
 
 void TCorvaneDemoMainForm::FormShow() {

@@ -4,6 +4,7 @@
 #include "DownloadRequests.h"
 
 #include "ModbusClient.h"
+#include "ModbusConnection.h"
 
 namespace Sondrel {
 
@@ -16,6 +17,10 @@ public:
     }
     std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) override {
         return FClient.ReadHoldingRegisters(start, count, 0);
+    }
+    bool LineLost() const override {
+        const Corvane::TModbusConnection* connection = FClient.Connection();
+        return connection != nullptr && connection->LineLost();
     }
 
 private:

@@ -38,6 +38,7 @@ constexpr std::uint16_t kSizeTableBlockSize = 88;
 constexpr std::int32_t kMaxPasses = 10;
 constexpr std::int64_t kRecordLimit = 62000;
 
+const char* const kLineLostFailure = "** RETRIEVE LOG DATA FAILED ** The serial line is gone.";
 const char* const kEraseTitle = "** ERASE DATA?? **";
 const char* const kEstimatePrefix = "Download will take approximately ";
 const char* const kEmptyLog =
@@ -338,6 +339,9 @@ void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
     S.ReadDelay += (pass - 1) * 3;
     S.RecordPointer = S.FirstRecord;
     for (std::int32_t i = 0; i < S.BlockCount && !S.AbortRequested; ++i) {
+        if (StopIfLineLost()) {
+            break;
+        }
         S.RecordPointer = S.BlockList[static_cast<std::size_t>(i)];
         WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF),
                      S.WriteDelay);
@@ -644,8 +648,7 @@ void TDownloadEngine::downloadButtonClick() {
 
     // 0.25 N + (N (WriteDelay + ReadDelay) / 1000 + N / 10) / 6 + 4 seconds; in 1/6000 s it is
     // the whole number N (1600 + WriteDelay + ReadDelay) + 24000, compared exactly with 60 s.
-    const std::int64_t sixThousandths =
-        estimated * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
+    const std::int64_t sixThousandths = estimated * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
     if (records == 0) {
         if (!S.DownloadFailed) {
             FHost.ShowMessageBox(biQuestion, kEmptyLog);
@@ -761,6 +764,16 @@ void TDownloadEngine::stopButtonClick() {
     } else {
         S.AbortRequested = false;
     }
+}
+
+bool TDownloadEngine::StopIfLineLost() {
+    if (!FRequests.LineLost()) {
+        return false;
+    }
+    // As the queue watch does: its own failure line, then the stop.
+    FHost.ReportFailure(kLineLostFailure);
+    StopDownload();
+    return true;
 }
 
 void TDownloadEngine::StopDownload() {

@@ -20,6 +20,11 @@
 // request. A stop takes effect at the procedure's next check (the block loop, the pass loop, the
 // import) and ends it through its failure path.
 //
+// A line that is gone for good (an unplugged adapter, an instrument that closed its end) stops
+// the download before its next block, with the failure line "** RETRIEVE LOG DATA FAILED ** The
+// serial line is gone." and then as StopDownload does: every request on such a line fails at
+// once, and the passes would otherwise go on for as long as the download itself takes.
+//
 // Only one procedure runs at a time: a start (or an erase) while one runs, which can happen
 // because the waits process events, is refused without touching the instrument.
 //
@@ -94,6 +99,8 @@ private:
     void getRecords(std::int32_t count, bool following, bool byDate);
     void ReadRecordBlocks(std::int32_t pass);
     bool ReadBlockAndWait(std::uint16_t start, std::uint16_t count);
+    // Stops the download with a failure line when the line is gone; true when it did.
+    bool StopIfLineLost();
     void FinishDownload();
     void startAcquisition();
     // The Log Data procedure after its inputs were accepted.

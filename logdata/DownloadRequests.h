@@ -9,6 +9,10 @@
 // std::exception): the engine catches it, writes the message as a failure line and ends the
 // download through its failure path.
 //
+// LineLost tells whether the port's other end is gone (an unplugged adapter, a peer that
+// closed its pseudo-terminal). Requests on such a line fail at once rather than time out, so
+// the download asks before each block instead of grinding through its passes.
+//
 // Threads: main thread only.
 #pragma once
 
@@ -24,6 +28,8 @@ public:
     virtual std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) = 0;
     // Function 03; returns the transaction ID.
     virtual std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) = 0;
+    // True while the line under the requests is gone; a line that cannot tell says false.
+    virtual bool LineLost() const { return false; }
 };
 
 } // namespace Sondrel

@@ -226,8 +226,10 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
 void TTransactionThread::ServerExecute() {
     // Shared with the synchronized dispatch: when the connection is closed from inside a
     // dispatch, the worker leaves while the main thread still uses the transaction.
+    // A call the worker abandons stays queued on the bridge and may run after the connection
+    // is gone: it reaches the connection only through its liveness token.
     auto transaction = std::make_shared<TModbusTransaction>(FConnection.QueryBufferSize());
-    TModbusConnection* connection = &FConnection;
+    const std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
     TMainThreadBridge& bridge = FConnection.Bridge();
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
     while (!FTerminated) {
@@ -241,7 +243,11 @@ void TTransactionThread::ServerExecute() {
                 transaction->Info.ServerAddress = FrameAddress(transaction->Query);
                 transaction->Reply.SetSize(0);
                 if (!bridge.Synchronize(
-                        [connection, transaction] { connection->DispatchToServers(*transaction); },
+                        [alive, transaction] {
+                            if (const auto connection = alive.lock()) {
+                                (*connection)->DispatchToServers(*transaction);
+                            }
+                        },
                         &FTerminated)) {
                     return;
                 }
@@ -258,8 +264,13 @@ void TTransactionThread::ServerExecute() {
                 // A read that ended without a well-formed frame. The stop request that ends
                 // the wait of a closing connection is not one. When the line is gone the
                 // receive waits until the stop request, so this cannot flood the main thread.
-                bridge.Synchronize([connection] { connection->DoInvalidFrameDiscard(); },
-                                   &FTerminated);
+                bridge.Synchronize(
+                    [alive] {
+                        if (const auto connection = alive.lock()) {
+                            (*connection)->DoInvalidFrameDiscard();
+                        }
+                    },
+                    &FTerminated);
             }
         } catch (const std::exception& e) {
             HandleException(e);

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
+#include <utility>
 
 namespace E2eTests {
 
@@ -44,6 +46,10 @@ struct SimulatedInstrument {
         }
         Port = Process->Output().substr(0, Process->Output().find('\n'));
     }
+
+    // The log of a simulator that the test runs itself (or of none yet), served on port.
+    SimulatedInstrument(const SondrelSim::TInstrumentSettings& settings, std::string port)
+        : Log(settings), Port(std::move(port)) {}
 
     SimulatedLog Log;
     std::unique_ptr<TestSupport::ChildProcess> Process;

@@ -46,6 +46,8 @@ public:
     Sondrel::TDelayMenuChoice Delay = Sondrel::dmFast;
     std::deque<bool> Answers; // answers to questions in order; Yes when none is left
     bool NoConnection = false;
+    // The line under the requests is gone (requests still complete, as timeouts).
+    bool LineGone = false;
     std::int32_t LatencyMs = 20;
     // The client's response timeout times its attempts.
     std::int32_t TimeoutMs = 4000;
@@ -109,6 +111,7 @@ public:
     // TDownloadRequests
     std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) override;
     std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) override;
+    bool LineLost() const override { return LineGone; }
 
 private:
     struct TEvent {

@@ -98,6 +98,34 @@ TEST_F(DownloadTest, ConnectionLostDuringTheBlocksStopsTheDownload) {
     EXPECT_TRUE(Host.ComponentsEnabled);
 }
 
+TEST_F(DownloadTest, LineGoneDuringTheBlocksStopsBeforeTheNextBlock) {
+    // The instrument's end goes away after the fifth record pointer: nothing answers any more.
+    Host.OnRequest = [&](const std::string& r) {
+        if (r == "W 254=5") {
+            Host.LineGone = true;
+            Instrument.SilencedWrites = {246, 243, 244, 254};
+            Instrument.SilencedReads = {256};
+        }
+    };
+    Engine.startButtonClick();
+
+    const TLogLine* gone = Host.FindLine("** RETRIEVE LOG DATA FAILED ** The serial line is gone.");
+    ASSERT_NE(gone, nullptr);
+    EXPECT_EQ(gone->Colour, lcRed);
+    EXPECT_TRUE(Host.HasLine("Stopping Download..."));
+    EXPECT_TRUE(Host.HasLine("** RETRIEVE LOG DATA FAILED **"));
+    EXPECT_TRUE(Host.HasLine("Start Acquisition FAILED!"));
+    EXPECT_FALSE(Host.HasLine("Data cleanup... Please wait..."))
+        << "the passes went on over a line that is gone";
+    EXPECT_FALSE(Host.HasLine("Download Complete!"));
+    EXPECT_EQ(PointerWrites().back(), 5);
+    ASSERT_EQ(Host.Boxes.size(), 1U);
+    EXPECT_EQ(Host.Boxes[0].second, kFailureBox);
+    EXPECT_TRUE(Host.ComponentsEnabled);
+    EXPECT_FALSE(Host.Hourglass);
+    EXPECT_FALSE(Engine.Running());
+}
+
 TEST_F(DownloadTest, EmptyOrInvalidInputsAreRefusedBeforeAnythingIsSent) {
     struct TCase {
         std::string Records, Interval, Box;

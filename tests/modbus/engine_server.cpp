@@ -9,6 +9,7 @@
 
 #include <map>
 #include <stdexcept>
+#include <thread>
 
 using namespace Corvane;
 using namespace TestSupport;
@@ -322,4 +323,34 @@ TEST_F(ServerOnTheLine, LostLineNeitherSpinsNorFloods) {
     Stopwatch watch;
     Connection.SetActive(false);
     EXPECT_LT(watch.ElapsedMs(), 1500);
+}
+
+TEST(ServerClose, DispatchAbandonedByAStoppingWorkerNeverReachesTheDestroyedConnection) {
+    TMainThreadBridge& bridge = TMainThreadBridge::Instance();
+    bridge.AdoptCurrentThread();
+    bridge.Drain();
+    PtyPair pty;
+    MapServer a;
+    a.Registers = {{0, 0x1234}};
+    int dispatched = 0;
+    a.Server.OnGetHoldingRegisterValue = [&](TModbusServer&, std::uint16_t, std::uint16_t& v) {
+        ++dispatched;
+        v = 1;
+    };
+    auto connection = std::make_unique<TModbusConnection>();
+    connection->SetPort(pty.SlavePath());
+    connection->SetConnectionMode(cmServer);
+    a.Server.SetConnection(connection.get());
+    connection->SetActive(true);
+    std::this_thread::sleep_for(100ms); // the worker purges the line as it starts
+
+    // A request arrives while the main thread is busy: the worker's dispatch waits on the bridge.
+    pty.PeerWrite(RtuFrame({0x01, 0x03, 0, 0, 0, 1}));
+    std::this_thread::sleep_for(200ms);
+    // The connection is closed and destroyed with no drain in between, as happens when its
+    // worker gives the call up just after the main thread's last look at the bridge. (Another
+    // thread does it here only to keep the main thread from draining.)
+    std::thread([&] { connection.reset(); }).join();
+    bridge.Drain();
+    EXPECT_EQ(dispatched, 0) << "an abandoned dispatch ran on a destroyed connection";
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <sys/types.h>
 
 namespace TestSupport {
 
@@ -26,5 +27,8 @@ private:
 
 // CPU time (user and system, all threads) the process has used so far.
 std::chrono::microseconds ProcessCpuTime();
+// The same for another running process, read from /proc at clock-tick resolution; -1 us when
+// the process cannot be read.
+std::chrono::microseconds ProcessCpuTime(pid_t pid);
 
 } // namespace TestSupport
