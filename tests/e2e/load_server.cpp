@@ -135,11 +135,11 @@ public:
     MixedLoad(modbus_t* master, ItemValues& values, std::uint32_t seed)
         : FMaster(master), FValues(values), FRandom(seed) {}
 
-    // Sends count requests; samples the server's memory and descriptors (of pid, 0 for this
-    // process) after earlySample requests and at the end.
-    LoadRun Run(int count, int earlySample, pid_t pid) {
+    // Sends count requests, or fewer once abort is set; samples the server's memory and
+    // descriptors (of pid, 0 for this process) after earlySample requests and at the end.
+    LoadRun Run(int count, int earlySample, pid_t pid, const std::atomic<bool>& abort) {
         LoadRun run;
-        for (int i = 0; i < count; ++i) {
+        for (int i = 0; i < count && !abort; ++i) {
             Step(run);
             ++run.Sent;
             if (run.Sent == earlySample) {
@@ -280,7 +280,11 @@ void ExpectClean(const LoadRun& run, int count) {
     EXPECT_EQ(run.Failed, 0) << run.FirstProblem;
     EXPECT_EQ(run.Wrong, 0) << run.FirstProblem;
     ASSERT_GT(run.EarlyKb, 0);
+#ifndef __SANITIZE_ADDRESS__
+    // (Under AddressSanitizer freed blocks stay resident in its quarantine, so resident memory
+    // grows with any allocation; its leak check stands in for this bound there.)
     EXPECT_LT(run.EndKb - run.EarlyKb, kGrowthLimitKb) << "memory grew with the requests";
+#endif
     EXPECT_EQ(run.EndFds, run.EarlyFds) << "descriptors grew with the requests";
 }
 
@@ -323,11 +327,12 @@ TEST_F(WindowServerLoad, AnswersEveryRequestOfAFastMasterWithFlatMemory) {
     std::string readBackProblem;
     bool readBack = false;
     std::atomic<bool> finished{false};
+    std::atomic<bool> abort{false};
     std::thread master([&] {
         try {
             Master m(Link.EndB());
             MixedLoad load(m.Context(), Values, 20240307);
-            run = load.Run(count, EarlySample(count), 0);
+            run = load.Run(count, EarlySample(count), 0, abort);
             readBack = load.ReadBackAll(readBackProblem);
         } catch (const std::exception& e) {
             readBackProblem = e.what();
@@ -337,7 +342,8 @@ TEST_F(WindowServerLoad, AnswersEveryRequestOfAFastMasterWithFlatMemory) {
     const bool done =
         ConsoleTest::RunEventLoopUntil([&] { return finished.load(); }, count * 100 + 30000);
     if (!done) {
-        window.Disconnect1Click(); // the master's next request times out and it goes on
+        abort = true;
+        window.Disconnect1Click(); // the request in progress times out
     }
     master.join();
     ASSERT_TRUE(done) << "the master did not finish";
@@ -400,7 +406,7 @@ TEST(ServeLoad, AnswersEveryRequestOfAFastMasterWithFlatMemory) {
     {
         Master master(link.EndB());
         MixedLoad load(master.Context(), values, 20240307);
-        run = load.Run(count, EarlySample(count), serve.Pid());
+        run = load.Run(count, EarlySample(count), serve.Pid(), std::atomic<bool>{false});
         readBack = load.ReadBackAll(problem);
     }
     serve.Signal(SIGTERM);
