@@ -10,7 +10,41 @@
 #include <QFont>
 #include <QMetaObject>
 
+#include <atomic>
+#include <chrono>
+#include <memory>
+
 namespace Sondrel {
+
+namespace {
+
+// The longest slice of bridge work run in one turn of the event loop (a task already started
+// runs to its end).
+constexpr std::chrono::milliseconds kDrainSlice{20};
+
+// Queues one drain on the event loop unless one is queued already (any thread). The drain
+// runs one slice and queues the next when work is left.
+void ScheduleDrain(const std::shared_ptr<std::atomic<bool>>& queued) {
+    if (queued->exchange(true)) {
+        return;
+    }
+    const bool posted = QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [queued] {
+            queued->store(false);
+            auto& bridge = Corvane::TMainThreadBridge::Instance();
+            bridge.Drain(kDrainSlice);
+            if (bridge.HasWork()) {
+                ScheduleDrain(queued);
+            }
+        },
+        Qt::QueuedConnection);
+    if (!posted) {
+        queued->store(false);
+    }
+}
+
+} // namespace
 
 void TApplicationWindows::InstallFontSubstitutes() {
     // Narrow sans-serif faces first: the forms were laid out for narrow fonts.
@@ -23,12 +57,9 @@ void TApplicationWindows::InstallFontSubstitutes() {
 TApplicationWindows::TApplicationWindows(const TMainFormEnvironment& environment) {
     InstallFontSubstitutes();
     auto& bridge = Corvane::TMainThreadBridge::Instance();
-    bridge.SetWakeHook([] {
-        // Called from any thread: the drain runs later on the thread of the application object.
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(), [] { Corvane::TMainThreadBridge::Instance().Drain(); },
-            Qt::QueuedConnection);
-    });
+    // Called from any thread: the drain runs later on the thread of the application object.
+    bridge.SetWakeHook(
+        [queued = std::make_shared<std::atomic<bool>>(false)] { ScheduleDrain(queued); });
     IDialogService* dialogs = environment.Dialogs;
     bridge.SetExceptionHandler([dialogs](const std::exception& e) {
         dialogs->ShowError(QString::fromStdString(e.what()));

@@ -4,8 +4,11 @@
 //
 // While it exists, the library's main-thread bridge is drained from the event loop (its wake
 // hook queues a drain on the application object) and errors that reach the main thread are
-// shown through the dialog service. app/main.cpp and the window tests both build the program
-// this way.
+// shown through the dialog service. At most one drain is queued at a time, and each runs for
+// a short slice: when a worker hands over work faster than the window handles it (a thousand
+// queued requests to a quick device), the rest waits for the next turn of the event loop, so
+// timers, input and painting go on between the slices. app/main.cpp and the window tests both build
+// the program this way.
 //
 // Main (GUI) thread only; needs a QApplication. Owns the windows (the dialogs are children of
 // the main window); borrows the dialog service of the environment.

@@ -15,6 +15,7 @@ void TMainThreadBridge::Post(TBridgeTask task) {
     {
         std::lock_guard lock(FMutex);
         FQueue.push_back(std::move(task));
+        ++FPosted;
     }
     FQueued.notify_all();
     Wake();
@@ -59,16 +60,36 @@ bool TMainThreadBridge::Synchronize(std::function<void()> fn, const std::atomic<
 }
 
 std::size_t TMainThreadBridge::Drain() {
+    return DrainUntil(std::chrono::steady_clock::time_point::max());
+}
+
+std::size_t TMainThreadBridge::Drain(std::chrono::milliseconds budget) {
+    return DrainUntil(std::chrono::steady_clock::now() + budget);
+}
+
+bool TMainThreadBridge::HasWork() {
+    std::lock_guard lock(FMutex);
+    return !FQueue.empty();
+}
+
+std::size_t TMainThreadBridge::DrainUntil(std::chrono::steady_clock::time_point deadline) {
+    std::uint64_t limit = 0;
+    {
+        std::lock_guard lock(FMutex);
+        limit = FPosted;
+    }
     std::size_t count = 0;
     for (;;) {
         TBridgeTask task;
         {
             std::lock_guard lock(FMutex);
-            if (FQueue.empty()) {
+            if (FQueue.empty() || FTaken >= limit ||
+                (count > 0 && std::chrono::steady_clock::now() >= deadline)) {
                 return count;
             }
             task = std::move(FQueue.front());
             FQueue.pop_front();
+            ++FTaken;
         }
         ++count;
         try {

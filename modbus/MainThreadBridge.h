@@ -14,6 +14,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -74,9 +75,18 @@ public:
     // This is how a worker stops while the main thread, inside fn, waits for that very stop.
     bool Synchronize(std::function<void()> fn, const std::atomic<bool>* abandon = nullptr);
 
-    // Main thread: run everything queued so far (including work queued while draining).
-    // Returns the number of tasks run. Nested calls are allowed.
+    // Main thread: run the work that was queued when the call began, in order, and return the
+    // number of tasks run. Work queued meanwhile (by a worker, or by a task) is left for the
+    // next call, which its own wake schedules: a worker that posts faster than the main thread
+    // runs the tasks can never keep one call from returning, so the toolkit's event loop keeps
+    // turning (timers, input, painting) between the batches. Nested calls are allowed; an
+    // outer call stops at its own limit even when a nested one ran part of its work.
     std::size_t Drain();
+    // The same, but no further task is taken once the budget is spent (a task is never cut
+    // short). The toolkit's wake hook drains in such slices and schedules the rest anew.
+    std::size_t Drain(std::chrono::milliseconds budget);
+    // Any thread: true while work is queued.
+    bool HasWork();
 
     // Main thread: wait until work is queued or the time is up, then drain.
     std::size_t WaitAndDrain(std::chrono::milliseconds timeout);
@@ -95,11 +105,15 @@ public:
 
 private:
     void Wake();
+    std::size_t DrainUntil(std::chrono::steady_clock::time_point deadline);
 
     std::thread::id FMainThread;
     std::mutex FMutex;
     std::condition_variable FQueued;
     std::deque<TBridgeTask> FQueue;
+    // Tasks ever queued and ever taken: the task at the front of the queue is number FTaken.
+    std::uint64_t FPosted = 0;
+    std::uint64_t FTaken = 0;
     std::function<void()> FWakeHook;
     TExceptionHandler FExceptionHandler;
 };
