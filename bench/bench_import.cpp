@@ -4,9 +4,9 @@
 //   bench_import                   Google Benchmark run
 //   bench_import --hold            fill a full table and list once and exit, for
 //                                  /usr/bin/time -v (peak memory of a full download's data)
-#include "DownloadHost.h"
 #include "DownloadState.h"
 #include "ModbusTransaction.h"
+#include "NullDownloadHost.h"
 #include "RecordImporter.h"
 
 #include <benchmark/benchmark.h>
@@ -17,33 +17,6 @@
 using namespace Sondrel;
 
 namespace {
-
-// A host that shows nothing and never waits.
-class TNullHost : public TDownloadHost {
-public:
-    TDownloadInputs Inputs() override { return {}; }
-    Corvane::TBaudRate BaudRate() override { return Corvane::br115200; }
-    TDelayMenuChoice DelayMenuChoice() override { return dmNone; }
-    void PumpWait(std::int32_t) override {}
-    void ProcessEvents() override {}
-    std::int64_t TickMs() override { return 0; }
-    void AddLogLine(const std::string&) override {}
-    void AddStyledLogLine(const std::string&, bool, std::int32_t, TLogColour) override {}
-    void SetDisplayText(const std::string&) override {}
-    void ShowMessageBox(TBoxIcon, const std::string&) override {}
-    bool AskYesNo(const std::string&, const std::string&, bool) override { return false; }
-    void SetProgress(TDownloadProgressBar, std::int32_t) override {}
-    void SetProgressTextWhite(TDownloadProgressBar, bool) override {}
-    void enableComponents(bool) override {}
-    void EnableExportTabControls(bool, bool) override {}
-    void SetHourglassCursor(bool) override {}
-    void RepaintWindow() override {}
-    void SetTransactionTimerEnabled(bool) override {}
-    void SetConsoleRegisterAccess(bool) override {}
-    void ShowListView() override {}
-    void SetListHeaderBold() override {}
-    void SetRemoveRecordsButtonEnabled(bool) override {}
-};
 
 constexpr std::int32_t kRecords = TDownloadState::RecordSpace;
 // The window starts mid-log, so the records arrive wrapped and the sort has work to do.
@@ -90,7 +63,7 @@ void DownloadWholeLog(TRecordImporter& importer, Corvane::TRegValues& block) {
 }
 
 void BM_ImportAndSortWholeLog(benchmark::State& bench) {
-    TNullHost host;
+    TNullDownloadHost host;
     TDownloadState state;
     TRecordImporter importer(state, host);
     Corvane::TRegValues block;
@@ -108,7 +81,7 @@ BENCHMARK(BM_ImportAndSortWholeLog)->Unit(benchmark::kMillisecond);
 
 // Producing every text of the list, as a view or an exporter reads it.
 void BM_ListTextsOfWholeLog(benchmark::State& bench) {
-    TNullHost host;
+    TNullDownloadHost host;
     TDownloadState state;
     TRecordImporter importer(state, host);
     Corvane::TRegValues block;
@@ -127,7 +100,7 @@ void BM_ListTextsOfWholeLog(benchmark::State& bench) {
 BENCHMARK(BM_ListTextsOfWholeLog)->Unit(benchmark::kMillisecond);
 
 int HoldFullLog() {
-    TNullHost host;
+    TNullDownloadHost host;
     TDownloadState state;
     TRecordImporter importer(state, host);
     Corvane::TRegValues block;

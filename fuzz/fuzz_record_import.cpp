@@ -4,8 +4,8 @@
 // the importer as a completed read; then the passes' import and the final sort, and every text
 // of every list item. No crash, no read outside the table, at most one item per record index
 // after the sort, and a block list of the next pass that never outgrows the window.
-#include "DownloadHost.h"
 #include "DownloadState.h"
+#include "NullDownloadHost.h"
 #include "RecordImporter.h"
 
 #include <cstddef>
@@ -21,33 +21,6 @@ void Check(bool condition) {
         __builtin_trap();
     }
 }
-
-// A host that shows nothing and never waits.
-class TSilentHost : public TDownloadHost {
-public:
-    TDownloadInputs Inputs() override { return {}; }
-    Corvane::TBaudRate BaudRate() override { return Corvane::br115200; }
-    TDelayMenuChoice DelayMenuChoice() override { return dmFast; }
-    void PumpWait(std::int32_t) override {}
-    void ProcessEvents() override {}
-    std::int64_t TickMs() override { return 0; }
-    void AddLogLine(const std::string&) override {}
-    void AddStyledLogLine(const std::string&, bool, std::int32_t, TLogColour) override {}
-    void SetDisplayText(const std::string&) override {}
-    void ShowMessageBox(TBoxIcon, const std::string&) override {}
-    bool AskYesNo(const std::string&, const std::string&, bool) override { return true; }
-    void SetProgress(TDownloadProgressBar, std::int32_t) override {}
-    void SetProgressTextWhite(TDownloadProgressBar, bool) override {}
-    void enableComponents(bool) override {}
-    void EnableExportTabControls(bool, bool) override {}
-    void SetHourglassCursor(bool) override {}
-    void RepaintWindow() override {}
-    void SetTransactionTimerEnabled(bool) override {}
-    void SetConsoleRegisterAccess(bool) override {}
-    void ShowListView() override {}
-    void SetListHeaderBold() override {}
-    void SetRemoveRecordsButtonEnabled(bool) override {}
-};
 
 // Reads the input front to back; past its end every read gives zeros.
 class TInput {
@@ -73,7 +46,7 @@ constexpr std::uint16_t kStarts[] = {256, 2, 3, 230, 300, 1000};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TInput in(data, size);
-    TSilentHost host;
+    TNullDownloadHost host;
     TDownloadState state;
     const std::uint8_t mode = in.Byte();
     state.AllDataMode = (mode & 1) != 0;
