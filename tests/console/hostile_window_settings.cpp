@@ -6,6 +6,7 @@
 // its connection opens on a pseudo-terminal and closes again.
 #include "HostileInput.h"
 #include "WindowFixture.h"
+#include "settings/HostileStoreValues.h"
 
 #include "FirmwarePage.h"
 #include "LogDataPage.h"
@@ -64,28 +65,6 @@ protected:
 };
 
 // --- Settings store ----------------------------------------------------------------------------
-
-struct TStoreHostile {
-    const char* Name;
-    QString Text;
-    QString Shown; // in the message
-    bool Negative = false;
-};
-
-const std::vector<TStoreHostile>& StoreHostiles() {
-    static const std::vector<TStoreHostile> hostiles = {
-        {"garbage", "fast", "fast"},
-        {"beyond 32 bits", "4294967296", "4294967296"},
-        {"beyond 64 bits", "99999999999999999999", "99999999999999999999"},
-        {"negative", "-5", "", true},
-        {"empty", "", ""},
-        {"number then NUL", QString::fromUtf16(u"7\u0000x", 3), "7?x"},
-        {"binary noise", QString::fromUtf16(u"\u0001\u0000x\uFFFDy\r\u007f", 7),
-         QString::fromUtf16(u"??x\uFFFDy??")},
-        {"very long", QString(100000, QLatin1Char('7')), QString(40, QLatin1Char('7')) + "..."},
-    };
-    return hostiles;
-}
 
 // The window's state that the start-up sequence sets, one text per step of the sequence.
 enum TStep {
@@ -188,7 +167,7 @@ TEST_F(HostileStore, EveryValueIsShownAppliedOrStopsTheStartUpWithItsMessage) {
     ASSERT_EQ(good.at(stDevicePort), "9/0/1/2/2//dev/ttyUSB9/17");
 
     for (const TStoreValue& value : Values()) {
-        for (const TStoreHostile& hostile : StoreHostiles()) {
+        for (const SettingsTests::THostile& hostile : SettingsTests::Hostiles()) {
             SCOPED_TRACE(value.Name.toStdString() + " = " + hostile.Name);
             ClearFolder();
             StoreAll(value.Name, hostile.Text);

@@ -11,6 +11,8 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "HostileStoreValues.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -18,28 +20,6 @@
 using namespace Sondrel;
 
 namespace {
-
-struct THostile {
-    const char* Name;
-    QString Text;
-    QString Shown; // the value as the message shows it
-    bool Negative = false;
-};
-
-const std::vector<THostile>& Hostiles() {
-    static const std::vector<THostile> hostiles = {
-        {"garbage", "fast", "fast"},
-        {"beyond 32 bits", "4294967296", "4294967296"},
-        {"beyond 64 bits", "99999999999999999999", "99999999999999999999"},
-        {"negative", "-5", "", true},
-        {"empty", "", ""},
-        {"number then NUL", QString::fromUtf16(u"7\u0000x", 3), "7?x"},
-        {"binary noise", QString::fromUtf16(u"\u0001\u0000x\uFFFDy\r\u007f", 7),
-         QString::fromUtf16(u"??x\uFFFDy??")},
-        {"very long", QString(100000, QLatin1Char('7')), QString(40, QLatin1Char('7')) + "..."},
-    };
-    return hostiles;
-}
 
 // Every value of the store with a good value, unlike its default.
 const std::vector<std::pair<QString, QString>>& GoodValues() {
@@ -121,7 +101,7 @@ const std::vector<TNumberValue>& NumberValues() {
 
 TEST_F(HostileStore, ANumberValueThatIsNoIntegerIsNamedInItsMessageAndNothingIsWritten) {
     for (const TNumberValue& value : NumberValues()) {
-        for (const THostile& hostile : Hostiles()) {
+        for (const SettingsTests::THostile& hostile : SettingsTests::Hostiles()) {
             SCOPED_TRACE(value.Name.toStdString() + " = " + hostile.Name);
             StoreAll(value.Name, hostile.Text);
             const QByteArray before = Bytes();
@@ -148,7 +128,7 @@ TEST_F(HostileStore, ANumberValueThatIsNoIntegerIsNamedInItsMessageAndNothingIsW
 }
 
 TEST_F(HostileStore, TextValuesTakeAnyTextAndTheirTestsFailSafely) {
-    for (const THostile& hostile : Hostiles()) {
+    for (const SettingsTests::THostile& hostile : SettingsTests::Hostiles()) {
         SCOPED_TRACE(hostile.Name);
         for (const char* name :
              {"Verify", "HexFile", "ShowModbusTab", "SerialPort", "SerialPort1"}) {
