@@ -12,6 +12,7 @@
 #include "EventLoopWait.h"
 #include "ProgramRun.h"
 #include "ServerItemFile.h"
+#include "TempFolder.h"
 #include "WindowFixture.h"
 
 #include "ProcessStatus.h"
@@ -366,26 +367,6 @@ TEST_F(WindowServerLoad, AnswersEveryRequestOfAFastMasterWithFlatMemory) {
 }
 
 // --- sondrel-cli serve -----------------------------------------------------------------------
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "load-serve-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        FPath = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    std::filesystem::path FPath;
-};
 
 TEST(ServeLoad, AnswersEveryRequestOfAFastMasterWithFlatMemory) {
     TempFolder folder;

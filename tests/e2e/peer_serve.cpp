@@ -6,6 +6,7 @@
 #include "ProgramRun.h"
 #include "ServerItemFile.h"
 #include "SocatLink.h"
+#include "TempFolder.h"
 #include "TestStopwatch.h"
 
 #include <modbus.h>
@@ -39,26 +40,6 @@ const std::vector<Item> kItems = {
     {102, File::HoldingRegister, 7, 0, 65535, 0},
     {200, File::InputRegister, 4321, 0, 65535, 1},
     {201, File::InputRegister, 99, 0, 65535, 1},
-};
-
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "e2e-serve-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        FPath = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
-
-private:
-    std::filesystem::path FPath;
 };
 
 class ServeTest : public ::testing::Test {

@@ -1,0 +1,34 @@
+// A new folder under the system's temporary folder, removed with everything in it at the end of
+// the test; `folder / "name"` is the path of a file in it.
+#pragma once
+
+#include <cstdlib>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace E2eTests {
+
+class TempFolder {
+public:
+    TempFolder() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "e2e-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            throw std::runtime_error("mkdtemp failed");
+        }
+        FPath = pattern;
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::string operator/(const std::string& name) const { return (FPath / name).string(); }
+
+private:
+    std::filesystem::path FPath;
+};
+
+} // namespace E2eTests
