@@ -18,13 +18,15 @@
 namespace {
 
 void PrintHelp() {
-    std::cout << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
-              << SondrelCli::ClientCommandsHelp() << "\n"
-              << SondrelCli::DownloadCommandsHelp() << "\n"
-              << SondrelCli::ServeCommandHelp() << "\n"
-              << SondrelCli::LineOptionsHelp()
-              << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
-                 "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n" << "\n--help after any command shows this text.\n";
+    std::cout
+        << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
+        << SondrelCli::ClientCommandsHelp() << "\n"
+        << SondrelCli::DownloadCommandsHelp() << "\n"
+        << SondrelCli::ServeCommandHelp() << "\n"
+        << SondrelCli::LineOptionsHelp()
+        << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
+           "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
+        << "\n--help after any command shows this text.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.

@@ -62,7 +62,8 @@ TSimulatorProcess::TSimulatorProcess(const std::string& program,
                                      const std::vector<std::string>& extraArgs) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
-        throw std::runtime_error(std::string("cannot start the simulator: ") + std::strerror(errno));
+        throw std::runtime_error(std::string("cannot start the simulator: ") +
+                                 std::strerror(errno));
     }
     std::vector<std::string> args = {program, "--pty"};
     args.insert(args.end(), extraArgs.begin(), extraArgs.end());

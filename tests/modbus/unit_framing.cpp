@@ -26,7 +26,8 @@ Bytes Encode(TTransmissionMode mode, const Bytes& bytes) {
     TModbusBuffer b(QueryBufferSize(mode));
     Fill(b, bytes);
     Bytes raw(static_cast<std::size_t>(FrameBufferSize(mode)));
-    raw.resize(static_cast<std::size_t>(EncodeFrame(mode, b, raw.data(), static_cast<std::int32_t>(raw.size()))));
+    raw.resize(static_cast<std::size_t>(
+        EncodeFrame(mode, b, raw.data(), static_cast<std::int32_t>(raw.size()))));
     return raw;
 }
 
