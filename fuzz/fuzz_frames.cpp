@@ -1,6 +1,6 @@
 // Frame decoding of bytes from the line, in both transmission modes and both connection
 // modes, and the bit unpacking of coil data. The first input byte picks the mode.
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "ModbusBuffer.h"

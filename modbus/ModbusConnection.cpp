@@ -1,6 +1,5 @@
 #include "ModbusConnection.h"
 
-#include "Checksum.h"
 #include "CorvaneError.h"
 #include "ModbusClient.h"
 #include "ModbusServer.h"

@@ -1,6 +1,6 @@
 #include "ModbusServer.h"
 
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "ModbusConnection.h"

@@ -1,6 +1,6 @@
 #include "RequestPdu.h"
 
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "ModbusBuffer.h"
 
 namespace Corvane {
