@@ -1,6 +1,7 @@
 #include "Framing.h"
 
 #include "CorvaneError.h"
+#include "FunctionCodes.h"
 #include "ModbusBuffer.h"
 #include "ModbusTransaction.h"
 
@@ -141,12 +142,14 @@ bool IsSameAddress(TModbusBuffer& query, TModbusBuffer& reply) {
 }
 
 bool IsMatchingFunction(TModbusBuffer& query, TModbusBuffer& reply) {
-    return FunctionCode(query) == (FunctionCode(reply) & 0x7F);
+    return FunctionCode(query) ==
+           static_cast<std::uint8_t>(FunctionCode(reply) & ~FunctionCodes::ExceptionFlag);
 }
 
 bool IsExceptionReply(TTransmissionMode mode, TModbusBuffer& reply) {
     reply.SetPosition(1);
-    return reply.Size() == MinFrameSize(mode, cmClient) && reply.ReadByte() > 0x80;
+    return reply.Size() == MinFrameSize(mode, cmClient) &&
+           reply.ReadByte() > FunctionCodes::ExceptionFlag;
 }
 
 void ExtractException(TModbusBuffer& reply, TTransactionInfo& info) {

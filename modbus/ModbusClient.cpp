@@ -3,6 +3,7 @@
 #include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
+#include "FunctionCodes.h"
 #include "ModbusConnection.h"
 #include "RequestChecks.h"
 #include "RequestPdu.h"
@@ -141,28 +142,36 @@ std::int32_t TModbusClient::ReadCoils(std::uint16_t startBit, std::uint16_t bitC
                                       std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x01, startBit, bitCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadCoils, startBit, bitCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadDiscreteInputs(std::uint16_t startBit, std::uint16_t bitCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x02, startBit, bitCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadDiscreteInputs, startBit, bitCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadHoldingRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                  std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x03, startReg, regCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadHoldingRegisters, startReg, regCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadInputRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x04, startReg, regCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadInputRegisters, startReg, regCount);
+    });
 }
 
 std::int32_t TModbusClient::WriteSingleCoil(std::uint16_t bitAddr, bool bitValue,
@@ -200,7 +209,7 @@ std::int32_t TModbusClient::MaskWriteSingleRegister(std::uint16_t regAddr, std::
                                                     std::uint16_t orMask, std::int32_t userData) {
     CheckClientConnection();
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x16);
+        q.WriteByte(FunctionCodes::MaskWriteRegister);
         q.WriteWord(regAddr);
         q.WriteWord(andMask);
         q.WriteWord(orMask);
@@ -217,7 +226,7 @@ std::int32_t TModbusClient::ReadWriteMultipleRegisters(std::uint16_t startRegToR
     CheckRegisterRange(startRegToWrite, static_cast<std::int64_t>(regValuesToWrite.size()),
                        kMaxReadWriteRegisters);
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x17);
+        q.WriteByte(FunctionCodes::ReadWriteMultipleRegisters);
         q.WriteWord(startRegToRead);
         q.WriteWord(regCountToRead);
         q.WriteWord(startRegToWrite);
@@ -231,13 +240,14 @@ std::int32_t TModbusClient::ReadWriteMultipleRegisters(std::uint16_t startRegToR
 
 std::int32_t TModbusClient::ReadExceptionStatus(std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x07); });
+    return SubmitRequest(userData,
+                         [](TModbusBuffer& q) { q.WriteByte(FunctionCodes::ReadExceptionStatus); });
 }
 
 std::int32_t TModbusClient::Diagnostics(TDiagnosticAction action, std::int32_t userData) {
     CheckClientConnection();
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x08);
+        q.WriteByte(FunctionCodes::Diagnostics);
         q.WriteWord(kDiagnosticSubFunctions.at(action));
         const std::uint16_t data = action == daReturnQueryData                      ? 0xA537
                                    : action == daRestartCommsOptionAndClearEventLog ? 0xFF00
@@ -248,7 +258,8 @@ std::int32_t TModbusClient::Diagnostics(TDiagnosticAction action, std::int32_t u
 
 std::int32_t TModbusClient::ReportServerID(std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x11); });
+    return SubmitRequest(userData,
+                         [](TModbusBuffer& q) { q.WriteByte(FunctionCodes::ReportServerID); });
 }
 
 std::string ExceptionCodeText(std::uint8_t code) {
@@ -270,45 +281,45 @@ void TModbusClient::ProcessTransaction(TModbusTransaction& transaction) {
         CompleteCustom(transaction, command);
     } else {
         switch (command) {
-        case 0x01:
-        case 0x02:
+        case FunctionCodes::ReadCoils:
+        case FunctionCodes::ReadDiscreteInputs:
             CompleteBitsRead(transaction, command);
             break;
-        case 0x03:
-        case 0x04:
+        case FunctionCodes::ReadHoldingRegisters:
+        case FunctionCodes::ReadInputRegisters:
             CompleteRegistersRead(transaction, command);
             break;
-        case 0x05:
+        case FunctionCodes::WriteSingleCoil:
             CompleteSingleCoilWrite(transaction);
             break;
-        case 0x06:
+        case FunctionCodes::WriteSingleRegister:
             CompleteSingleRegisterWrite(transaction);
             break;
-        case 0x07:
+        case FunctionCodes::ReadExceptionStatus:
             CompleteExceptionStatus(transaction);
             break;
-        case 0x08:
+        case FunctionCodes::Diagnostics:
             CompleteDiagnostics(transaction);
             break;
-        case 0x0F:
+        case FunctionCodes::WriteMultipleCoils:
             CompleteMultipleCoilsWrite(transaction);
             break;
-        case 0x10:
+        case FunctionCodes::WriteMultipleRegisters:
             CompleteMultipleRegistersWrite(transaction);
             break;
-        case 0x11:
+        case FunctionCodes::ReportServerID:
             CompleteServerIdentification(transaction);
             break;
-        case 0x14:
+        case FunctionCodes::ReadFileRecord:
             CompleteFileRecordRead(transaction);
             break;
-        case 0x15:
+        case FunctionCodes::WriteFileRecord:
             CompleteFileRecordWrite(transaction);
             break;
-        case 0x16:
+        case FunctionCodes::MaskWriteRegister:
             CompleteMaskWrite(transaction);
             break;
-        case 0x17:
+        case FunctionCodes::ReadWriteMultipleRegisters:
             CompleteReadWriteMultiple(transaction);
             break;
         default:
@@ -363,7 +374,7 @@ void TModbusClient::CompleteBitsRead(TModbusTransaction& t, std::uint8_t command
         reply.SetPosition(3);
         UnpackBits(reply, values, count - 1);
     });
-    if (command == 0x01) {
+    if (command == FunctionCodes::ReadCoils) {
         DoCoilsRead(t.Info, start, count, values);
     } else {
         DoDiscreteInputsRead(t.Info, start, count, values);
@@ -385,7 +396,7 @@ void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t co
             values[i] = WordAt(reply, 3 + 2 * i);
         }
     });
-    if (command == 0x03) {
+    if (command == FunctionCodes::ReadHoldingRegisters) {
         DoHoldingRegistersRead(t.Info, start, count, values);
     } else {
         DoInputRegistersRead(t.Info, start, count, values);
@@ -394,7 +405,7 @@ void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t co
 
 void TModbusClient::CompleteSingleCoilWrite(TModbusTransaction& t) {
     const std::uint16_t address = WordAt(t.Query, 2);
-    const bool value = WordAt(t.Query, 4) == 0xFF00;
+    const bool value = WordAt(t.Query, 4) == kCoilOn;
     DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
     DoSingleCoilWrite(t.Info, address, value);
 }
@@ -483,7 +494,7 @@ void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
         throw ECorvaneError(msgDiagnosticActionUnknown);
     }
     auto action = static_cast<TDiagnosticAction>(index);
-    if (action == daRestartCommsOption && requestData == 0xFF00) {
+    if (action == daRestartCommsOption && requestData == kCoilOn) {
         action = daRestartCommsOptionAndClearEventLog;
     }
     std::uint16_t result = 0;

@@ -3,6 +3,7 @@
 #include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
+#include "FunctionCodes.h"
 #include "ModbusConnection.h"
 #include "RequestChecks.h"
 
@@ -92,10 +93,6 @@ private:
     std::int32_t FEnd;
 };
 
-bool IsServedCommand(std::uint8_t command) {
-    return (command >= 0x01 && command <= 0x06) || command == 0x0F || command == 0x10;
-}
-
 } // namespace
 
 TModbusServer::~TModbusServer() {
@@ -141,7 +138,7 @@ void TModbusServer::SendExceptionReply(TModbusBuffer& reply, std::uint8_t comman
                                        std::uint8_t exceptionCode) {
     reply.SetSize(0);
     FConnection->WriteAddress(*this, reply);
-    reply.WriteByte(static_cast<std::uint8_t>(command | 0x80));
+    reply.WriteByte(static_cast<std::uint8_t>(command | FunctionCodes::ExceptionFlag));
     reply.WriteByte(exceptionCode);
     FConnection->AppendCheck(reply);
     DoCommandHandlerException(command, ExceptionFromCode(exceptionCode), exceptionCode);
@@ -151,17 +148,17 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
     CheckServerConnection();
     const std::uint8_t command = FunctionCode(transaction.Query);
     TAnswer answer(*this, transaction, command);
-    if (!IsServedCommand(command) || !DoAcceptCommand(command)) {
+    if (!IsServedFunction(command) || !DoAcceptCommand(command)) {
         answer.Exception(kIllegalFunction);
         return;
     }
     switch (command) {
-    case 0x05:
-    case 0x06:
+    case FunctionCodes::WriteSingleCoil:
+    case FunctionCodes::WriteSingleRegister:
         ProcessSingleWrite(transaction, command, answer);
         break;
-    case 0x0F:
-    case 0x10:
+    case FunctionCodes::WriteMultipleCoils:
+    case FunctionCodes::WriteMultipleRegisters:
         ProcessMultipleWrite(transaction, command, answer);
         break;
     default:
@@ -178,7 +175,7 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
     }
     const std::uint16_t start = request.Word(2);
     const std::uint16_t count = request.Word(4);
-    const bool bits = command <= 0x02;
+    const bool bits = command <= FunctionCodes::ReadDiscreteInputs;
     const std::int64_t limit = bits ? kMaxReadBits : kMaxReadRegisters;
     if (count == 0 || count > limit) {
         answer.Exception(kIllegalDataValue);
@@ -190,10 +187,11 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
     }
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto address = static_cast<std::uint16_t>(start + i);
-        const bool allowed = command == 0x01   ? DoCanReadCoil(address)
-                             : command == 0x02 ? DoCanReadDiscreteInput(address)
-                             : command == 0x03 ? DoCanReadHoldingRegister(address)
-                                               : DoCanReadInputRegister(address);
+        const bool allowed =
+            command == FunctionCodes::ReadCoils              ? DoCanReadCoil(address)
+            : command == FunctionCodes::ReadDiscreteInputs   ? DoCanReadDiscreteInput(address)
+            : command == FunctionCodes::ReadHoldingRegisters ? DoCanReadHoldingRegister(address)
+                                                             : DoCanReadInputRegister(address);
         if (!allowed) {
             answer.Exception(kIllegalDataAddress);
             return;
@@ -205,13 +203,13 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
         for (std::uint32_t i = 0; i < count; ++i) {
             const auto address = static_cast<std::uint16_t>(start + i);
             switch (command) {
-            case 0x01:
+            case FunctionCodes::ReadCoils:
                 bitValues.push_back(DoGetCoilValue(address));
                 break;
-            case 0x02:
+            case FunctionCodes::ReadDiscreteInputs:
                 bitValues.push_back(DoGetDiscreteInputValue(address));
                 break;
-            case 0x03:
+            case FunctionCodes::ReadHoldingRegisters:
                 regValues.push_back(DoGetHoldingRegisterValue(address));
                 break;
             default:
@@ -251,12 +249,12 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
     const std::uint16_t address = request.Word(2);
     const std::uint16_t value = request.Word(4);
     TItemWriteStatus status;
-    if (command == 0x05) {
-        if (value != 0x0000 && value != 0xFF00) {
+    if (command == FunctionCodes::WriteSingleCoil) {
+        if (value != kCoilOff && value != kCoilOn) {
             answer.Exception(kIllegalDataValue);
             return;
         }
-        status = DoCanWriteCoil(address, value == 0xFF00);
+        status = DoCanWriteCoil(address, value == kCoilOn);
     } else {
         status = DoCanWriteHoldingRegister(address, value);
     }
@@ -264,8 +262,8 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
         return;
     }
     try {
-        if (command == 0x05) {
-            DoSetCoilValue(address, value == 0xFF00);
+        if (command == FunctionCodes::WriteSingleCoil) {
+            DoSetCoilValue(address, value == kCoilOn);
         } else {
             DoSetHoldingRegisterValue(address, value);
         }
@@ -285,7 +283,7 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
     }
     const std::uint16_t start = request.Word(2);
     const std::uint16_t quantity = request.Word(4);
-    const bool coils = command == 0x0F;
+    const bool coils = command == FunctionCodes::WriteMultipleCoils;
     const std::int64_t limit = coils ? kMaxWriteBits : kMaxWriteRegisters;
     if (quantity == 0 || quantity > limit) {
         answer.Exception(kIllegalDataValue);

@@ -1,5 +1,7 @@
 #include "FaultInjector.h"
 
+#include "FunctionCodes.h"
+
 namespace SondrelSim {
 
 bool TFaultInjector::DropNextRequest() {
@@ -20,10 +22,10 @@ bool TFaultInjector::IsSilenced(const Corvane::TModbusBuffer& query) const {
     const unsigned function = data[1];
     const unsigned first = static_cast<unsigned>(data[2] << 8 | data[3]);
     const unsigned silent = *FSettings.SilentRegister;
-    if (function == 0x06) {
+    if (function == Corvane::FunctionCodes::WriteSingleRegister) {
         return first == silent;
     }
-    if (function == 0x10) {
+    if (function == Corvane::FunctionCodes::WriteMultipleRegisters) {
         const unsigned count = static_cast<unsigned>(data[4] << 8 | data[5]);
         return first <= silent && silent < first + count;
     }
