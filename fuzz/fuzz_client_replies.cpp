@@ -106,18 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TClientRig& rig = Rig();
     TModbusTransaction t(rig.Connection.QueryBufferSize());
     BuildQuery(t.Query, data[0], data, size);
-    rig.Connection.AppendCheck(t.Query);
     t.Client = &rig.Client;
     t.Info.ServerAddress = 1;
     static constexpr std::array<TReplyStatus, 4> kStatuses = {
         rsNormalResponse, rsNormalResponse, rsExceptionResponse, rsTimeoutExpired};
     t.Info.Status = kStatuses[data[5] % kStatuses.size()];
     const std::size_t room =
-        static_cast<std::size_t>(rig.Connection.QueryBufferSize() - rig.Connection.CheckSize());
+        static_cast<std::size_t>(rig.Connection.QueryBufferSize() - CheckSize(tmRTU));
     for (std::size_t i = 6; i < size && i - 6 < room; ++i) {
         t.Reply.WriteByte(data[i]);
     }
-    rig.Connection.AppendCheck(t.Reply);
     const TReplyStatus before = t.Info.Status;
     const int events = rig.Events;
     try {

@@ -93,13 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TModbusConnection& connection = rig.Connection;
     auto transaction = std::make_unique<TModbusTransaction>(connection.QueryBufferSize());
     const std::size_t room =
-        static_cast<std::size_t>(connection.QueryBufferSize() - connection.CheckSize());
+        static_cast<std::size_t>(connection.QueryBufferSize() - CheckSize(mode));
     // Requests go to the server's own address or to broadcast.
     transaction->Query.WriteByte((data[1] & 1) ? 17 : 0);
     for (std::size_t i = 2; i < size && i - 1 < room; ++i) {
         transaction->Query.WriteByte(data[i]);
     }
-    connection.AppendCheck(transaction->Query);
     transaction->Info.ServerAddress = FrameAddress(transaction->Query);
     connection.DispatchToServers(*transaction);
 

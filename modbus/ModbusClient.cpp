@@ -57,9 +57,8 @@ std::uint8_t ByteAt(TModbusBuffer& buffer, std::int32_t position) {
 
 // A reply's data must lie inside the received frame (before its check bytes): a byte count
 // that announces more than arrived is a mismatch, never a read of stale buffer contents.
-void RequireReplyData(const TModbusBuffer& reply, std::int32_t from, std::int32_t count,
-                      std::int32_t checkSize) {
-    if (from + count > reply.Size() - checkSize) {
+void RequireReplyData(const TModbusBuffer& reply, std::int32_t from, std::int32_t count) {
+    if (from + count > reply.Size()) {
         Mismatch();
     }
 }
@@ -130,9 +129,8 @@ std::int32_t TModbusClient::SubmitRequest(std::int32_t userData, Build&& build) 
     info.ServerAddress = FServerAddress;
     info.UserData = userData;
     TModbusBuffer& query = transaction->Query;
-    FConnection->WriteAddress(this, query);
+    query.WriteByte(FServerAddress);
     build(query);
-    FConnection->AppendCheck(query);
     const std::int32_t id = info.ID;
     FConnection->Submit(transaction, this);
     return id;
@@ -364,13 +362,12 @@ void TModbusClient::CompleteBitsRead(TModbusTransaction& t, std::uint8_t command
     const std::uint16_t start = WordAt(t.Query, 2);
     const std::uint16_t count = WordAt(t.Query, 4);
     TBitValues values(count, false);
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
         const std::uint8_t byteCount = ByteAt(reply, 2);
         if (byteCount != BitsToBytes(count)) {
             Mismatch();
         }
-        RequireReplyData(reply, 3, byteCount, checkSize);
+        RequireReplyData(reply, 3, byteCount);
         reply.SetPosition(3);
         UnpackBits(reply, values, count - 1);
     });
@@ -385,13 +382,12 @@ void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t co
     const std::uint16_t start = WordAt(t.Query, 2);
     const std::uint16_t count = WordAt(t.Query, 4);
     TRegValues values(count, 0);
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
         const std::uint8_t byteCount = ByteAt(reply, 2);
         if (byteCount / 2 != count) {
             Mismatch();
         }
-        RequireReplyData(reply, 3, 2 * count, checkSize);
+        RequireReplyData(reply, 3, 2 * count);
         for (std::uint16_t i = 0; i < count; ++i) {
             values[i] = WordAt(reply, 3 + 2 * i);
         }
@@ -456,13 +452,12 @@ void TModbusClient::CompleteReadWriteMultiple(TModbusTransaction& t) {
         written[i] = WordAt(t.Query, 11 + 2 * i);
     }
     TRegValues read(readCount, 0);
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
         const std::uint8_t byteCount = ByteAt(reply, 2);
         if (byteCount / 2 != readCount) {
             Mismatch();
         }
-        RequireReplyData(reply, 3, 2 * readCount, checkSize);
+        RequireReplyData(reply, 3, 2 * readCount);
         for (std::uint16_t i = 0; i < readCount; ++i) {
             read[i] = WordAt(reply, 3 + 2 * i);
         }
@@ -473,9 +468,8 @@ void TModbusClient::CompleteReadWriteMultiple(TModbusTransaction& t) {
 
 void TModbusClient::CompleteExceptionStatus(TModbusTransaction& t) {
     TExceptionStatusValues values(8, false);
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        RequireReplyData(reply, 2, 1, checkSize);
+        RequireReplyData(reply, 2, 1);
         reply.SetPosition(2);
         UnpackBits(reply, values, 7);
     });
@@ -527,10 +521,9 @@ void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
 void TModbusClient::CompleteServerIdentification(TModbusTransaction& t) {
     std::int32_t count = 0;
     TServerIdentificationData data;
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
         const std::uint8_t n = ByteAt(reply, 2);
-        RequireReplyData(reply, 3, n, checkSize);
+        RequireReplyData(reply, 3, n);
         data.resize(n);
         reply.SetPosition(3);
         reply.ReadBytes(data.data(), n);
@@ -552,7 +545,6 @@ void TModbusClient::CompleteFileRecordRead(TModbusTransaction& t) {
         records.Add(WordAt(t.Query, base + 1), WordAt(t.Query, base + 3),
                     WordAt(t.Query, base + 5));
     }
-    const std::int32_t checkSize = FConnection->CheckSize();
     DecodeNormalReply(t, [&](TModbusBuffer& reply) {
         std::int32_t expected = 0;
         for (std::int32_t i = 0; i < records.Count(); ++i) {
@@ -569,7 +561,7 @@ void TModbusClient::CompleteFileRecordRead(TModbusTransaction& t) {
                 Mismatch();
             }
             position += 2;
-            RequireReplyData(reply, position, 2 * record.RegCount(), checkSize);
+            RequireReplyData(reply, position, 2 * record.RegCount());
             for (std::int32_t r = 0; r < record.RegCount(); ++r) {
                 record.RegValues[static_cast<std::size_t>(r)] = WordAt(reply, position);
                 position += 2;
@@ -608,9 +600,8 @@ void TModbusClient::CompleteCustom(TModbusTransaction& t, std::uint8_t command) 
     if (t.AcceptAnyAddress && info.Status >= rsUnmatched) {
         info.ServerAddress = FrameAddress(t.Reply);
     }
-    const std::int32_t checkSize = FConnection->CheckSize();
     auto pdu = [&](const TModbusBuffer& buffer) {
-        const std::int32_t length = buffer.Size() - 2 - checkSize;
+        const std::int32_t length = buffer.Size() - 2;
         return length > 0 ? std::string(reinterpret_cast<const char*>(buffer.Data()) + 2,
                                         static_cast<std::size_t>(length))
                           : std::string();

@@ -300,14 +300,6 @@ bool TModbusConnection::LineLost() const {
 
 // --- Clients, servers and the queue -------------------------------------------------------
 
-void TModbusConnection::WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const {
-    buffer.WriteByte(client != nullptr ? client->ServerAddress() : 0);
-}
-
-void TModbusConnection::WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const {
-    buffer.WriteByte(server.Address());
-}
-
 void TModbusConnection::Submit(std::unique_ptr<TModbusTransaction>& transaction,
                                TModbusClient* client) {
     CheckActive();
@@ -362,9 +354,8 @@ std::int32_t SubmitBroadcast(TModbusConnection& connection, std::int32_t userDat
     transaction->Info.ServerAddress = 0;
     transaction->Info.UserData = userData;
     TModbusBuffer& query = transaction->Query;
-    connection.WriteAddress(nullptr, query);
+    query.WriteByte(0);
     build(query);
-    connection.AppendCheck(query);
     const std::int32_t id = transaction->Info.ID;
     connection.Submit(transaction, nullptr);
     return id;
@@ -470,6 +461,11 @@ void TModbusConnection::DoFrameSend(const TFrameData& data) {
     if (OnFrameSend) {
         OnFrameSend(*this, data);
     }
+}
+
+std::int32_t TModbusConnection::EncodeReply(const TModbusBuffer& reply, std::uint8_t* raw,
+                                            std::int32_t rawSize) {
+    return EncodeFrame(FTransmissionMode, reply, raw, rawSize);
 }
 
 std::uintptr_t TModbusConnection::DoGetHookedPortHandle() {

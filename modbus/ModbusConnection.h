@@ -121,17 +121,8 @@ public:
     void CheckActive() const;
     void CheckInactive() const;
     std::int32_t NextTransactionID() { return FTransactionCounter++; }
-    void WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const;
-    void WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const;
-    void AppendCheck(TModbusBuffer& buffer) const {
-        Corvane::AppendCheck(FTransmissionMode, buffer);
-    }
-    std::int32_t CheckSize() const { return Corvane::CheckSize(FTransmissionMode); }
     std::int32_t QueryBufferSize() const { return Corvane::QueryBufferSize(FTransmissionMode); }
     std::int32_t FrameBufferSize() const { return Corvane::FrameBufferSize(FTransmissionMode); }
-    std::int32_t MinFrameSize() const {
-        return Corvane::MinFrameSize(FTransmissionMode, FConnectionMode);
-    }
 
     // Queues the transaction for the worker; on an exception the caller keeps ownership.
     void Submit(std::unique_ptr<TModbusTransaction>& transaction, TModbusClient* client);
@@ -177,6 +168,12 @@ protected:
     virtual void DoFrameSend(const TFrameData& data);
     virtual std::uintptr_t DoGetHookedPortHandle();
     virtual void DoInvalidFrameDiscard();
+
+    // Server mode, worker thread, after DispatchToServers returned: writes the wire form of
+    // the reply into raw and returns its length (0 for an empty reply). Virtual so that a
+    // subclass can change what goes on the wire, e.g. a simulator that damages a frame check.
+    virtual std::int32_t EncodeReply(const TModbusBuffer& reply, std::uint8_t* raw,
+                                     std::int32_t rawSize);
 
 private:
     friend class TTransactionThread;

@@ -41,7 +41,7 @@ public:
         if (Broadcast() || reply.Size() != 0) {
             return nullptr;
         }
-        FServer.FConnection->WriteAddress(FServer, reply);
+        reply.WriteByte(FServer.FAddress);
         reply.WriteByte(FCommand);
         return &reply;
     }
@@ -51,7 +51,6 @@ public:
         if (TModbusBuffer* reply = StartReply()) {
             reply->WriteWord(first);
             reply->WriteWord(second);
-            FServer.FConnection->AppendCheck(*reply);
         }
     }
 
@@ -68,12 +67,11 @@ constexpr std::uint8_t kIllegalDataAddress = 2;
 constexpr std::uint8_t kIllegalDataValue = 3;
 constexpr std::uint8_t kServerFailure = 4;
 
-// The request's fields end where its check bytes begin: a field that would reach into them
-// (or past them) cannot be read.
+// The request's fields end where the received message ends: a field that would reach past it
+// cannot be read.
 class TRequestReader {
 public:
-    TRequestReader(TModbusBuffer& query, std::int32_t checkSize)
-        : FQuery(query), FEnd(query.Size() - checkSize) {}
+    explicit TRequestReader(TModbusBuffer& query) : FQuery(query), FEnd(query.Size()) {}
 
     bool Has(std::int32_t from, std::int32_t count) const {
         return from >= 0 && from + count <= FEnd;
@@ -137,10 +135,9 @@ void TModbusServer::CheckServerConnection() const {
 void TModbusServer::SendExceptionReply(TModbusBuffer& reply, std::uint8_t command,
                                        std::uint8_t exceptionCode) {
     reply.SetSize(0);
-    FConnection->WriteAddress(*this, reply);
+    reply.WriteByte(FAddress);
     reply.WriteByte(static_cast<std::uint8_t>(command | FunctionCodes::ExceptionFlag));
     reply.WriteByte(exceptionCode);
-    FConnection->AppendCheck(reply);
     DoCommandHandlerException(command, ExceptionFromCode(exceptionCode), exceptionCode);
 }
 
@@ -168,7 +165,7 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
 }
 
 void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TRequestReader request(t.Query);
     if (!request.Has(2, 4)) {
         answer.Exception(kIllegalDataValue);
         return;
@@ -236,12 +233,11 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
             reply->WriteWord(v);
         }
     }
-    FConnection->AppendCheck(*reply);
 }
 
 void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t command,
                                        TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TRequestReader request(t.Query);
     if (!request.Has(2, 4)) {
         answer.Exception(kIllegalDataValue);
         return;
@@ -276,7 +272,7 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
 
 void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command,
                                          TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TRequestReader request(t.Query);
     if (!request.Has(2, 4)) {
         answer.Exception(kIllegalDataValue);
         return;

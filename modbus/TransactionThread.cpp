@@ -214,7 +214,7 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
             info.Status = rsMistargeted;
         } else if (!IsMatchingFunction(transaction.Query, transaction.Reply)) {
             info.Status = rsUnmatched;
-        } else if (IsExceptionReply(FMode, transaction.Reply)) {
+        } else if (IsExceptionReply(transaction.Reply)) {
             info.Status = rsExceptionResponse;
             ExtractException(transaction.Reply, info);
         } else {
@@ -253,8 +253,8 @@ void TTransactionThread::ServerExecute() {
                 }
                 if (transaction->Info.ServerAddress != 0) {
                     const std::int32_t length =
-                        EncodeFrame(FMode, transaction->Reply, FSendBuffer.data(),
-                                    static_cast<std::int32_t>(FSendBuffer.size()));
+                        FConnection.EncodeReply(transaction->Reply, FSendBuffer.data(),
+                                                static_cast<std::int32_t>(FSendBuffer.size()));
                     NotifyFrame(FSendBuffer.data(), length, true);
                     FIO->PurgeBuffers(true, true);
                     FIO->SendFrame(FSendBuffer.data(), length, FConnection.SendTimeout(),
