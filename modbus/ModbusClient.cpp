@@ -4,7 +4,7 @@
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "FunctionCodes.h"
-#include "ModbusConnection.h"
+#include "ModbusLink.h"
 #include "RequestChecks.h"
 #include "RequestPdu.h"
 
@@ -72,7 +72,7 @@ TModbusClient::~TModbusClient() {
     SetConnection(nullptr);
 }
 
-void TModbusClient::SetConnection(TModbusConnection* value) {
+void TModbusClient::SetConnection(IModbusLink* value) {
     if (value == FConnection) {
         return;
     }
@@ -86,7 +86,7 @@ void TModbusClient::SetConnection(TModbusConnection* value) {
     }
 }
 
-void TModbusClient::ConnectionDestroyed(TModbusConnection* connection) {
+void TModbusClient::ConnectionDestroyed(IModbusLink* connection) {
     if (connection == FConnection) {
         FConnection = nullptr;
     }

@@ -10,7 +10,6 @@
 #include "TransactionThread.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace Corvane {
 
@@ -35,7 +34,8 @@ void Remove(std::vector<T*>& list, T* item) {
 } // namespace
 
 TModbusConnection::TModbusConnection(TMainThreadBridge& bridge)
-    : FBridge(bridge), FAlive(std::make_shared<TModbusConnection*>(this)) {}
+    : FBridge(bridge),
+      FAlive(std::make_shared<ITransactionHost*>(static_cast<ITransactionHost*>(this))) {}
 
 TModbusConnection::~TModbusConnection() {
     FDestroying = true;
@@ -93,7 +93,16 @@ void TModbusConnection::Open() {
         // The line starts empty: stale bytes are discarded here rather than by the worker once
         // it runs, which would also discard a request that arrived right after the open.
         FLine->Purge(true, true);
-        FThread = std::make_unique<TTransactionThread>(*this, *FLine);
+        const TTransactionThreadParts parts{.Line = *FLine,
+                                            .Timing = FTiming,
+                                            .Bridge = FBridge,
+                                            .Host = *this,
+                                            .Alive = FAlive,
+                                            .Mode = FTransmissionMode,
+                                            .ConnectionMode = FConnectionMode,
+                                            .FlowControl = FFlowControl,
+                                            .Priority = FThreadPriority};
+        FThread = std::make_unique<TTransactionThread>(parts);
     } catch (...) {
         FThread.reset();
         ClosePort();
@@ -155,8 +164,7 @@ void TModbusConnection::UpdateSilentTime() {
     }
     const std::uint32_t silent =
         ComputeSilentTime(FTransmissionMode, baud, FDataBits, FParity, FStopBits, FSilentInterval);
-    std::unique_lock lock(FTimingLock);
-    FSilentTime = silent;
+    FTiming.SetSilentTime(silent);
 }
 
 void TModbusConnection::ApplyLiveLineChange() {
@@ -254,45 +262,6 @@ CORVANE_INACTIVE_SETTER(OutputBufferSize, std::int32_t, FOutputBufferSize)
 CORVANE_INACTIVE_SETTER(RTSEnabled, bool, FRTSEnabled)
 CORVANE_INACTIVE_SETTER(TransmissionMode, TTransmissionMode, FTransmissionMode)
 #undef CORVANE_INACTIVE_SETTER
-
-// Timing properties: written under the write lock, read by the worker at each use.
-#define CORVANE_LOCKED_PROPERTY(Name, Type, Field)                                                 \
-    Type TModbusConnection::Name() const {                                                         \
-        std::shared_lock lock(FTimingLock);                                                        \
-        return Field;                                                                              \
-    }                                                                                              \
-    void TModbusConnection::Set##Name(Type value) {                                                \
-        std::unique_lock lock(FTimingLock);                                                        \
-        Field = value;                                                                             \
-    }
-CORVANE_LOCKED_PROPERTY(ReceiveTimeout, std::uint32_t, FReceiveTimeout)
-CORVANE_LOCKED_PROPERTY(RefetchDelay, std::uint32_t, FRefetchDelay)
-CORVANE_LOCKED_PROPERTY(RTSHoldDelay, std::uint32_t, FRTSHoldDelay)
-CORVANE_LOCKED_PROPERTY(SendTimeout, std::uint32_t, FSendTimeout)
-CORVANE_LOCKED_PROPERTY(TurnaroundDelay, std::uint32_t, FTurnaroundDelay)
-CORVANE_LOCKED_PROPERTY(EchoQueryBeforeReply, bool, FEchoQueryBeforeReply)
-#undef CORVANE_LOCKED_PROPERTY
-
-std::uint32_t TModbusConnection::MaxRetries() const {
-    std::shared_lock lock(FTimingLock);
-    return FMaxRetries;
-}
-
-void TModbusConnection::SetMaxRetries(std::uint32_t value) {
-    std::unique_lock lock(FTimingLock);
-    if (value == FMaxRetries) {
-        return;
-    }
-    if (value == 0) {
-        throw ECorvaneError(msgValueMustBeBetweenSSS, {std::int64_t{1}, std::int64_t{4294967295}});
-    }
-    FMaxRetries = value;
-}
-
-std::uint32_t TModbusConnection::SilentTime() const {
-    std::shared_lock lock(FTimingLock);
-    return FSilentTime;
-}
 
 bool TModbusConnection::LineLost() const {
     return FLine && FLine->LineLost();
@@ -410,6 +379,12 @@ void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> t
     } catch (const std::exception& e) {
         FBridge.ReportException(e);
     }
+}
+
+bool TModbusConnection::WantsFrame(bool sent) const {
+    // Read from the worker: an event assigned on the main thread while the connection is open
+    // is a setup race that the application avoids by assigning its handlers before opening.
+    return sent ? static_cast<bool>(OnFrameSend) : static_cast<bool>(OnFrameReceive);
 }
 
 void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {

@@ -4,7 +4,7 @@
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "FunctionCodes.h"
-#include "ModbusConnection.h"
+#include "ModbusLink.h"
 #include "RequestChecks.h"
 
 #include <vector>
@@ -107,7 +107,7 @@ void TModbusServer::SetAddress(std::uint8_t value) {
     FAddress = value;
 }
 
-void TModbusServer::SetConnection(TModbusConnection* value) {
+void TModbusServer::SetConnection(IModbusLink* value) {
     if (value == FConnection) {
         return;
     }
@@ -120,7 +120,7 @@ void TModbusServer::SetConnection(TModbusConnection* value) {
     }
 }
 
-void TModbusServer::ConnectionDestroyed(TModbusConnection* connection) {
+void TModbusServer::ConnectionDestroyed(IModbusLink* connection) {
     if (connection == FConnection) {
         FConnection = nullptr;
     }
