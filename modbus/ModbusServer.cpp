@@ -4,6 +4,7 @@
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "FunctionCodes.h"
+#include "MessageReader.h"
 #include "ModbusLink.h"
 #include "RequestChecks.h"
 
@@ -20,9 +21,9 @@ public:
     // Answers a refused write permission; true when the write may not go on.
     bool RefusedWrite(TItemWriteStatus status) {
         if (status == iwsIllegalAddress) {
-            Exception(2);
+            Exception(seIllegalDataAddress);
         } else if (status == iwsIllegalValue) {
-            Exception(3);
+            Exception(seIllegalDataValue);
         }
         return status != iwsAllowWrite;
     }
@@ -59,39 +60,6 @@ private:
     TModbusTransaction& FTransaction;
     std::uint8_t FCommand;
 };
-
-namespace {
-
-constexpr std::uint8_t kIllegalFunction = 1;
-constexpr std::uint8_t kIllegalDataAddress = 2;
-constexpr std::uint8_t kIllegalDataValue = 3;
-constexpr std::uint8_t kServerFailure = 4;
-
-// The request's fields end where the received message ends: a field that would reach past it
-// cannot be read.
-class TRequestReader {
-public:
-    explicit TRequestReader(TModbusBuffer& query) : FQuery(query), FEnd(query.Size()) {}
-
-    bool Has(std::int32_t from, std::int32_t count) const {
-        return from >= 0 && from + count <= FEnd;
-    }
-    std::uint16_t Word(std::int32_t position) {
-        FQuery.SetPosition(position);
-        return FQuery.ReadWord();
-    }
-    std::uint8_t Byte(std::int32_t position) {
-        FQuery.SetPosition(position);
-        return FQuery.ReadByte();
-    }
-    TModbusBuffer& Buffer() { return FQuery; }
-
-private:
-    TModbusBuffer& FQuery;
-    std::int32_t FEnd;
-};
-
-} // namespace
 
 TModbusServer::~TModbusServer() {
     SetConnection(nullptr);
@@ -146,7 +114,7 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
     const std::uint8_t command = FunctionCode(transaction.Query);
     TAnswer answer(*this, transaction, command);
     if (!IsServedFunction(command) || !DoAcceptCommand(command)) {
-        answer.Exception(kIllegalFunction);
+        answer.Exception(seIllegalCommand);
         return;
     }
     switch (command) {
@@ -165,9 +133,9 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
 }
 
 void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAnswer& answer) {
-    TRequestReader request(t.Query);
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t start = request.Word(2);
@@ -175,11 +143,11 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
     const bool bits = command <= FunctionCodes::ReadDiscreteInputs;
     const std::int64_t limit = bits ? kMaxReadBits : kMaxReadRegisters;
     if (count == 0 || count > limit) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     if (std::int64_t{start} + count - 1 > 65535) {
-        answer.Exception(kIllegalDataAddress);
+        answer.Exception(seIllegalDataAddress);
         return;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -190,7 +158,7 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
             : command == FunctionCodes::ReadHoldingRegisters ? DoCanReadHoldingRegister(address)
                                                              : DoCanReadInputRegister(address);
         if (!allowed) {
-            answer.Exception(kIllegalDataAddress);
+            answer.Exception(seIllegalDataAddress);
             return;
         }
     }
@@ -215,7 +183,7 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
             }
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     TModbusBuffer* reply = answer.StartReply();
@@ -237,9 +205,9 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
 
 void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t command,
                                        TAnswer& answer) {
-    TRequestReader request(t.Query);
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t address = request.Word(2);
@@ -247,7 +215,7 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
     TItemWriteStatus status;
     if (command == FunctionCodes::WriteSingleCoil) {
         if (value != kCoilOff && value != kCoilOn) {
-            answer.Exception(kIllegalDataValue);
+            answer.Exception(seIllegalDataValue);
             return;
         }
         status = DoCanWriteCoil(address, value == kCoilOn);
@@ -264,7 +232,7 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
             DoSetHoldingRegisterValue(address, value);
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     answer.EchoReply(address, value);
@@ -272,9 +240,9 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
 
 void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command,
                                          TAnswer& answer) {
-    TRequestReader request(t.Query);
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t start = request.Word(2);
@@ -282,25 +250,24 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
     const bool coils = command == FunctionCodes::WriteMultipleCoils;
     const std::int64_t limit = coils ? kMaxWriteBits : kMaxWriteRegisters;
     if (quantity == 0 || quantity > limit) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     if (std::int64_t{start} + quantity - 1 > 65535) {
-        answer.Exception(kIllegalDataAddress);
+        answer.Exception(seIllegalDataAddress);
         return;
     }
     // The byte count field (position 6) is not trusted: the values are read for the
     // quantity, and a request too short to hold them is refused.
     const std::int32_t valueBytes = coils ? BitsToBytes(quantity) : 2 * quantity;
     if (!request.Has(7, valueBytes)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     TBitValues bitValues(coils ? quantity : 0);
     TRegValues regValues(coils ? 0 : quantity);
     if (coils) {
-        request.Buffer().SetPosition(7);
-        UnpackBits(request.Buffer(), bitValues, quantity - 1);
+        request.Bits(7, bitValues, quantity);
     } else {
         for (std::uint16_t i = 0; i < quantity; ++i) {
             regValues[i] = request.Word(7 + 2 * i);
@@ -324,7 +291,7 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
             }
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     answer.EchoReply(start, quantity);
