@@ -396,17 +396,7 @@ void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {
 }
 
 void TModbusConnection::DispatchToServers(TModbusTransaction& transaction) {
-    const std::uint8_t address = transaction.Info.ServerAddress;
-    // Copy: a handler may attach or detach servers while the request is processed.
-    const std::vector<TModbusServer*> servers = FServers;
-    for (TModbusServer* server : servers) {
-        if (address == 0) {
-            server->ProcessRequest(transaction);
-        } else if (server->Address() == address) {
-            server->ProcessRequest(transaction);
-            return;
-        }
-    }
+    DispatchRequest(FServers, transaction);
 }
 
 // --- Event triggers -------------------------------------------------------------------------

@@ -297,6 +297,18 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
     answer.EchoReply(start, quantity);
 }
 
+void DispatchRequest(std::vector<TModbusServer*> servers, TModbusTransaction& transaction) {
+    const std::uint8_t address = transaction.Info.ServerAddress;
+    for (TModbusServer* server : servers) {
+        if (address == 0) {
+            server->ProcessRequest(transaction);
+        } else if (server->Address() == address) {
+            server->ProcessRequest(transaction);
+            return;
+        }
+    }
+}
+
 // --- Notifiers --------------------------------------------------------------------------------
 
 bool TModbusServer::DoAcceptCommand(std::uint8_t command) {

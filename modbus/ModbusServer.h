@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace Corvane {
 
@@ -111,5 +112,11 @@ private:
     std::uint8_t FAddress = 1;
     IModbusLink* FConnection = nullptr;
 };
+
+// Hands a decoded request to the servers, in their order: with a non-zero
+// transaction.Info.ServerAddress the first server of that address processes it (nobody when
+// none has it); with 0 (broadcast) every server does. The list is taken by value, because a
+// handler may attach or detach servers while the request is processed. Main thread.
+void DispatchRequest(std::vector<TModbusServer*> servers, TModbusTransaction& transaction);
 
 } // namespace Corvane

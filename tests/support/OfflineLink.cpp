@@ -1,0 +1,92 @@
+#include "OfflineLink.h"
+
+#include "Framing.h"
+#include "ModbusClient.h"
+#include "ModbusServer.h"
+
+#include <algorithm>
+
+namespace TestSupport {
+
+using namespace Corvane;
+
+namespace {
+
+template <typename T>
+void AppendUnique(std::vector<T*>& list, T* item) {
+    if (item != nullptr && std::find(list.begin(), list.end(), item) == list.end()) {
+        list.push_back(item);
+    }
+}
+
+template <typename T>
+void Remove(std::vector<T*>& list, T* item) {
+    list.erase(std::remove(list.begin(), list.end(), item), list.end());
+}
+
+} // namespace
+
+TOfflineLink::~TOfflineLink() {
+    for (TModbusClient* client : std::vector<TModbusClient*>(FClients)) {
+        client->ConnectionDestroyed(this);
+    }
+    for (TModbusServer* server : std::vector<TModbusServer*>(FServers)) {
+        server->ConnectionDestroyed(this);
+    }
+}
+
+std::int32_t TOfflineLink::QueryBufferSize() const {
+    return Corvane::QueryBufferSize(FMode);
+}
+
+void TOfflineLink::Submit(std::unique_ptr<TModbusTransaction>& transaction, TModbusClient* client) {
+    transaction->Client = client;
+    transaction->ClientSerial = client != nullptr ? client->Serial() : 0;
+    FSubmitted.push_back(std::move(transaction));
+}
+
+void TOfflineLink::DiscardPendingTransactions(const TModbusClient* client) {
+    std::erase_if(FSubmitted,
+                  [&](const auto& t) { return client == nullptr || t->Client == client; });
+}
+
+void TOfflineLink::RegisterClient(TModbusClient* client) {
+    AppendUnique(FClients, client);
+}
+
+void TOfflineLink::UnregisterClient(TModbusClient* client) {
+    Remove(FClients, client);
+}
+
+void TOfflineLink::RegisterServer(TModbusServer* server) {
+    AppendUnique(FServers, server);
+}
+
+void TOfflineLink::UnregisterServer(TModbusServer* server) {
+    Remove(FServers, server);
+}
+
+std::unique_ptr<TModbusTransaction> TOfflineLink::Take() {
+    if (FSubmitted.empty()) {
+        return nullptr;
+    }
+    auto transaction = std::move(FSubmitted.front());
+    FSubmitted.erase(FSubmitted.begin());
+    return transaction;
+}
+
+void TOfflineLink::Complete(TModbusTransaction& transaction) {
+    transaction.Client->ProcessTransaction(transaction);
+}
+
+std::unique_ptr<TModbusTransaction> TOfflineLink::Dispatch(const std::vector<std::uint8_t>& request) {
+    auto transaction = std::make_unique<TModbusTransaction>(QueryBufferSize());
+    for (std::uint8_t b : request) {
+        transaction->Query.WriteByte(b);
+    }
+    transaction->Info.ServerAddress = request.empty() ? 0 : request[0];
+    DispatchRequest(FServers, *transaction);
+    return transaction;
+}
+
+} // namespace TestSupport
