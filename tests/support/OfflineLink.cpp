@@ -79,7 +79,8 @@ void TOfflineLink::Complete(TModbusTransaction& transaction) {
     transaction.Client->ProcessTransaction(transaction);
 }
 
-std::unique_ptr<TModbusTransaction> TOfflineLink::Dispatch(const std::vector<std::uint8_t>& request) {
+std::unique_ptr<TModbusTransaction>
+TOfflineLink::Dispatch(const std::vector<std::uint8_t>& request) {
     auto transaction = std::make_unique<TModbusTransaction>(QueryBufferSize());
     for (std::uint8_t b : request) {
         transaction->Query.WriteByte(b);
