@@ -9,7 +9,6 @@
 #include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
 
-#include <algorithm>
 
 namespace Corvane {
 
@@ -18,18 +17,6 @@ namespace {
 // The library's start-up step: the timer resolution is raised for the life of the process,
 // open port or not (the CRC table is built in the same phase, see Checksum.cpp).
 const TSystemClockResolutionEnhancer gClockResolution;
-
-template <typename T>
-void AppendUnique(std::vector<T*>& list, T* item) {
-    if (item != nullptr && std::find(list.begin(), list.end(), item) == list.end()) {
-        list.push_back(item);
-    }
-}
-
-template <typename T>
-void Remove(std::vector<T*>& list, T* item) {
-    list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
 
 } // namespace
 
@@ -46,12 +33,7 @@ TModbusConnection::~TModbusConnection() {
     }
     FAlive.reset();
     // Free notification: clients and servers forget this connection.
-    for (TModbusClient* client : std::vector<TModbusClient*>(FClients)) {
-        client->ConnectionDestroyed(this);
-    }
-    for (TModbusServer* server : std::vector<TModbusServer*>(FServers)) {
-        server->ConnectionDestroyed(this);
-    }
+    FRegistry.NotifyDestroyed(this);
 }
 
 // --- Active -----------------------------------------------------------------------------
@@ -278,19 +260,19 @@ void TModbusConnection::Submit(std::unique_ptr<TModbusTransaction>& transaction,
 }
 
 void TModbusConnection::RegisterClient(TModbusClient* client) {
-    AppendUnique(FClients, client);
+    FRegistry.AddClient(client);
 }
 
 void TModbusConnection::UnregisterClient(TModbusClient* client) {
-    Remove(FClients, client);
+    FRegistry.RemoveClient(client);
 }
 
 void TModbusConnection::RegisterServer(TModbusServer* server) {
-    AppendUnique(FServers, server);
+    FRegistry.AddServer(server);
 }
 
 void TModbusConnection::UnregisterServer(TModbusServer* server) {
-    Remove(FServers, server);
+    FRegistry.RemoveServer(server);
 }
 
 std::int32_t TModbusConnection::PendingTransactionCount(const TModbusClient* client) const {
@@ -367,9 +349,7 @@ std::int32_t TModbusConnection::BroadcastMultipleRegistersWrite(std::uint16_t st
 
 void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction) {
     TModbusClient* client = transaction->Client;
-    const bool registered =
-        client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
-    if (!registered || client->Serial() != transaction->ClientSerial ||
+    if (!FRegistry.HasClient(client) || client->Serial() != transaction->ClientSerial ||
         client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FClosing ||
         FDestroying || client->Destroying()) {
         return;
@@ -396,7 +376,7 @@ void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {
 }
 
 void TModbusConnection::DispatchToServers(TModbusTransaction& transaction) {
-    DispatchRequest(FServers, transaction);
+    DispatchRequest(FRegistry.Servers(), transaction);
 }
 
 // --- Event triggers -------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 
 #include "Framing.h"
 #include "LineTiming.h"
+#include "LinkRegistry.h"
 #include "MainThreadBridge.h"
 #include "ModbusLink.h"
 #include "ModbusTransaction.h"
@@ -137,7 +138,7 @@ public:
     void UnregisterClient(TModbusClient* client) override;
     void RegisterServer(TModbusServer* server) override;
     void UnregisterServer(TModbusServer* server) override;
-    const std::vector<TModbusServer*>& Servers() const { return FServers; }
+    const std::vector<TModbusServer*>& Servers() const { return FRegistry.Servers(); }
 
     // Queued transactions: all (nullptr) or those addressed to the client's current address.
     std::int32_t PendingTransactionCount(const TModbusClient* client = nullptr) const;
@@ -231,8 +232,7 @@ private:
     TLineTiming FTiming;
 
     std::int32_t FTransactionCounter = 0;
-    std::vector<TModbusClient*> FClients;
-    std::vector<TModbusServer*> FServers;
+    TLinkRegistry FRegistry;
 
     std::unique_ptr<TSerialLine> FLine;
     std::unique_ptr<TTransactionThread> FThread;

@@ -5,11 +5,8 @@
 #include "MapServer.h"
 #include "TestStopwatch.h"
 
-#include "CorvaneError.h"
 #include "ModbusServer.h"
 
-#include <map>
-#include <stdexcept>
 #include <thread>
 
 using namespace Corvane;

@@ -4,35 +4,12 @@
 #include "ModbusClient.h"
 #include "ModbusServer.h"
 
-#include <algorithm>
-
 namespace TestSupport {
 
 using namespace Corvane;
 
-namespace {
-
-template <typename T>
-void AppendUnique(std::vector<T*>& list, T* item) {
-    if (item != nullptr && std::find(list.begin(), list.end(), item) == list.end()) {
-        list.push_back(item);
-    }
-}
-
-template <typename T>
-void Remove(std::vector<T*>& list, T* item) {
-    list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
-
-} // namespace
-
 TOfflineLink::~TOfflineLink() {
-    for (TModbusClient* client : std::vector<TModbusClient*>(FClients)) {
-        client->ConnectionDestroyed(this);
-    }
-    for (TModbusServer* server : std::vector<TModbusServer*>(FServers)) {
-        server->ConnectionDestroyed(this);
-    }
+    FRegistry.NotifyDestroyed(this);
 }
 
 std::int32_t TOfflineLink::QueryBufferSize() const {
@@ -51,19 +28,19 @@ void TOfflineLink::DiscardPendingTransactions(const TModbusClient* client) {
 }
 
 void TOfflineLink::RegisterClient(TModbusClient* client) {
-    AppendUnique(FClients, client);
+    FRegistry.AddClient(client);
 }
 
 void TOfflineLink::UnregisterClient(TModbusClient* client) {
-    Remove(FClients, client);
+    FRegistry.RemoveClient(client);
 }
 
 void TOfflineLink::RegisterServer(TModbusServer* server) {
-    AppendUnique(FServers, server);
+    FRegistry.AddServer(server);
 }
 
 void TOfflineLink::UnregisterServer(TModbusServer* server) {
-    Remove(FServers, server);
+    FRegistry.RemoveServer(server);
 }
 
 std::unique_ptr<TModbusTransaction> TOfflineLink::Take() {
@@ -86,7 +63,7 @@ TOfflineLink::Dispatch(const std::vector<std::uint8_t>& request) {
         transaction->Query.WriteByte(b);
     }
     transaction->Info.ServerAddress = request.empty() ? 0 : request[0];
-    DispatchRequest(FServers, *transaction);
+    DispatchRequest(FRegistry.Servers(), *transaction);
     return transaction;
 }
 

@@ -10,6 +10,7 @@
 // One thread. The link does not own its clients and servers; it tells them when it goes.
 #pragma once
 
+#include "LinkRegistry.h"
 #include "ModbusLink.h"
 #include "ModbusTransaction.h"
 #include "ModbusTypes.h"
@@ -60,8 +61,7 @@ private:
     bool FActive = true;
     std::int32_t FNextID = 0;
     std::vector<std::unique_ptr<Corvane::TModbusTransaction>> FSubmitted;
-    std::vector<Corvane::TModbusClient*> FClients;
-    std::vector<Corvane::TModbusServer*> FServers;
+    Corvane::TLinkRegistry FRegistry;
 };
 
 } // namespace TestSupport
