@@ -40,7 +40,8 @@ void TLinkRegistry::RemoveServer(TModbusServer* server) {
 }
 
 bool TLinkRegistry::HasClient(const TModbusClient* client) const {
-    return client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
+    return client != nullptr &&
+           std::find(FClients.begin(), FClients.end(), client) != FClients.end();
 }
 
 void TLinkRegistry::NotifyDestroyed(IModbusLink* link) const {

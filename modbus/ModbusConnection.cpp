@@ -9,7 +9,6 @@
 #include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
 
-
 namespace Corvane {
 
 namespace {
