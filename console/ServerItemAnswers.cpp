@@ -3,6 +3,7 @@
 #include "ServerItemMap.h"
 
 #include "CorvaneError.h"
+#include "FunctionCodes.h"
 
 namespace Sondrel {
 
@@ -28,7 +29,7 @@ const TServerItem* WriteableItem(const TServerItemMap& map, TServerItemKind kind
 } // namespace
 
 bool AcceptCommand(std::uint8_t command) {
-    return (command >= 1 && command <= 6) || command == 15 || command == 16;
+    return Corvane::IsServedFunction(command);
 }
 
 TReadAnswer AnswerCanRead(const TServerItemMap& map, TServerItemKind kind, std::uint16_t address) {

@@ -29,7 +29,7 @@ struct TWriteAnswer {
     std::optional<std::string> LogLine; // set when refused
 };
 
-// Function codes 1 to 6, 15 and 16.
+// The functions the local server answers (those TModbusServer serves: 1 to 6, 15, 16).
 bool AcceptCommand(std::uint8_t command);
 
 // Allowed when an item of the kind is at the address; else
