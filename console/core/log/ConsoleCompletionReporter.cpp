@@ -32,16 +32,16 @@ void TConsoleCompletionReporter::Bind() {
         ModbusClient1MultipleCoilsWrite(info, s, c, v);
     };
     FClient.OnHoldingRegistersRead = [this](TModbusClient&, const TTransactionInfo& info,
-                                            std::uint16_t s, std::uint16_t c, const TRegValues& v) {
-        ModbusClient1HoldingRegistersRead(info, s, c, v);
+                                            std::uint16_t, std::uint16_t c, const TRegValues&) {
+        ModbusClient1HoldingRegistersRead(info, c);
     };
     FClient.OnInputRegistersRead = [this](TModbusClient&, const TTransactionInfo& info,
                                           std::uint16_t s, std::uint16_t c, const TRegValues&) {
         ModbusClient1InputRegistersRead(info, s, c);
     };
     FClient.OnSingleRegisterWrite = [this](TModbusClient&, const TTransactionInfo& info,
-                                           std::uint16_t a, std::uint16_t v) {
-        ModbusClient1SingleRegisterWrite(info, a, v);
+                                           std::uint16_t, std::uint16_t) {
+        ModbusClient1SingleRegisterWrite(info);
     };
     FClient.OnMultipleRegistersWrite = [this](TModbusClient&, const TTransactionInfo& info,
                                               std::uint16_t, std::uint16_t c, const TRegValues&) {
@@ -97,9 +97,7 @@ void TConsoleCompletionReporter::ModbusClient1MultipleCoilsWrite(const TTransact
 }
 
 void TConsoleCompletionReporter::ModbusClient1HoldingRegistersRead(const TTransactionInfo& info,
-                                                                   std::uint16_t startReg,
-                                                                   std::uint16_t regCount,
-                                                                   const TRegValues& values) {
+                                                                   std::uint16_t regCount) {
     // No DONE and no outcome line here: the download reads blocks through this event by the
     // thousand, and only a console read that succeeded is worth a line.
     if (FullHoldingRegisterReports) {
@@ -109,9 +107,6 @@ void TConsoleCompletionReporter::ModbusClient1HoldingRegistersRead(const TTransa
         FLog.AddLogLine(CountLine(regCount, ciHoldingRegister));
         FLog.AddLogLine("");
     }
-    if (OnDownloadHoldingRegistersRead) {
-        OnDownloadHoldingRegistersRead(info, startReg, regCount, values);
-    }
 }
 
 void TConsoleCompletionReporter::ModbusClient1InputRegistersRead(const TTransactionInfo& info,
@@ -120,14 +115,9 @@ void TConsoleCompletionReporter::ModbusClient1InputRegistersRead(const TTransact
     Complete(kReadInputRegistersName, info, RegisterCountDetails(ciInputRegister, regCount));
 }
 
-void TConsoleCompletionReporter::ModbusClient1SingleRegisterWrite(const TTransactionInfo& info,
-                                                                  std::uint16_t regAddr,
-                                                                  std::uint16_t regValue) {
+void TConsoleCompletionReporter::ModbusClient1SingleRegisterWrite(const TTransactionInfo& info) {
     if (ConsoleRegisterAccess) {
         Complete(kWriteSingleRegisterName, info, RegisterCountDetails(ciHoldingRegister, 1));
-    }
-    if (OnDownloadSingleRegisterWrite) {
-        OnDownloadSingleRegisterWrite(info, regAddr, regValue);
     }
 }
 

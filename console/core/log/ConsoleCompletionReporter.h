@@ -4,8 +4,8 @@
 //
 // Holding-register reads and single-register writes are shared with the log download: they
 // are reported only while ConsoleRegisterAccess is set (a console register operation ran
-// since the last download started), and the download receives them through its own hooks
-// whatever the flag holds.
+// since the last download started). The download subscribes to the same completions of the
+// client itself, beside this reporter (after it: the reporter's lines come first).
 //
 // Main thread only. Does not own the log or the client; both must outlive it.
 #pragma once
@@ -13,18 +13,13 @@
 #include "ModbusClient.h"
 #include "TransactionLog.h"
 
-#include <functional>
+#include <string_view>
+#include <vector>
 
 namespace Sondrel {
 
 class TConsoleCompletionReporter {
 public:
-    using THoldingRegistersReadHook =
-        std::function<void(const Corvane::TTransactionInfo&, std::uint16_t startReg,
-                           std::uint16_t regCount, const Corvane::TRegValues& values)>;
-    using TSingleRegisterWriteHook = std::function<void(
-        const Corvane::TTransactionInfo&, std::uint16_t regAddr, std::uint16_t regValue)>;
-
     TConsoleCompletionReporter(TTransactionLog& log, Corvane::TModbusClient& client);
 
     // Binds every completion event of the client to this reporter.
@@ -35,9 +30,6 @@ public:
     // The command-line tool reports a holding-register read like every other operation
     // (DONE, outcome, count line); the window keeps it to the count line.
     bool FullHoldingRegisterReports = false;
-    // The download's side of the two shared completions.
-    THoldingRegistersReadHook OnDownloadHoldingRegistersRead;
-    TSingleRegisterWriteHook OnDownloadSingleRegisterWrite;
 
     // The handlers, named after the client's events.
     void ModbusClient1CoilsRead(const Corvane::TTransactionInfo& info, std::uint16_t startBit,
@@ -51,12 +43,10 @@ public:
                                          std::uint16_t startBit, std::uint16_t bitCount,
                                          const Corvane::TBitValues& values);
     void ModbusClient1HoldingRegistersRead(const Corvane::TTransactionInfo& info,
-                                           std::uint16_t startReg, std::uint16_t regCount,
-                                           const Corvane::TRegValues& values);
+                                           std::uint16_t regCount);
     void ModbusClient1InputRegistersRead(const Corvane::TTransactionInfo& info,
                                          std::uint16_t startReg, std::uint16_t regCount);
-    void ModbusClient1SingleRegisterWrite(const Corvane::TTransactionInfo& info,
-                                          std::uint16_t regAddr, std::uint16_t regValue);
+    void ModbusClient1SingleRegisterWrite(const Corvane::TTransactionInfo& info);
     void ModbusClient1MultipleRegistersWrite(const Corvane::TTransactionInfo& info,
                                              std::uint16_t regCount);
     void ModbusClient1SingleRegisterMaskWrite(const Corvane::TTransactionInfo& info,

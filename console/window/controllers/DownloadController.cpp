@@ -56,19 +56,9 @@ std::int64_t MonotonicMs() {
 } // namespace
 
 TDownloadController::TDownloadController(TCorvaneDemoMainForm& window)
-    : QObject(&window), FWindow(window), FRequests(window.ModbusClient1), FEngine(*this, FRequests),
-      FExport(*this, FEngine.List(), FEngine.State()) {
-    TConsoleCompletionReporter& reporter = FWindow.CompletionReporter();
-    reporter.OnDownloadHoldingRegistersRead = [this](const TTransactionInfo& info,
-                                                     std::uint16_t start, std::uint16_t count,
-                                                     const TRegValues& values) {
-        FEngine.OnHoldingRegistersRead(info, start, count, values);
-    };
-    reporter.OnDownloadSingleRegisterWrite = [this](const TTransactionInfo& info, std::uint16_t reg,
-                                                    std::uint16_t value) {
-        FEngine.OnSingleRegisterWrite(info, reg, value);
-    };
-
+    : QObject(&window), FWindow(window), FRequests(window.ModbusClient1),
+      FEngine(*this, FRequests, *this), FCompletions(window.ModbusClient1, FEngine),
+      FExport(*this, FEngine.List()) {
     FModel = std::make_unique<TRecordListModel>(FEngine.List());
     SetUpRecordListView(*FWindow.Form().logListView, *FModel);
 
@@ -85,9 +75,6 @@ TDownloadController::TDownloadController(TCorvaneDemoMainForm& window)
 }
 
 TDownloadController::~TDownloadController() {
-    TConsoleCompletionReporter& reporter = FWindow.CompletionReporter();
-    reporter.OnDownloadHoldingRegistersRead = nullptr;
-    reporter.OnDownloadSingleRegisterWrite = nullptr;
     // The view lets go of the model before the model goes.
     FWindow.Form().logListView->setModel(nullptr);
 }
@@ -148,11 +135,13 @@ void TDownloadController::EraseSampleDatafromMemory1Click() {
 }
 
 void TDownloadController::expButtonXLSClick() {
-    FExport.expButtonXLSClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex());
+    FExport.expButtonXLSClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex(),
+                              FEngine.State().AllDataMode);
 }
 
 void TDownloadController::exportButtonClick() {
-    FExport.exportButtonClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex());
+    FExport.exportButtonClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex(),
+                              FEngine.State().AllDataMode);
 }
 
 void TDownloadController::SetupWizardClick() {
@@ -218,13 +207,25 @@ std::int64_t TDownloadController::TickMs() {
     return MonotonicMs();
 }
 
-void TDownloadController::AddLogLine(const std::string& text) {
-    FWindow.AddLogLine(text);
+TLogStyle TDownloadController::StepStyle(TDownloadStepKind kind) {
+    switch (kind) {
+    case skBold:
+        return TLogStyle{true, 8, lcBlack};
+    case skFailure:
+        return kFailureLogStyle;
+    case skEstimate:
+    case skCompletion:
+        return TLogStyle{true, 8, lcGreen};
+    case skElapsed:
+        return TLogStyle{true, 8, lcBlue};
+    case skPlain:
+        break;
+    }
+    return kDefaultLogStyle;
 }
 
-void TDownloadController::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                                           TLogColour colour) {
-    FWindow.AddStyledLogLine(text, bold, size, colour);
+void TDownloadController::LogStep(TDownloadStepKind kind, const std::string& text) {
+    FWindow.Log().AddStyledLogLine(text, StepStyle(kind));
 }
 
 void TDownloadController::SetDisplayText(const std::string& text) {

@@ -15,17 +15,22 @@
 // every second), and the key filter on the Log Data page's number edits. The setup wizard
 // entries of the whole-log page only tell the operator that there is no wizard.
 //
-// Main (GUI) thread only. Owned by the window, which must outlive it; it hooks the window's
-// completion reporter and unhooks it when destroyed.
+// Main (GUI) thread only. Owned by the window, which must outlive it; it subscribes the engine
+// to ModbusClient1's completions beside the console's reporter, and unsubscribes when
+// destroyed.
 #pragma once
 
 #include "DownloadControl.h"
 
+#include "ClientDownloadCompletions.h"
 #include "ClientDownloadRequests.h"
 #include "DownloadEngine.h"
 #include "DownloadHost.h"
+#include "DownloadView.h"
 #include "ExportCommands.h"
 #include "ExportHost.h"
+
+#include "LogView.h"
 
 #include <QObject>
 
@@ -42,11 +47,17 @@ class TRecordListModel;
 
 class TDownloadController : public QObject,
                             public TDownloadHost,
+                            public TDownloadView,
                             public TExportHost,
                             public IDownloadControl {
     Q_OBJECT
 public:
     static constexpr int Timer2IntervalMs = 1000;
+
+    // The window's style of each kind of download line: failures bold 8 points red, estimates
+    // and the completion bold 8 green, the elapsed time bold 8 blue, the current record bold 8
+    // black, every other line plain (7 points, black, regular).
+    static TLogStyle StepStyle(TDownloadStepKind kind);
 
     explicit TDownloadController(TCorvaneDemoMainForm& window);
     ~TDownloadController() override;
@@ -79,12 +90,12 @@ public:
     void PumpWait(std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override;
-    void AddLogLine(const std::string& text) override;
-    void AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                          TLogColour colour) override;
-    void SetDisplayText(const std::string& text) override;
+    void LogStep(TDownloadStepKind kind, const std::string& text) override;
     void ShowMessageBox(TBoxIcon icon, const std::string& text) override;
     bool AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) override;
+
+    // --- TDownloadView
+    void SetDisplayText(const std::string& text) override;
     void SetProgress(TDownloadProgressBar bar, std::int32_t position) override;
     void SetProgressTextWhite(TDownloadProgressBar bar, bool white) override;
     void enableComponents(bool enabled) override;
@@ -112,6 +123,7 @@ private:
     TCorvaneDemoMainForm& FWindow;
     TClientDownloadRequests FRequests;
     TDownloadEngine FEngine;
+    TClientDownloadCompletions FCompletions;
     TExportCommands FExport;
     std::unique_ptr<TRecordListModel> FModel;
     TDigitKeyFilter* FKeyFilter = nullptr;
