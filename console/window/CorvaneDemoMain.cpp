@@ -146,7 +146,7 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     LoadInstructions();
 
     // The log download, its list view and the export; FormCreate gives it its delays.
-    FDownloadController = std::make_unique<TDownloadController>(*this);
+    FDownloadController = std::make_unique<TDownloadController>(DownloadParts(), this);
     SetDownloadControl(FDownloadController.get());
 
     FormCreate();
@@ -204,18 +204,16 @@ void TCorvaneDemoMainForm::BuildToolBar() {
         bar->addWidget(button);
         return button;
     };
-    add("ConnectToolButton", tiConnect, "Connect");
-    add("DisconnectToolButton", tiDisconnect, "Disconnect");
-    add("PortSettingsToolButton", tiPortSettings, "Port Settings");
+    ConnectToolButton = add("ConnectToolButton", tiConnect, "Connect");
+    DisconnectToolButton = add("DisconnectToolButton", tiDisconnect, "Disconnect");
+    PortSettingsToolButton = add("PortSettingsToolButton", tiPortSettings, "Port Settings");
     bar->addSeparator();
-    add("startToolButton", tiRetrieveData, "Retrieve Data")->setEnabled(false);
-    add("stopToolButton", tiStopDownload, "Stop Download")->setEnabled(false);
+    startToolButton = add("startToolButton", tiRetrieveData, "Retrieve Data");
+    startToolButton->setEnabled(false);
+    stopToolButton = add("stopToolButton", tiStopDownload, "Stop Download");
+    stopToolButton->setEnabled(false);
     bar->addSeparator();
-    add("FirmwareToolButton", tiFirmwareUpdate, "Firmware Update");
-}
-
-QToolButton& TCorvaneDemoMainForm::ToolButton(const char* name) {
-    return *FUi->ToolBar1->findChild<QToolButton*>(QString::fromLatin1(name));
+    FirmwareToolButton = add("FirmwareToolButton", tiFirmwareUpdate, "Firmware Update");
 }
 
 void TCorvaneDemoMainForm::BindComponents() {
@@ -270,11 +268,9 @@ void TCorvaneDemoMainForm::ConnectCommands() {
     auto& ui = *FUi;
     connect(ui.Connect1, &QAction::triggered, this, [this] { Connect1Click(); });
     connect(ui.Disconnect1, &QAction::triggered, this, [this] { Disconnect1Click(); });
-    connect(&ToolButton("ConnectToolButton"), &QToolButton::clicked, this,
-            [this] { Connect1Click(); });
-    connect(&ToolButton("DisconnectToolButton"), &QToolButton::clicked, this,
-            [this] { Disconnect1Click(); });
-    connect(&ToolButton("PortSettingsToolButton"), &QToolButton::clicked, this,
+    connect(ConnectToolButton, &QToolButton::clicked, this, [this] { Connect1Click(); });
+    connect(DisconnectToolButton, &QToolButton::clicked, this, [this] { Disconnect1Click(); });
+    connect(PortSettingsToolButton, &QToolButton::clicked, this,
             [this] { ModbusDevicePortSettings1Click(); });
     connect(ui.ModbusDevicePortSettings1, &QAction::triggered, this,
             [this] { ModbusDevicePortSettings1Click(); });
@@ -304,8 +300,7 @@ void TCorvaneDemoMainForm::ConnectCommands() {
     connect(firmware.Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(firmware.startUpdateButton, &QPushButton::clicked, this,
             [this] { startUpdateButtonClick(); });
-    connect(&ToolButton("FirmwareToolButton"), &QToolButton::clicked, this,
-            [this] { FirmwareToolButtonClick(); });
+    connect(FirmwareToolButton, &QToolButton::clicked, this, [this] { FirmwareToolButtonClick(); });
 }
 
 // The application settings written when the operator changes them. Connected after FormCreate,
@@ -410,12 +405,54 @@ void TCorvaneDemoMainForm::LoadServerItems() {
 // --- Access panel and item map ------------------------------------------------------------------
 
 void TCorvaneDemoMainForm::SetUpAccessPanelAndItemMap() {
-    FAccessPanel = new TAccessPanelController(*this);
+    auto& ui = *FUi;
+    FAccessPanel = new TAccessPanelController(
+        TAccessPanelParts{*ui.DiscreteAccessTabSheet, *ui.RegisterAccessTabSheet,
+                          *ui.ServerDiagnosticsTabSheet, *ui.ToolsClientOptionsItem,
+                          *ui.ToolsServerOptionsItem, ModbusConnection1, ModbusClient1,
+                          ModbusServer1, *FLog, *FReporter, FDialogs,
+                          [this] { WriteSettingsFile(); }, [this] { UpdateConnectionState(); }},
+        this);
     FAccessPanel->Bind();
-    FItemMap = new TServerItemMapController(*this);
+    FItemMap =
+        new TServerItemMapController(TServerItemMapParts{*ui.ServerItemsTabSheet, FServerItems,
+                                                         ServerItemsPath(), FDialogs, *this},
+                                     this);
     FItemMap->Bind();
     // A value written by a remote client shows in its row.
     FServerItemBinding->OnRowChanged = [this](std::size_t row) { FItemMap->RefreshRow(row); };
+}
+
+TDownloadParts TCorvaneDemoMainForm::DownloadParts() {
+    auto& ui = *FUi;
+    return TDownloadParts{ModbusClient1,
+                          ModbusConnection1,
+                          *FLog,
+                          *FReporter,
+                          FDialogs,
+                          *this,
+                          *transactionTimer,
+                          LogDataPage(),
+                          ExportTabPage(),
+                          FirmwarePage(),
+                          ModbusAccessPage(),
+                          *ui.DataPageControl,
+                          *ui.DataTabSheet,
+                          *ui.logListView,
+                          *ui.exportButton,
+                          *startToolButton,
+                          *stopToolButton,
+                          *ui.FileMenu,
+                          *ui.EditMenu,
+                          *ui.ViewMenu,
+                          *ui.HelpMenu,
+                          *ui.CommunicationDelay1,
+                          *ui.FirmwareBaudRate1,
+                          *ui.fastMenuItem,
+                          *ui.defaultMenuItem,
+                          *ui.slowMenuItem,
+                          *ui.EraseSampleDatafromMemory1,
+                          *ui.DataDownloadSetupWizard1};
 }
 
 void TCorvaneDemoMainForm::LoadInstructions() {
@@ -562,9 +599,9 @@ void TCorvaneDemoMainForm::UpdateConnectionState() {
     ExportTabPage().SetQuickConnectImage(open);
 
     FUi->Connect1->setEnabled(!open);
-    ToolButton("ConnectToolButton").setEnabled(!open);
+    ConnectToolButton->setEnabled(!open);
     FUi->Disconnect1->setEnabled(open);
-    ToolButton("DisconnectToolButton").setEnabled(open);
+    DisconnectToolButton->setEnabled(open);
     enableButtons(open);
 
     StatusBar1().SetPanelText(
@@ -581,11 +618,11 @@ void TCorvaneDemoMainForm::enableButtons(bool value) {
     ModbusAccessPage().enableButtons(value);
     LogDataPage().enableButtons(value);
     FUi->Disconnect1->setEnabled(value);
-    ToolButton("DisconnectToolButton").setEnabled(value);
-    ToolButton("startToolButton").setEnabled(value);
+    DisconnectToolButton->setEnabled(value);
+    startToolButton->setEnabled(value);
     FUi->EraseSampleDatafromMemory1->setEnabled(value);
     FUi->ModbusDevicePortSettings1->setEnabled(!value);
-    ToolButton("PortSettingsToolButton").setEnabled(!value);
+    PortSettingsToolButton->setEnabled(!value);
 }
 
 void TCorvaneDemoMainForm::SetTabVisibility() {

@@ -77,6 +77,7 @@ class TAboutBox;
 class TAccessPanelController;
 class TApplicationSettings;
 class TDownloadController;
+struct TDownloadParts;
 class TExportTabPage;
 class TFirmwarePage;
 class TFirmwareUpdateBinding;
@@ -121,7 +122,6 @@ public:
     TModbusAccessPage& ModbusAccessPage();
     TFirmwarePage& FirmwarePage();
     TExportTabPage& ExportTabPage();
-    QToolButton& ToolButton(const char* name);
 
     TTransactionLog& Log() { return *FLog; }
     TRegistrySettings& Registry() { return *FRegistry; }
@@ -153,6 +153,15 @@ public:
     void SetTabVisibility();
     void ApplyPortSettings(const QString& addressText, const QString& port,
                            const TPortSettingIndexes& indexes);
+
+    // --- Toolbar -------------------------------------------------------------------------
+    // The buttons, built with the window; children of its toolbar.
+    QToolButton* ConnectToolButton = nullptr;
+    QToolButton* DisconnectToolButton = nullptr;
+    QToolButton* PortSettingsToolButton = nullptr;
+    QToolButton* startToolButton = nullptr;
+    QToolButton* stopToolButton = nullptr;
+    QToolButton* FirmwareToolButton = nullptr;
 
     // --- Timers --------------------------------------------------------------------------
     void Timer1Timer();
@@ -259,6 +268,8 @@ private:
     // Uses ModbusClient1 and the completion reporter: declared after them, destroyed first.
     std::unique_ptr<TDownloadController> FDownloadController;
 
+    // The parts that the download controller drives.
+    TDownloadParts DownloadParts();
     // Access panel and item map: children of the window.
     void SetUpAccessPanelAndItemMap();
     TAccessPanelController* FAccessPanel = nullptr;

@@ -198,22 +198,22 @@ TEST_F(Connection, ConnectAndDisconnectWriteTheirLinesAndSwitchTheControls) {
                                        "Modbus connection has been successfully opened.", ""}));
     EXPECT_EQ(Panel(0), "Modbus connection: Opened [" + port + "]");
     EXPECT_FALSE(Ui().Connect1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("ConnectToolButton").isEnabled());
+    EXPECT_FALSE(window.ConnectToolButton->isEnabled());
     EXPECT_TRUE(Ui().Disconnect1->isEnabled());
-    EXPECT_TRUE(window.ToolButton("DisconnectToolButton").isEnabled());
-    EXPECT_TRUE(window.ToolButton("startToolButton").isEnabled());
+    EXPECT_TRUE(window.DisconnectToolButton->isEnabled());
+    EXPECT_TRUE(window.startToolButton->isEnabled());
     EXPECT_FALSE(Ui().ModbusDevicePortSettings1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("PortSettingsToolButton").isEnabled());
+    EXPECT_FALSE(window.PortSettingsToolButton->isEnabled());
     EXPECT_TRUE(window.LogDataPage().Form().startButton->isEnabled());
 
-    window.ToolButton("DisconnectToolButton").click();
+    window.DisconnectToolButton->click();
     EXPECT_FALSE(window.ModbusConnection1.Active());
     EXPECT_EQ(LogLines().mid(3),
               Lines({"Closing Modbus connection...", "Modbus Connection has been closed.", ""}));
     EXPECT_EQ(Panel(0), "Modbus connection: Closed");
     EXPECT_TRUE(Ui().Connect1->isEnabled());
     EXPECT_FALSE(Ui().Disconnect1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("startToolButton").isEnabled());
+    EXPECT_FALSE(window.startToolButton->isEnabled());
     EXPECT_TRUE(Ui().ModbusDevicePortSettings1->isEnabled());
     EXPECT_FALSE(window.LogDataPage().Form().startButton->isEnabled());
 }

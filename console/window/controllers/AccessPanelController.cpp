@@ -1,19 +1,20 @@
 #include "AccessPanelController.h"
 
-#include "CorvaneDemoMain.h"
 #include "DialogService.h"
 #include "DiscreteAccessPage.h"
 #include "ModbusAccessPage.h"
 #include "ServerDiagnosticsPage.h"
-#include "ui_CorvaneDemoMain.h"
 #include "ui_DiscreteAccessPage.h"
 #include "ui_ModbusAccessPage.h"
 #include "ui_ServerDiagnosticsPage.h"
 
+#include "ConsoleCompletionReporter.h"
 #include "ConsoleReports.h"
 #include "EditRangeCheck.h"
 #include "ServerAddressPrompt.h"
+#include "TransactionLog.h"
 
+#include <QAction>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -37,27 +38,27 @@ std::uint16_t Word(std::int64_t checked) {
 
 } // namespace
 
-TAccessPanelController::TAccessPanelController(TCorvaneDemoMainForm& window)
-    : QObject(&window), FWindow(window) {}
+TAccessPanelController::TAccessPanelController(TAccessPanelParts parts, QObject* parent)
+    : QObject(parent), FParts(std::move(parts)) {}
 
 Ui::TDiscreteAccessPage& TAccessPanelController::Discrete() {
-    return FWindow.Form().DiscreteAccessTabSheet->Form();
+    return FParts.DiscretePage.Form();
 }
 
 Ui::TModbusAccessPage& TAccessPanelController::Registers() {
-    return FWindow.Form().RegisterAccessTabSheet->Form();
+    return FParts.RegisterPage.Form();
 }
 
 Ui::TServerDiagnosticsPage& TAccessPanelController::Diagnostics() {
-    return FWindow.Form().ServerDiagnosticsTabSheet->Form();
+    return FParts.DiagnosticsPage.Form();
 }
 
 bool TAccessPanelController::ConnectionOpen() const {
-    return FWindow.ModbusConnection1.Active();
+    return FParts.Connection.Active();
 }
 
 void TAccessPanelController::ShowError(const QString& text) {
-    FWindow.Dialogs().ShowError(text);
+    FParts.Dialogs.ShowError(text);
 }
 
 void TAccessPanelController::Bind() {
@@ -96,10 +97,9 @@ void TAccessPanelController::Bind() {
         edit->installEventFilter(this);
     }
 
-    auto& ui = FWindow.Form();
-    connect(ui.ToolsClientOptionsItem, &QAction::triggered, this,
+    connect(&FParts.ClientOptionsItem, &QAction::triggered, this,
             [this] { ToolsClientOptionsItemClick(); });
-    connect(ui.ToolsServerOptionsItem, &QAction::triggered, this,
+    connect(&FParts.ServerOptionsItem, &QAction::triggered, this,
             [this] { ToolsServerOptionsItemClick(); });
 
     FCoilList->RebuildCoilList();
@@ -151,7 +151,7 @@ void TAccessPanelController::Run(F&& operation) {
 }
 
 void TAccessPanelController::StartRegisterOperation() {
-    FWindow.CompletionReporter().ConsoleRegisterAccess = true;
+    FParts.Reporter.ConsoleRegisterAccess = true;
 }
 
 // --- Discrete Access ---------------------------------------------------------------------------
@@ -164,9 +164,8 @@ void TAccessPanelController::ReadCoilsButtonClick() {
         return;
     }
     Run([&] {
-        const std::int32_t id =
-            FWindow.ModbusClient1.ReadCoils(Word((*values)[0]), Word((*values)[1]), 0);
-        LogTransactionInit(FWindow.Log(), id, kReadCoilsName);
+        const std::int32_t id = FParts.Client.ReadCoils(Word((*values)[0]), Word((*values)[1]), 0);
+        LogTransactionInit(FParts.Log, id, kReadCoilsName);
     });
 }
 
@@ -179,8 +178,8 @@ void TAccessPanelController::ReadDiscreteInputsButtonClick() {
     }
     Run([&] {
         const std::int32_t id =
-            FWindow.ModbusClient1.ReadDiscreteInputs(Word((*values)[0]), Word((*values)[1]), 0);
-        LogTransactionInit(FWindow.Log(), id, kReadDiscreteInputsName);
+            FParts.Client.ReadDiscreteInputs(Word((*values)[0]), Word((*values)[1]), 0);
+        LogTransactionInit(FParts.Log, id, kReadDiscreteInputsName);
     });
 }
 
@@ -205,9 +204,9 @@ template <typename Broadcast, typename Request>
 void TAccessPanelController::IssueWrite(std::string_view name, bool broadcast,
                                         Broadcast&& sendBroadcast, Request&& sendRequest) {
     const std::int32_t id = broadcast ? sendBroadcast() : sendRequest();
-    LogTransactionInit(FWindow.Log(), id, name);
+    LogTransactionInit(FParts.Log, id, name);
     if (broadcast) {
-        LogBroadcastNotice(FWindow.Log());
+        LogBroadcastNotice(FParts.Log);
     }
 }
 
@@ -221,8 +220,8 @@ void TAccessPanelController::WriteSingleCoilButtonClick() {
         const bool value = list.Row(0).Checked;
         IssueWrite(
             kWriteSingleCoilName, Discrete().DiscreteBroadcastCheckBox->isChecked(),
-            [&] { return FWindow.ModbusConnection1.BroadcastSingleCoilWrite(address, value, 0); },
-            [&] { return FWindow.ModbusClient1.WriteSingleCoil(address, value, 0); });
+            [&] { return FParts.Connection.BroadcastSingleCoilWrite(address, value, 0); },
+            [&] { return FParts.Client.WriteSingleCoil(address, value, 0); });
     });
 }
 
@@ -233,8 +232,8 @@ void TAccessPanelController::WriteMultipleCoilsButtonClick() {
         const TBitValues values = list.CheckStates();
         IssueWrite(
             kWriteMultipleCoilsName, Discrete().DiscreteBroadcastCheckBox->isChecked(),
-            [&] { return FWindow.ModbusConnection1.BroadcastMultipleCoilsWrite(start, values, 0); },
-            [&] { return FWindow.ModbusClient1.WriteMultipleCoils(start, values, 0); });
+            [&] { return FParts.Connection.BroadcastMultipleCoilsWrite(start, values, 0); },
+            [&] { return FParts.Client.WriteMultipleCoils(start, values, 0); });
     });
 }
 
@@ -268,10 +267,10 @@ void TAccessPanelController::ReadRegisters(TRegisterRead read, std::string_view 
     // The client is named outside the closure: with GCC 12, the sanitizer's check of a
     // member-function-pointer call on a member reached through the closure's captured this
     // looks at the closure itself, a false "invalid vptr" that aborts the sanitizer builds.
-    Corvane::TModbusClient& client = FWindow.ModbusClient1;
+    Corvane::TModbusClient& client = FParts.Client;
     Run([&] {
         const std::int32_t id = (client.*read)(Word((*values)[0]), Word((*values)[1]), 0);
-        LogTransactionInit(FWindow.Log(), id, name);
+        LogTransactionInit(FParts.Log, id, name);
     });
 }
 
@@ -286,10 +285,8 @@ void TAccessPanelController::WriteSingleRegisterButtonClick() {
         const std::uint16_t value = list.Values().front();
         IssueWrite(
             kWriteSingleRegisterName, Registers().RegisterBroadcastCheckBox->isChecked(),
-            [&] {
-                return FWindow.ModbusConnection1.BroadcastSingleRegisterWrite(address, value, 0);
-            },
-            [&] { return FWindow.ModbusClient1.WriteSingleRegister(address, value, 0); });
+            [&] { return FParts.Connection.BroadcastSingleRegisterWrite(address, value, 0); },
+            [&] { return FParts.Client.WriteSingleRegister(address, value, 0); });
     });
 }
 
@@ -301,10 +298,8 @@ void TAccessPanelController::WriteMultipleRegistersButtonClick() {
         const TRegValues values = list.Values();
         IssueWrite(
             kWriteMultipleRegistersName, Registers().RegisterBroadcastCheckBox->isChecked(),
-            [&] {
-                return FWindow.ModbusConnection1.BroadcastMultipleRegistersWrite(start, values, 0);
-            },
-            [&] { return FWindow.ModbusClient1.WriteMultipleRegisters(start, values, 0); });
+            [&] { return FParts.Connection.BroadcastMultipleRegistersWrite(start, values, 0); },
+            [&] { return FParts.Client.WriteMultipleRegisters(start, values, 0); });
     });
 }
 
@@ -318,9 +313,9 @@ void TAccessPanelController::MaskWriteSingleRegisterButtonClick() {
         return;
     }
     Run([&] {
-        const std::int32_t id = FWindow.ModbusClient1.MaskWriteSingleRegister(
+        const std::int32_t id = FParts.Client.MaskWriteSingleRegister(
             Word((*values)[0]), Word((*values)[1]), Word((*values)[2]), 0);
-        LogTransactionInit(FWindow.Log(), id, kMaskWriteRegisterName);
+        LogTransactionInit(FParts.Log, id, kMaskWriteRegisterName);
     });
 }
 
@@ -334,9 +329,9 @@ void TAccessPanelController::ReadWriteMultipleRegistersButtonClick() {
     }
     Run([&] {
         const TRegisterWriteList& list = FRegisterList->List();
-        const std::int32_t id = FWindow.ModbusClient1.ReadWriteMultipleRegisters(
+        const std::int32_t id = FParts.Client.ReadWriteMultipleRegisters(
             Word((*values)[0]), Word((*values)[1]), FirstAddress(list), list.Values(), 0);
-        LogTransactionInit(FWindow.Log(), id, kReadWriteMultipleRegistersName);
+        LogTransactionInit(FParts.Log, id, kReadWriteMultipleRegistersName);
     });
 }
 
@@ -356,23 +351,22 @@ void TAccessPanelController::DiagnosticsButtonClick() {
         if (index < daReturnQueryData || index > daClearOverrunCounterAndFlag) {
             throw std::out_of_range("No diagnostic action is selected.");
         }
-        const std::int32_t id =
-            FWindow.ModbusClient1.Diagnostics(static_cast<TDiagnosticAction>(index), 0);
-        LogTransactionInit(FWindow.Log(), id, kDiagnosticsName);
+        const std::int32_t id = FParts.Client.Diagnostics(static_cast<TDiagnosticAction>(index), 0);
+        LogTransactionInit(FParts.Log, id, kDiagnosticsName);
     });
 }
 
 void TAccessPanelController::ReadExceptionStatusButtonClick() {
     Run([&] {
-        const std::int32_t id = FWindow.ModbusClient1.ReadExceptionStatus(0);
-        LogTransactionInit(FWindow.Log(), id, kReadExceptionStatusName);
+        const std::int32_t id = FParts.Client.ReadExceptionStatus(0);
+        LogTransactionInit(FParts.Log, id, kReadExceptionStatusName);
     });
 }
 
 void TAccessPanelController::ReportServerIDButtonClick() {
     Run([&] {
-        const std::int32_t id = FWindow.ModbusClient1.ReportServerID(0);
-        LogTransactionInit(FWindow.Log(), id, kReportServerIDName);
+        const std::int32_t id = FParts.Client.ReportServerID(0);
+        LogTransactionInit(FParts.Log, id, kReportServerIDName);
     });
 }
 
@@ -401,27 +395,27 @@ std::optional<std::uint8_t> AskAddress(IDialogService& dialogs, const TAddressPr
 
 void TAccessPanelController::ToolsClientOptionsItemClick() {
     Run([&] {
-        const auto address = AskAddress(FWindow.Dialogs(), kClientAddressPrompt,
-                                        FWindow.ModbusClient1.ServerAddress());
+        const auto address =
+            AskAddress(FParts.Dialogs, kClientAddressPrompt, FParts.Client.ServerAddress());
         if (!address) {
             return;
         }
-        FWindow.ModbusClient1.SetServerAddress(*address);
-        FWindow.WriteSettingsFile();
-        FWindow.UpdateConnectionState();
+        FParts.Client.SetServerAddress(*address);
+        FParts.WriteSettingsFile();
+        FParts.UpdateConnectionState();
     });
 }
 
 void TAccessPanelController::ToolsServerOptionsItemClick() {
     Run([&] {
         const auto address =
-            AskAddress(FWindow.Dialogs(), kServerAddressPrompt, FWindow.ModbusServer1.Address());
+            AskAddress(FParts.Dialogs, kServerAddressPrompt, FParts.Server.Address());
         if (!address) {
             return;
         }
-        FWindow.ModbusServer1.SetAddress(*address);
-        FWindow.WriteSettingsFile();
-        FWindow.UpdateConnectionState();
+        FParts.Server.SetAddress(*address);
+        FParts.WriteSettingsFile();
+        FParts.UpdateConnectionState();
     });
 }
 

@@ -12,23 +12,30 @@
 //
 // Enter and double-click in the register list edit a value in place (TRegisterListBinding).
 //
-// Main (GUI) thread only. Owned by the window, whose pages and components must outlive it.
+// It is given its parts (TAccessPanelParts): the three pages, the two menu entries, the
+// components, the log, the reporter, the dialog service and the two window commands it runs
+// after an address changed; it never sees the window.
+//
+// Main (GUI) thread only. Owned by the window; every part is borrowed and must outlive it.
 #pragma once
-
-#include <string_view>
-
-#include "ModbusClient.h"
 
 #include "CoilListBinding.h"
 #include "RegisterListBinding.h"
 
+#include "ModbusClient.h"
+#include "ModbusConnection.h"
+#include "ModbusServer.h"
+
 #include <QObject>
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+class QAction;
 class QLineEdit;
 
 namespace Ui {
@@ -39,12 +46,34 @@ class TServerDiagnosticsPage;
 
 namespace Sondrel {
 
-class TCorvaneDemoMainForm;
+class IDialogService;
+class TConsoleCompletionReporter;
+class TDiscreteAccessPage;
+class TModbusAccessPage;
+class TServerDiagnosticsPage;
+class TTransactionLog;
+
+struct TAccessPanelParts {
+    TDiscreteAccessPage& DiscretePage;       // "Discrete Access"
+    TModbusAccessPage& RegisterPage;         // "Modbus Access"
+    TServerDiagnosticsPage& DiagnosticsPage; // "Server Diagnostics"
+    QAction& ClientOptionsItem;              // "Modbus Slave Address..." (ToolsClientOptionsItem)
+    QAction& ServerOptionsItem;              // "Modbus Server Options..." (ToolsServerOptionsItem)
+    Corvane::TModbusConnection& Connection;  // ModbusConnection1: its state and the broadcasts
+    Corvane::TModbusClient& Client;          // ModbusClient1
+    Corvane::TModbusServer& Server;          // ModbusServer1: its address
+    TTransactionLog& Log;                    // the INIT lines and the broadcast notice
+    TConsoleCompletionReporter& Reporter;    // its ConsoleRegisterAccess
+    IDialogService& Dialogs;
+    // The window's commands after an address prompt changed an address.
+    std::function<void()> WriteSettingsFile;
+    std::function<void()> UpdateConnectionState;
+};
 
 class TAccessPanelController : public QObject {
     Q_OBJECT
 public:
-    explicit TAccessPanelController(TCorvaneDemoMainForm& window);
+    TAccessPanelController(TAccessPanelParts parts, QObject* parent);
 
     // Connects the buttons, edits and lists and builds both write lists once.
     void Bind();
@@ -107,7 +136,7 @@ private:
     Ui::TModbusAccessPage& Registers();
     Ui::TServerDiagnosticsPage& Diagnostics();
 
-    TCorvaneDemoMainForm& FWindow;
+    TAccessPanelParts FParts;
     TCoilListBinding* FCoilList = nullptr;
     TRegisterListBinding* FRegisterList = nullptr;
 };

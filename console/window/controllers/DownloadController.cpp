@@ -1,6 +1,6 @@
 #include "DownloadController.h"
 
-#include "CorvaneDemoMain.h"
+#include "ConsoleCompletionReporter.h"
 #include "DialogService.h"
 #include "DigitKeyFilter.h"
 #include "ExportTabPage.h"
@@ -9,15 +9,19 @@
 #include "ModbusAccessPage.h"
 #include "PumpWait.h"
 #include "RecordListModel.h"
-#include "ui_CorvaneDemoMain.h"
+#include "TransactionLog.h"
 #include "ui_ExportTabPage.h"
 #include "ui_FirmwarePage.h"
 #include "ui_LogDataPage.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolButton>
 
@@ -55,12 +59,12 @@ std::int64_t MonotonicMs() {
 
 } // namespace
 
-TDownloadController::TDownloadController(TCorvaneDemoMainForm& window)
-    : QObject(&window), FWindow(window), FRequests(window.ModbusClient1),
-      FEngine(*this, FRequests, *this), FCompletions(window.ModbusClient1, FEngine),
+TDownloadController::TDownloadController(TDownloadParts parts, QObject* parent)
+    : QObject(parent), FParts(std::move(parts)), FRequests(FParts.Client),
+      FEngine(*this, FRequests, *this), FCompletions(FParts.Client, FEngine),
       FExport(*this, FEngine.List()) {
     FModel = std::make_unique<TRecordListModel>(FEngine.List());
-    SetUpRecordListView(*FWindow.Form().logListView, *FModel);
+    SetUpRecordListView(FParts.LogListView, *FModel);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -76,39 +80,36 @@ TDownloadController::TDownloadController(TCorvaneDemoMainForm& window)
 
 TDownloadController::~TDownloadController() {
     // The view lets go of the model before the model goes.
-    FWindow.Form().logListView->setModel(nullptr);
+    FParts.LogListView.setModel(nullptr);
 }
 
 void TDownloadController::ConnectControls() {
-    auto& ui = FWindow.Form();
-    auto& page = FWindow.LogDataPage().Form();
-    auto& tab = FWindow.ExportTabPage().Form();
+    auto& page = FParts.LogDataPage.Form();
+    auto& tab = FParts.ExportTabPage.Form();
     connect(page.startButton, &QPushButton::clicked, this, [this] { startButtonClick(); });
-    connect(&FWindow.ToolButton("startToolButton"), &QToolButton::clicked, this,
-            [this] { startButtonClick(); });
+    connect(&FParts.StartToolButton, &QToolButton::clicked, this, [this] { startButtonClick(); });
     connect(tab.downloadButton, &QPushButton::clicked, this, [this] { downloadButtonClick(); });
     for (QPushButton* stop : {page.stopButton, tab.stopButton2}) {
         connect(stop, &QPushButton::clicked, this, [this] { stopButtonClick(); });
     }
-    connect(&FWindow.ToolButton("stopToolButton"), &QToolButton::clicked, this,
-            [this] { stopButtonClick(); });
-    connect(ui.EraseSampleDatafromMemory1, &QAction::triggered, this,
+    connect(&FParts.StopToolButton, &QToolButton::clicked, this, [this] { stopButtonClick(); });
+    connect(&FParts.EraseItem, &QAction::triggered, this,
             [this] { EraseSampleDatafromMemory1Click(); });
     connect(page.expButton, &QPushButton::clicked, this, [this] { expButtonXLSClick(); });
-    connect(ui.exportButton, &QPushButton::clicked, this, [this] { exportButtonClick(); });
+    connect(&FParts.ExportButton, &QPushButton::clicked, this, [this] { exportButtonClick(); });
     connect(tab.setupWizardButton, &QPushButton::clicked, this, [this] { SetupWizardClick(); });
-    connect(ui.DataDownloadSetupWizard1, &QAction::triggered, this, [this] { SetupWizardClick(); });
+    connect(&FParts.SetupWizardItem, &QAction::triggered, this, [this] { SetupWizardClick(); });
     // A changed delay choice takes effect at once (every download recomputes it anyway).
-    for (QAction* item : {ui.fastMenuItem, ui.defaultMenuItem, ui.slowMenuItem}) {
+    for (QAction* item : {&FParts.FastDelayItem, &FParts.DefaultDelayItem, &FParts.SlowDelayItem}) {
         connect(item, &QAction::triggered, this, [this] { UpdateCommunicationDelays(); });
     }
 }
 
 void TDownloadController::InstallKeyFilter() {
-    auto& page = FWindow.LogDataPage().Form();
+    auto& page = FParts.LogDataPage.Form();
     FKeyFilter = new TDigitKeyFilter(this);
     FKeyFilter->OnInvalidKey = [this] {
-        FWindow.Dialogs().ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
+        FParts.Dialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
     };
     for (QLineEdit* edit : {page.recordsEdit, page.recentDateEdit, page.intervalEdit,
                             page.monthEdit, page.dayEdit, page.hourEdit, page.minEdit}) {
@@ -135,25 +136,24 @@ void TDownloadController::EraseSampleDatafromMemory1Click() {
 }
 
 void TDownloadController::expButtonXLSClick() {
-    FExport.expButtonXLSClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex(),
+    FExport.expButtonXLSClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
                               FEngine.State().AllDataMode);
 }
 
 void TDownloadController::exportButtonClick() {
-    FExport.exportButtonClick(FWindow.LogDataPage().Form().exportComboBox->currentIndex(),
+    FExport.exportButtonClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
                               FEngine.State().AllDataMode);
 }
 
 void TDownloadController::SetupWizardClick() {
     // The instrument's setup wizard is a separate tool that this program does not contain.
-    FWindow.Dialogs().ShowInformation(
-        QStringLiteral("Setup Wizard"),
-        QStringLiteral("The setup wizard is not part of this program."));
+    FParts.Dialogs.ShowInformation(QStringLiteral("Setup Wizard"),
+                                   QStringLiteral("The setup wizard is not part of this program."));
 }
 
 void TDownloadController::Timer2Timer() {
     const std::int64_t seconds = FEngine.Stopwatch().ElapsedMs() / 1000;
-    FWindow.LogDataPage().Form().timeLabel1->setText(
+    FParts.LogDataPage.Form().timeLabel1->setText(
         QStringLiteral("%1:%2:%3")
             .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
             .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
@@ -163,7 +163,7 @@ void TDownloadController::Timer2Timer() {
 // --- Download host -------------------------------------------------------------------------------
 
 TDownloadInputs TDownloadController::Inputs() {
-    auto& page = FWindow.LogDataPage().Form();
+    auto& page = FParts.LogDataPage.Form();
     TDownloadInputs inputs;
     inputs.RecordsText = page.recordsEdit->text().toStdString();
     inputs.RecentDateText = page.recentDateEdit->text().toStdString();
@@ -178,18 +178,17 @@ TDownloadInputs TDownloadController::Inputs() {
 }
 
 TBaudRate TDownloadController::BaudRate() {
-    return FWindow.ModbusConnection1.BaudRate();
+    return FParts.Connection.BaudRate();
 }
 
 TDelayMenuChoice TDownloadController::DelayMenuChoice() {
-    auto& ui = FWindow.Form();
-    if (ui.fastMenuItem->isChecked()) {
+    if (FParts.FastDelayItem.isChecked()) {
         return dmFast;
     }
-    if (ui.defaultMenuItem->isChecked()) {
+    if (FParts.DefaultDelayItem.isChecked()) {
         return dmDefault;
     }
-    if (ui.slowMenuItem->isChecked()) {
+    if (FParts.SlowDelayItem.isChecked()) {
         return dmSlow;
     }
     return dmNone;
@@ -225,18 +224,18 @@ TLogStyle TDownloadController::StepStyle(TDownloadStepKind kind) {
 }
 
 void TDownloadController::LogStep(TDownloadStepKind kind, const std::string& text) {
-    FWindow.Log().AddStyledLogLine(text, StepStyle(kind));
+    FParts.Log.AddStyledLogLine(text, StepStyle(kind));
 }
 
 void TDownloadController::SetDisplayText(const std::string& text) {
-    FWindow.LogDataPage().Form().displayLabel1->setText(ToQString(text));
+    FParts.LogDataPage.Form().displayLabel1->setText(ToQString(text));
 }
 
 void TDownloadController::ShowMessageBox(TBoxIcon icon, const std::string& text) {
     if (icon == biError) {
-        FWindow.Dialogs().ShowError(ToQString(text));
+        FParts.Dialogs.ShowError(ToQString(text));
     } else {
-        FWindow.Dialogs().ShowMessage(ToQString(text));
+        FParts.Dialogs.ShowMessage(ToQString(text));
     }
 }
 
@@ -244,11 +243,11 @@ bool TDownloadController::AskYesNo(const std::string& title, const std::string& 
                                    bool noIsDefault) {
     const QString shownTitle =
         title.empty() ? QApplication::applicationDisplayName() : ToQString(title);
-    return FWindow.Dialogs().AskYesNo(shownTitle, ToQString(text), noIsDefault);
+    return FParts.Dialogs.AskYesNo(shownTitle, ToQString(text), noIsDefault);
 }
 
 QProgressBar& TDownloadController::Bar(TDownloadProgressBar bar) {
-    auto& page = FWindow.LogDataPage().Form();
+    auto& page = FParts.LogDataPage.Form();
     return bar == pbReceived ? *page.ALProgressBar11 : *page.ALProgressBar21;
 }
 
@@ -261,40 +260,38 @@ void TDownloadController::SetProgressTextWhite(TDownloadProgressBar bar, bool wh
 }
 
 void TDownloadController::enableComponents(bool enabled) {
-    auto& ui = FWindow.Form();
-    auto& page = FWindow.LogDataPage().Form();
-    auto& firmware = FWindow.FirmwarePage().Form();
-    FWindow.LogDataPage().enableButtons(enabled);
-    FWindow.ModbusAccessPage().enableButtons(enabled);
-    for (QWidget* w : std::initializer_list<QWidget*>{firmware.ComComboBox1, firmware.hexEdit,
-                                                      firmware.Button1, firmware.startUpdateButton,
-                                                      &FWindow.ToolButton("startToolButton")}) {
+    auto& page = FParts.LogDataPage.Form();
+    auto& firmware = FParts.FirmwarePage.Form();
+    FParts.LogDataPage.enableButtons(enabled);
+    FParts.RegisterPage.enableButtons(enabled);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{firmware.ComComboBox1, firmware.hexEdit, firmware.Button1,
+                                         firmware.startUpdateButton, &FParts.StartToolButton}) {
         w->setEnabled(enabled);
     }
-    for (QMenu* menu : {ui.FileMenu, ui.EditMenu, ui.ViewMenu, ui.HelpMenu, ui.CommunicationDelay1,
-                        ui.FirmwareBaudRate1}) {
+    for (QMenu* menu : {&FParts.FileMenu, &FParts.EditMenu, &FParts.ViewMenu, &FParts.HelpMenu,
+                        &FParts.CommunicationDelayMenu, &FParts.FirmwareBaudRateMenu}) {
         menu->menuAction()->setEnabled(enabled);
     }
     page.stopButton->setEnabled(!enabled);
-    FWindow.ToolButton("stopToolButton").setEnabled(!enabled);
+    FParts.StopToolButton.setEnabled(!enabled);
     SetExportControlsEnabled(enabled && FEngine.ExportReady());
     SetHourglassCursor(false);
 }
 
 void TDownloadController::EnableExportTabControls(bool enabled, bool exportReady) {
-    auto& ui = FWindow.Form();
-    ui.EraseSampleDatafromMemory1->setEnabled(enabled);
-    ui.CommunicationDelay1->menuAction()->setEnabled(enabled);
-    ui.FirmwareBaudRate1->menuAction()->setEnabled(enabled);
-    FWindow.ExportTabPage().Form().stopButton2->setEnabled(!enabled);
+    FParts.EraseItem.setEnabled(enabled);
+    FParts.CommunicationDelayMenu.menuAction()->setEnabled(enabled);
+    FParts.FirmwareBaudRateMenu.menuAction()->setEnabled(enabled);
+    FParts.ExportTabPage.Form().stopButton2->setEnabled(!enabled);
     SetExportControlsEnabled(exportReady);
     SetHourglassCursor(false);
 }
 
 void TDownloadController::SetExportControlsEnabled(bool enabled) {
-    FWindow.Form().exportButton->setEnabled(enabled);
-    FWindow.LogDataPage().Form().expButton->setEnabled(enabled);
-    FWindow.LogDataPage().Form().exportComboBox->setEnabled(enabled);
+    FParts.ExportButton.setEnabled(enabled);
+    FParts.LogDataPage.Form().expButton->setEnabled(enabled);
+    FParts.LogDataPage.Form().exportComboBox->setEnabled(enabled);
 }
 
 void TDownloadController::SetHourglassCursor(bool hourglass) {
@@ -308,29 +305,28 @@ void TDownloadController::SetHourglassCursor(bool hourglass) {
 }
 
 void TDownloadController::RepaintWindow() {
-    FWindow.repaint();
+    FParts.Window.repaint();
 }
 
 void TDownloadController::SetTransactionTimerEnabled(bool enabled) {
     if (enabled) {
-        FWindow.transactionTimer->start();
+        FParts.TransactionTimer.start();
     } else {
-        FWindow.transactionTimer->stop();
+        FParts.TransactionTimer.stop();
     }
 }
 
 void TDownloadController::SetConsoleRegisterAccess(bool value) {
-    FWindow.CompletionReporter().ConsoleRegisterAccess = value;
+    FParts.Reporter.ConsoleRegisterAccess = value;
 }
 
 void TDownloadController::ShowListView() {
-    auto& ui = FWindow.Form();
-    ui.DataPageControl->setCurrentWidget(ui.DataTabSheet);
-    ui.logListView->show();
+    FParts.DataPageControl.setCurrentWidget(&FParts.DataTabSheet);
+    FParts.LogListView.show();
 }
 
 void TDownloadController::SetListHeaderBold() {
-    QHeaderView& header = *FWindow.Form().logListView->horizontalHeader();
+    QHeaderView& header = *FParts.LogListView.horizontalHeader();
     QFont font = header.font();
     font.setBold(true);
     header.setFont(font);
@@ -338,13 +334,13 @@ void TDownloadController::SetListHeaderBold() {
 }
 
 void TDownloadController::SetRemoveRecordsButtonEnabled(bool enabled) {
-    FWindow.LogDataPage().Form().removeRecordsButton->setEnabled(enabled);
+    FParts.LogDataPage.Form().removeRecordsButton->setEnabled(enabled);
 }
 
 // --- Export host ---------------------------------------------------------------------------------
 
 void TDownloadController::ShowExportError(const std::string& text) {
-    FWindow.Dialogs().ShowError(ToQString(text));
+    FParts.Dialogs.ShowError(ToQString(text));
 }
 
 std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
@@ -353,7 +349,7 @@ std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDial
     options.Directory = QDir::currentPath();
     options.Filter = QtFilter(params.Filter);
     options.DefaultSuffix = ToQString(params.DefaultExtension);
-    const QString chosen = FWindow.Dialogs().GetSaveFileName(options);
+    const QString chosen = FParts.Dialogs.GetSaveFileName(options);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
@@ -361,8 +357,8 @@ std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDial
 }
 
 void TDownloadController::SetExportBusy(bool busy) {
-    QPushButton& start = *FWindow.LogDataPage().Form().startButton;
-    QToolButton& startTool = FWindow.ToolButton("startToolButton");
+    QPushButton& start = *FParts.LogDataPage.Form().startButton;
+    QToolButton& startTool = FParts.StartToolButton;
     if (busy) {
         FStartEnabledBeforeExport = start.isEnabled();
         FStartToolEnabledBeforeExport = startTool.isEnabled();

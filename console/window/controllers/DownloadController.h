@@ -15,9 +15,13 @@
 // every second), and the key filter on the Log Data page's number edits. The setup wizard
 // entries of the whole-log page only tell the operator that there is no wizard.
 //
-// Main (GUI) thread only. Owned by the window, which must outlive it; it subscribes the engine
-// to ModbusClient1's completions beside the console's reporter, and unsubscribes when
-// destroyed.
+// It is given its parts (TDownloadParts): the components, the log, the reporter, the dialog
+// service, the pages, the list view, the toolbar buttons, menus and timer it drives; it never
+// sees the window.
+//
+// Main (GUI) thread only. Owned by the window; every part is borrowed and must outlive it. It
+// subscribes the engine to ModbusClient1's completions beside the console's reporter, and
+// unsubscribes when destroyed.
 #pragma once
 
 #include "DownloadControl.h"
@@ -36,14 +40,61 @@
 
 #include <memory>
 
+class QAction;
+class QMenu;
 class QProgressBar;
+class QPushButton;
+class QTabWidget;
+class QTableView;
 class QTimer;
+class QToolButton;
+class QWidget;
 
 namespace Sondrel {
 
-class TCorvaneDemoMainForm;
+class IDialogService;
+class TConsoleCompletionReporter;
 class TDigitKeyFilter;
+class TExportTabPage;
+class TFirmwarePage;
+class TLogDataPage;
+class TModbusAccessPage;
 class TRecordListModel;
+class TTransactionLog;
+
+struct TDownloadParts {
+    Corvane::TModbusClient& Client;         // ModbusClient1: the download's requests and replies
+    Corvane::TModbusConnection& Connection; // ModbusConnection1: its baud rate
+    TTransactionLog& Log;
+    TConsoleCompletionReporter& Reporter; // its ConsoleRegisterAccess
+    IDialogService& Dialogs;
+    QWidget& Window;          // repainted at once after "Stopping Download..."
+    QTimer& TransactionTimer; // the queue watch's stall counter
+    // The pages whose controls the download reads, shows or switches.
+    TLogDataPage& LogDataPage;     // "Log Data"
+    TExportTabPage& ExportTabPage; // "RK4400 Export", the whole-log page
+    TFirmwarePage& FirmwarePage;
+    TModbusAccessPage& RegisterPage; // "Modbus Access"
+    // The data area: the record list's view on its tab.
+    QTabWidget& DataPageControl;
+    QWidget& DataTabSheet;
+    QTableView& LogListView;
+    QPushButton& ExportButton;    // exportButton, never shown
+    QToolButton& StartToolButton; // "Retrieve Data"
+    QToolButton& StopToolButton;  // "Stop Download"
+    // The menus that a download disables, and the entries it answers.
+    QMenu& FileMenu;
+    QMenu& EditMenu;
+    QMenu& ViewMenu;
+    QMenu& HelpMenu;
+    QMenu& CommunicationDelayMenu; // CommunicationDelay1
+    QMenu& FirmwareBaudRateMenu;   // FirmwareBaudRate1
+    QAction& FastDelayItem;        // fastMenuItem
+    QAction& DefaultDelayItem;     // defaultMenuItem
+    QAction& SlowDelayItem;        // slowMenuItem
+    QAction& EraseItem;            // EraseSampleDatafromMemory1
+    QAction& SetupWizardItem;      // DataDownloadSetupWizard1
+};
 
 class TDownloadController : public QObject,
                             public TDownloadHost,
@@ -59,7 +110,7 @@ public:
     // black, every other line plain (7 points, black, regular).
     static TLogStyle StepStyle(TDownloadStepKind kind);
 
-    explicit TDownloadController(TCorvaneDemoMainForm& window);
+    TDownloadController(TDownloadParts parts, QObject* parent);
     ~TDownloadController() override;
 
     TDownloadEngine& Engine() { return FEngine; }
@@ -120,7 +171,7 @@ private:
     QProgressBar& Bar(TDownloadProgressBar bar);
     void SetExportControlsEnabled(bool enabled);
 
-    TCorvaneDemoMainForm& FWindow;
+    TDownloadParts FParts;
     TClientDownloadRequests FRequests;
     TDownloadEngine FEngine;
     TClientDownloadCompletions FCompletions;

@@ -1,10 +1,9 @@
 #include "ServerItemMapController.h"
 
-#include "CorvaneDemoMain.h"
 #include "DialogService.h"
 #include "ItemMapPage.h"
 #include "ServerItemEditorForm.h"
-#include "ui_CorvaneDemoMain.h"
+#include "ServerItemMap.h"
 #include "ui_ItemMapPage.h"
 
 #include <QApplication>
@@ -18,20 +17,16 @@
 
 namespace Sondrel {
 
-namespace {
+TServerItemMapController::TServerItemMapController(TServerItemMapParts parts, QObject* parent)
+    : QObject(parent), FParts(std::move(parts)) {}
 
-QTableView& ListView(TCorvaneDemoMainForm& window) {
-    return *window.Form().ServerItemsTabSheet->Form().ServerItemsListView;
+QTableView& TServerItemMapController::ListView() const {
+    return *FParts.Page.Form().ServerItemsListView;
 }
 
-} // namespace
-
-TServerItemMapController::TServerItemMapController(TCorvaneDemoMainForm& window)
-    : QObject(&window), FWindow(window) {}
-
 void TServerItemMapController::Bind() {
-    auto& page = FWindow.Form().ServerItemsTabSheet->Form();
-    FModel = new TServerItemListModel(FWindow.ServerItems(), this);
+    auto& page = FParts.Page.Form();
+    FModel = new TServerItemListModel(FParts.Items, this);
     SetUpServerItemsListView(*page.ServerItemsListView, *FModel);
 
     FAddMenu = new QMenu(page.AddButton);
@@ -50,12 +45,11 @@ void TServerItemMapController::Bind() {
     connect(page.RemoveAllButton, &QPushButton::clicked, this, [this] { RemoveAllButtonClick(); });
     connect(page.ServerItemsListView, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { ServerItemsListViewDblClick(index.row()); });
-    FListView = page.ServerItemsListView;
-    FListView->installEventFilter(this);
+    page.ServerItemsListView->installEventFilter(this);
 }
 
 bool TServerItemMapController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == FListView && event->type() == QEvent::KeyPress) {
+    if (watched == &ListView() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             if (const auto row = SelectedRow()) {
@@ -68,7 +62,7 @@ bool TServerItemMapController::eventFilter(QObject* watched, QEvent* event) {
 }
 
 std::optional<int> TServerItemMapController::SelectedRow() const {
-    const QModelIndexList rows = ListView(FWindow).selectionModel()->selectedRows();
+    const QModelIndexList rows = ListView().selectionModel()->selectedRows();
     if (rows.isEmpty()) {
         return std::nullopt;
     }
@@ -76,27 +70,27 @@ std::optional<int> TServerItemMapController::SelectedRow() const {
 }
 
 void TServerItemMapController::SelectRow(int row) {
-    ListView(FWindow).selectRow(row);
+    ListView().selectRow(row);
 }
 
 bool TServerItemMapController::EditItem(TServerItem& item, bool isNew) {
     TServerItemEditorSeams seams;
-    seams.ShowError = [this](const QString& text) { FWindow.Dialogs().ShowError(text); };
-    seams.ExecDialog = [this](QDialog& dialog) { return FWindow.Dialogs().ExecDialog(dialog); };
-    return EditServerItem(item, isNew, seams, &FWindow);
+    seams.ShowError = [this](const QString& text) { FParts.Dialogs.ShowError(text); };
+    seams.ExecDialog = [this](QDialog& dialog) { return FParts.Dialogs.ExecDialog(dialog); };
+    return EditServerItem(item, isNew, seams, &FParts.EditorParent);
 }
 
 void TServerItemMapController::SaveServerItems() {
     // The map in memory keeps the change when the file cannot be written.
     try {
-        FWindow.ServerItems().SaveServerItems(FWindow.ServerItemsPath());
+        FParts.Items.SaveServerItems(FParts.ItemsFile);
     } catch (const std::exception& e) {
-        FWindow.Dialogs().ShowError(QString::fromStdString(e.what()));
+        FParts.Dialogs.ShowError(QString::fromStdString(e.what()));
     }
 }
 
 void TServerItemMapController::AddButtonClick() {
-    QPushButton* button = FWindow.Form().ServerItemsTabSheet->Form().AddButton;
+    QPushButton* button = FParts.Page.Form().AddButton;
     FAddMenu->popup(button->mapToGlobal(QPoint(0, button->height())));
 }
 
@@ -142,9 +136,9 @@ void TServerItemMapController::RemoveButtonClick() {
         QApplication::beep();
         return;
     }
-    if (!FWindow.Dialogs().AskYesNo(QApplication::applicationDisplayName(),
-                                    QStringLiteral("Remove selected entry from the item map?"),
-                                    false)) {
+    if (!FParts.Dialogs.AskYesNo(QApplication::applicationDisplayName(),
+                                 QStringLiteral("Remove selected entry from the item map?"),
+                                 false)) {
         return;
     }
     FModel->RemoveItem(*row);
@@ -156,9 +150,8 @@ void TServerItemMapController::RemoveAllButtonClick() {
         QApplication::beep();
         return;
     }
-    if (!FWindow.Dialogs().AskYesNo(QApplication::applicationDisplayName(),
-                                    QStringLiteral("Remove all entries from the item map?"),
-                                    false)) {
+    if (!FParts.Dialogs.AskYesNo(QApplication::applicationDisplayName(),
+                                 QStringLiteral("Remove all entries from the item map?"), false)) {
         return;
     }
     FModel->RemoveAllItems();

@@ -6,8 +6,11 @@
 // service and then saves "ServerItems.dat"; a save error is shown once and the map keeps the
 // change. RefreshRow repaints a row whose value a remote client wrote.
 //
-// Main (GUI) thread only. Owned by the window (a child QObject); the window's map, page and
-// dialog service must outlive it.
+// It is given its parts (TServerItemMapParts): the page, the map and its file, the dialog
+// service and the editor's parent; it never sees the window.
+//
+// Main (GUI) thread only. Owned by the window (a child QObject); every part is borrowed and
+// must outlive it.
 #pragma once
 
 #include "ServerItem.h"
@@ -16,19 +19,31 @@
 #include <QObject>
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 
 class QMenu;
 class QTableView;
+class QWidget;
 
 namespace Sondrel {
 
-class TCorvaneDemoMainForm;
+class IDialogService;
+class TItemMapPage;
+class TServerItemMap;
+
+struct TServerItemMapParts {
+    TItemMapPage& Page;              // "Local Server's Item Map"
+    TServerItemMap& Items;           // the map that ModbusServer1 answers from
+    std::filesystem::path ItemsFile; // "ServerItems.dat"
+    IDialogService& Dialogs;         // the editor, the questions and the error boxes
+    QWidget& EditorParent;           // the item editor's parent window
+};
 
 class TServerItemMapController : public QObject {
     Q_OBJECT
 public:
-    explicit TServerItemMapController(TCorvaneDemoMainForm& window);
+    TServerItemMapController(TServerItemMapParts parts, QObject* parent);
 
     // Sets up the list with the model and connects the buttons, the menu and the list.
     void Bind();
@@ -56,10 +71,11 @@ private:
     void EditRow(int row);
     void SaveServerItems();
 
-    TCorvaneDemoMainForm& FWindow;
+    QTableView& ListView() const;
+
+    TServerItemMapParts FParts;
     TServerItemListModel* FModel = nullptr;
     QMenu* FAddMenu = nullptr;
-    QTableView* FListView = nullptr; // the page's list, for the key filter
 };
 
 } // namespace Sondrel
