@@ -42,7 +42,7 @@ TRegisterListBinding::TRegisterListBinding(QTreeWidget& list, QLineEdit& startEd
     connect(&FListView, &QTreeWidget::itemChanged, this,
             &TRegisterListBinding::RegisterListViewEdited);
     connect(&FListView, &QTreeWidget::itemDoubleClicked, this,
-            [this](QTreeWidgetItem* item, int) { EditValue(FListView.indexOfTopLevelItem(item)); });
+            [this](QTreeWidgetItem* item, int) { RegisterListViewDblClick(item); });
 }
 
 bool TRegisterListBinding::RebuildRegisterList(bool connectionOpen) {
@@ -89,19 +89,28 @@ bool TRegisterListBinding::EditValue(int row) {
     return true;
 }
 
+bool TRegisterListBinding::RegisterListViewKeyDown(const QKeyEvent& key) {
+    QTreeWidgetItem* current = FListView.currentItem();
+    if ((key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) || current == nullptr ||
+        !current->isSelected()) {
+        return false;
+    }
+    const int row = FListView.indexOfTopLevelItem(current);
+    // While an editor is open it has the keys; this only guards a stray event.
+    if (FListView.indexWidget(FListView.model()->index(row, ValueColumn)) == nullptr) {
+        EditValue(row);
+    }
+    return true;
+}
+
+void TRegisterListBinding::RegisterListViewDblClick(QTreeWidgetItem* item) {
+    EditValue(FListView.indexOfTopLevelItem(item));
+}
+
 bool TRegisterListBinding::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &FListView && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        QTreeWidgetItem* current = FListView.currentItem();
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && current != nullptr &&
-            current->isSelected()) {
-            const int row = FListView.indexOfTopLevelItem(current);
-            // While an editor is open it has the keys; this only guards a stray event.
-            if (FListView.indexWidget(FListView.model()->index(row, ValueColumn)) == nullptr) {
-                EditValue(row);
-            }
-            return true;
-        }
+    if (watched == &FListView && event->type() == QEvent::KeyPress &&
+        RegisterListViewKeyDown(*static_cast<QKeyEvent*>(event))) {
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -26,6 +26,7 @@
 #include <QObject>
 
 class QAbstractButton;
+class QKeyEvent;
 class QLineEdit;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -49,6 +50,12 @@ public:
 
     // Starts editing the value of the row; false when there is no such row.
     bool EditValue(int row);
+
+    // Enter in the list: edits the selected row's value when no edit is running. True when the
+    // key was taken (it is then swallowed).
+    bool RegisterListViewKeyDown(const QKeyEvent& key);
+    // A double-click: edits the value of the row under the mouse, if any.
+    void RegisterListViewDblClick(QTreeWidgetItem* item);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -91,7 +91,7 @@ TServerItemMap::TAddResult TServerItemListModel::AddOrOverwriteItem(const TServe
     int end = rowCount();
     while (row < end) {
         const int middle = row + (end - row) / 2;
-        if (CompareServerItems(Item(middle), item) < 0) {
+        if (ServerItemsListViewCompare(&Item(middle), &item) < 0) {
             row = middle + 1;
         } else {
             end = middle;
@@ -109,20 +109,31 @@ void TServerItemListModel::EditItem(int row, const TServerItem& edited) {
     RefreshRow(row);
 }
 
+int TServerItemListModel::ServerItemsListViewCompare(const TServerItem* first,
+                                                     const TServerItem* second) {
+    if (first == nullptr || second == nullptr) {
+        return 0;
+    }
+    return CompareServerItems(*first, *second);
+}
+
+template <typename F>
+void TServerItemListModel::ServerItemsListViewDeletion(int first, int last, F&& removeItems) {
+    beginRemoveRows(QModelIndex(), first, last);
+    removeItems();
+    endRemoveRows();
+}
+
 void TServerItemListModel::RemoveItem(int row) {
     CheckRow(row);
-    beginRemoveRows(QModelIndex(), row, row);
-    FMap.RemoveRow(static_cast<std::size_t>(row));
-    endRemoveRows();
+    ServerItemsListViewDeletion(row, row, [&] { FMap.RemoveRow(static_cast<std::size_t>(row)); });
 }
 
 void TServerItemListModel::RemoveAllItems() {
     if (rowCount() == 0) {
         return;
     }
-    beginRemoveRows(QModelIndex(), 0, rowCount() - 1);
-    FMap.RemoveAll();
-    endRemoveRows();
+    ServerItemsListViewDeletion(0, rowCount() - 1, [&] { FMap.RemoveAll(); });
 }
 
 void TServerItemListModel::LoadItems(const std::filesystem::path& path) {

@@ -52,8 +52,16 @@ public:
     // The row's item changed in the map (a remote write): repaint the row.
     void RefreshRow(int row);
 
+    // The list's order: negative, zero or positive as the first row's kind, then its address,
+    // is below, equal to or above the second's; a row without an item compares equal to any.
+    static int ServerItemsListViewCompare(const TServerItem* first, const TServerItem* second);
+
 private:
     void CheckRow(int row) const;
+    // Rows first..last leave the list and their items with them (the map owns the items):
+    // removeItems takes them out of the map, between the view's before and after.
+    template <typename F>
+    void ServerItemsListViewDeletion(int first, int last, F&& removeItems);
 
     TServerItemMap& FMap;
 };

@@ -317,9 +317,8 @@ void TCorvaneDemoMainForm::ConnectSettingStores() {
     connect(firmware.hexEdit, &QLineEdit::textChanged, this, [this] { hexEditChange(); });
     connect(ExportTabPage().Form().comportComboBox, &QComboBox::currentTextChanged, this,
             [this] { comportComboBoxChange(); });
-    connect(
-        logData.exportComboBox, &QComboBox::currentIndexChanged, this,
-        [this, store](int index) { store([this, index] { FSettings->SetExportKind(index); }); });
+    connect(logData.exportComboBox, &QComboBox::currentIndexChanged, this,
+            [this] { exportComboBoxChange(); });
     connect(logData.intervalEdit, &QLineEdit::textChanged, this,
             [this, store](const QString& text) {
                 store([this, &text] { FSettings->SetIntervalText(text); });
@@ -848,6 +847,11 @@ void TCorvaneDemoMainForm::hexEditChange() {
 void TCorvaneDemoMainForm::verifyCheckBoxClick() {
     Guarded(
         [this] { FSettings->SetVerifyChecked(FirmwarePage().Form().verifyCheckBox->isChecked()); });
+}
+
+void TCorvaneDemoMainForm::exportComboBoxChange() {
+    Guarded(
+        [this] { FSettings->SetExportKind(LogDataPage().Form().exportComboBox->currentIndex()); });
 }
 
 void TCorvaneDemoMainForm::N19200Click() {

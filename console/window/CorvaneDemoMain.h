@@ -207,6 +207,8 @@ public:
     void ComComboBox1Change();
     void hexEditChange();
     void verifyCheckBoxClick();
+    // The export format list's choice is stored ("exportDropDown").
+    void exportComboBoxChange();
     void N19200Click();
     void N38400Click();
     void FirmwareToolButtonClick();

@@ -108,9 +108,7 @@ void TDownloadController::ConnectControls() {
 void TDownloadController::InstallKeyFilter() {
     auto& page = FParts.LogDataPage.Form();
     FKeyFilter = new TDigitKeyFilter(this);
-    FKeyFilter->OnInvalidKey = [this] {
-        FParts.Dialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
-    };
+    FKeyFilter->OnInvalidKey = [this] { recordsEditKeyPress(); };
     for (QLineEdit* edit : {page.recordsEdit, page.recentDateEdit, page.intervalEdit,
                             page.monthEdit, page.dayEdit, page.hourEdit, page.minEdit}) {
         edit->installEventFilter(FKeyFilter);
@@ -149,6 +147,10 @@ void TDownloadController::SetupWizardClick() {
     // The instrument's setup wizard is a separate tool that this program does not contain.
     FParts.Dialogs.ShowInformation(QStringLiteral("Setup Wizard"),
                                    QStringLiteral("The setup wizard is not part of this program."));
+}
+
+void TDownloadController::recordsEditKeyPress() {
+    FParts.Dialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
 }
 
 void TDownloadController::Timer2Timer() {

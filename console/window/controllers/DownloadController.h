@@ -126,6 +126,9 @@ public:
     void exportButtonClick();
     void SetupWizardClick();
     void Timer2Timer();
+    // A key that is neither a digit nor backspace was typed into one of the Log Data page's
+    // number edits: the key filter discarded it, this shows "Invalid key.  Please try again.".
+    void recordsEditKeyPress();
 
     // --- IDownloadControl
     bool AbortRequested() const override { return FEngine.AbortRequested(); }

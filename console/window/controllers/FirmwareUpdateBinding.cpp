@@ -139,7 +139,7 @@ void TFirmwareUpdateBinding::PumpWait(int ms) {
     Sondrel::PumpWait(ms);
 }
 
-TScriptRunOutcome TFirmwareUpdateBinding::RunScript(const std::string& scriptPath) {
+TScriptRunOutcome TFirmwareUpdateBinding::RunAndWait(const std::string& scriptPath) {
     const TScriptRunResult result =
         FRunner.Run(scriptPath, [this](const std::string& line) { LogToolLine(line); });
     switch (result.Status) {

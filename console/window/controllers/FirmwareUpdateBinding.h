@@ -77,7 +77,7 @@ private:
     void ShowInfo(const std::string& text) override;
     void SetHexFileText(const std::string& text) override;
     void PumpWait(int ms) override;
-    TScriptRunOutcome RunScript(const std::string& scriptPath) override;
+    TScriptRunOutcome RunAndWait(const std::string& scriptPath) override;
 
     // One line of the tool's output into the log; never throws (called from event dispatch).
     void LogToolLine(const std::string& line);

@@ -49,16 +49,23 @@ void TServerItemMapController::Bind() {
 }
 
 bool TServerItemMapController::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == &ListView() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            if (const auto row = SelectedRow()) {
-                EditRow(*row);
-                return true;
-            }
-        }
+    if (watched == &ListView() && event->type() == QEvent::KeyPress &&
+        ServerItemsListViewKeyDown(*static_cast<QKeyEvent*>(event))) {
+        return true;
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool TServerItemMapController::ServerItemsListViewKeyDown(const QKeyEvent& key) {
+    if (key.key() != Qt::Key_Return && key.key() != Qt::Key_Enter) {
+        return false;
+    }
+    const auto row = SelectedRow();
+    if (!row) {
+        return false;
+    }
+    EditRow(*row);
+    return true;
 }
 
 std::optional<int> TServerItemMapController::SelectedRow() const {

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <optional>
 
+class QKeyEvent;
 class QMenu;
 class QTableView;
 class QWidget;
@@ -55,6 +56,8 @@ public:
     void RemoveButtonClick();
     void RemoveAllButtonClick();
     void ServerItemsListViewDblClick(int row);
+    // Enter in the list edits the selected row; true when the key was taken (then swallowed).
+    bool ServerItemsListViewKeyDown(const QKeyEvent& key);
     void RefreshRow(std::size_t row);
 
     TServerItemListModel& Model() { return *FModel; }

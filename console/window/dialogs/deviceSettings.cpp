@@ -28,10 +28,8 @@ TdevicePortSettings::TdevicePortSettings(TRegistrySettings& registry, IDialogSer
     FUi->flowControlRadioGroup->SetItems({QStringLiteral("None"), QStringLiteral("RTS Toggle"),
                                           QStringLiteral("RTS/CTS"), QStringLiteral("DTR/DSR")});
 
-    // addressEditKeyPress: digits and backspace only.
-    FAddressKeyFilter->OnInvalidKey = [this] {
-        FDialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
-    };
+    // Digits and backspace only.
+    FAddressKeyFilter->OnInvalidKey = [this] { addressEditKeyPress(); };
     FUi->addressEdit->installEventFilter(FAddressKeyFilter);
 
     connect(FUi->defaultButton, &QPushButton::clicked, this, [this] { defaultButtonClick(); });
@@ -40,6 +38,10 @@ TdevicePortSettings::TdevicePortSettings(TRegistrySettings& registry, IDialogSer
 }
 
 TdevicePortSettings::~TdevicePortSettings() = default;
+
+void TdevicePortSettings::addressEditKeyPress() {
+    FDialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
+}
 
 QString TdevicePortSettings::getRegValue(const QString& name, const QString& defaultValue) {
     return FRegistry.ReadSetting(name, defaultValue);

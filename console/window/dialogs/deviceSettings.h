@@ -50,6 +50,9 @@ public:
     void Button2Click();
     // "Cancel": closes; nothing is stored.
     void Button1Click();
+    // A key that is neither a digit nor backspace was typed into the address: the key filter
+    // discarded it, this shows "Invalid key.  Please try again.".
+    void addressEditKeyPress();
 
     // The choices, as ApplyPortSettings takes them.
     QString AddressText() const;

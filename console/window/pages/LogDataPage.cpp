@@ -29,16 +29,26 @@ TLogDataPage::TLogDataPage(QWidget* parent)
     connect(ui.updateTimeButton, &QPushButton::clicked, this, [this] { updateTimeButtonClick(); });
 
     // The operator's edits choose the kind of download they belong to.
-    connect(ui.recordsEdit, &QLineEdit::textEdited, this,
-            [this] { FUi->recentRadioButton->setChecked(true); });
-    const auto chooseDate = [this] { FUi->dateRadioButton->setChecked(true); };
+    connect(ui.recordsEdit, &QLineEdit::textEdited, this, [this] { recordsEditChange(); });
     for (QLineEdit* edit : {ui.monthEdit, ui.dayEdit, ui.hourEdit, ui.minEdit, ui.recentDateEdit}) {
-        connect(edit, &QLineEdit::textEdited, this, chooseDate);
+        connect(edit, &QLineEdit::textEdited, this, [this] { hourEditChange(); });
     }
     for (TUpDown* upDown : {ui.UpDown1, ui.UpDown2, ui.UpDown3, ui.UpDown4}) {
-        connect(upDown, &TUpDown::Clicked, this, chooseDate);
+        connect(upDown, &TUpDown::Clicked, this, [this] { hourEditChange(); });
     }
-    connect(ui.prevfollCB, &QComboBox::activated, this, chooseDate);
+    connect(ui.prevfollCB, &QComboBox::activated, this, [this] { prevfollCBChange(); });
+}
+
+void TLogDataPage::recordsEditChange() {
+    FUi->recentRadioButton->setChecked(true);
+}
+
+void TLogDataPage::hourEditChange() {
+    FUi->dateRadioButton->setChecked(true);
+}
+
+void TLogDataPage::prevfollCBChange() {
+    FUi->dateRadioButton->setChecked(true);
 }
 
 TLogDataPage::~TLogDataPage() = default;

@@ -32,6 +32,12 @@ public:
     void SetDateSelectors(const QDateTime& when);
     // "Now": the selectors set to the current date and time.
     void updateTimeButtonClick();
+    // Typing a record count chooses the recent records; changing the date, the time, the count
+    // of the date group (one handler for all of them) or "Previous"/"Following" chooses the
+    // download by date.
+    void recordsEditChange();
+    void hourEditChange();
+    void prevfollCBChange();
     // The page's share of the window's enableButtons: the download inputs and buttons.
     void enableButtons(bool value);
 
