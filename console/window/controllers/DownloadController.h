@@ -3,17 +3,19 @@
 //
 // It holds the download engine (TDownloadEngine over ModbusClient1), the record list's model in
 // logListView and the export commands, and it is what they need of the program around them:
-// the download host (the Log Data page's inputs, PumpWait, the transaction log, the dialog
-// service's boxes, the progress bars, the enabled state of the controls) and the export host
-// (the save dialog, the busy state and the progress of a long export). The window's queue watch
-// and port settings reach the download through IDownloadControl.
+// the download host (the Log Data page's inputs, PumpWait, the transaction log with each kind
+// of line in its style, the dialog service's boxes), the download view (the status text, the
+// progress bars, the enabled state of the controls) and the export host (the save dialog, the
+// busy state and the progress of a long export). The window's queue watch and port settings
+// reach the download through IDownloadControl.
 //
 // Handlers, named after their controls: startButtonClick (startButton, startToolButton),
 // downloadButtonClick (the hidden whole-log page), stopButtonClick (stopButton, stopButton2,
 // stopToolButton), EraseSampleDatafromMemory1Click, expButtonXLSClick (expButton),
 // exportButtonClick (exportButton, never shown), Timer2Timer (the stopwatch in timeLabel1
-// every second), and the key filter on the Log Data page's number edits. The setup wizard
-// entries of the whole-log page only tell the operator that there is no wizard.
+// every second), and recordsEditKeyPress (the key filter on the Log Data page's number edits).
+// The setup wizard entries of the whole-log page only tell the operator that there is no
+// wizard.
 //
 // It is given its parts (TDownloadParts): the components, the log, the reporter, the dialog
 // service, the pages, the list view, the toolbar buttons, menus and timer it drives; it never
