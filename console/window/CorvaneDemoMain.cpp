@@ -703,6 +703,8 @@ void TCorvaneDemoMainForm::ToolsLogTransactionsToFileItemClick() {
 }
 
 void TCorvaneDemoMainForm::ToolsClearTransactionLogItemClick() {
+    // The register values shown beside the log go with it.
+    FAccessPanel->ClearRegisterResults();
     Guarded([this] { FLog->ClearTransactionLog(); });
 }
 

@@ -22,7 +22,7 @@ TdevicePortSettings::TdevicePortSettings(TRegistrySettings& registry, IDialogSer
     FUi->addressUpDown->SetRange(1, 247);
     FUi->serialPortComboBox->SetPortText(QStringLiteral("COM1"));
     FUi->databitsRadioGroup->SetItems({QStringLiteral("7 bits"), QStringLiteral("8 bits")});
-    FUi->stopbitsRadioGroup->SetItems({QStringLiteral("1 bits"), QStringLiteral("2 bits")});
+    FUi->stopbitsRadioGroup->SetItems({QStringLiteral("1 bit"), QStringLiteral("2 bits")});
     FUi->parityGroupBox->SetItems(
         {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});
     FUi->flowControlRadioGroup->SetItems({QStringLiteral("None"), QStringLiteral("RTS Toggle"),
