@@ -540,7 +540,23 @@ void TCorvaneDemoMainForm::showEvent(QShowEvent* event) {
     }
 }
 
+void TCorvaneDemoMainForm::CloseAtOnce() {
+    FCloseAtOnce = true;
+    close();
+}
+
 void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
+    // Closing during a download asks what Stop asks; the window stays on No. A termination
+    // signal (CloseAtOnce) asks nothing.
+    if (!FCloseAtOnce && FDownloadController->Engine().Running() &&
+        !FDownloadController->AbortRequested()) {
+        FDownloadController->stopButtonClick();
+        // A termination signal that came while the question was open closes all the same.
+        if (!FDownloadController->AbortRequested() && !FCloseAtOnce) {
+            event->ignore();
+            return;
+        }
+    }
     // A running programming script is stopped with the programs it started, so that no tool is
     // left holding the serial port; START then returns without its "Finished" box.
     FFirmware->Cancel();

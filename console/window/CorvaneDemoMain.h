@@ -29,6 +29,10 @@
 // Port names follow the platform (PlatformPortNames.h): device paths on Linux, COMn on
 // Windows. comportListTimer runs the port check every five seconds (TPortMonitor).
 //
+// Closing: during a download the window asks "Stop Downloading?" as Stop does and closes only
+// on Yes, the download then ending through its failure path; CloseAtOnce (a termination
+// signal) asks nothing.
+//
 // Firmware update: Browse, START and the stored choices of the firmware page run through
 // TFirmwareUpdateBinding; closing the window stops a running programming script. The
 // download's enableComponents switches the firmware page with
@@ -182,6 +186,9 @@ public:
     void ModbusDevicePortSettings1Click();
     void HelpAboutItemClick();
     void FileExitItemClick();
+    // Closes the window without the question that closing during a download asks (a
+    // termination signal ends the program at once).
+    void CloseAtOnce();
 
     // --- Serial ports ----------------------------------------------------------------------
     // The ports present now, sorted (empty when the listing cannot be read).
@@ -247,6 +254,7 @@ private:
     TServerItemMap FServerItems;
     bool FDestroying = false;
     bool FShown = false;
+    bool FCloseAtOnce = false;
     TAboutBox* FAboutBox = nullptr;
     TdevicePortSettings* FDevicePortSettings = nullptr;
     IDownloadControl* FDownload = nullptr;

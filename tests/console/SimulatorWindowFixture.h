@@ -41,9 +41,10 @@ protected:
         return Simulator->Output().substr(0, Simulator->Output().find('\n'));
     }
 
-    // Starts the window on the simulator's port and connects; false when it did not open.
+    // Starts and shows the window (its first showing closes the connection), points it at the
+    // simulator's port and connects; false when the connection did not open.
     bool StartConnected(const std::string& port) {
-        Start();
+        Start().show();
         Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));
         Window().Connect1Click();
         return Window().ModbusConnection1.Active();
