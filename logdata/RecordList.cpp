@@ -42,6 +42,11 @@ bool TRecordList::IsSilver(std::int32_t row) const {
     return row >= 0 && row < Count() && FItems[static_cast<std::size_t>(row)].IsSilver();
 }
 
+std::int32_t TRecordList::EmptyCount() const {
+    return static_cast<std::int32_t>(std::count_if(
+        FItems.begin(), FItems.end(), [](const auto& item) { return item.IsEmpty(); }));
+}
+
 const std::string& TRecordList::ColumnCaption(std::int32_t column) const {
     static const std::string kNone;
     return column >= 0 && column < ColumnCount ? FCaptions[static_cast<std::size_t>(column)]

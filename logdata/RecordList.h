@@ -41,6 +41,8 @@ public:
     // The text of (row, column) exactly as the list shows it; empty when out of range.
     std::string Text(std::int32_t row, std::int32_t column) const;
     bool IsSilver(std::int32_t row) const;
+    // Items of empty records (read from erased memory).
+    std::int32_t EmptyCount() const;
 
     const std::string& ColumnCaption(std::int32_t column) const;
     void SetColumnCaption(std::int32_t column, std::string caption);
