@@ -69,6 +69,11 @@ public:
     // and when it is an empty record.
     bool IsSilver() const;
     bool IsEmpty() const { return FEmpty; }
+    // The record's date as its Date column shows it; only when that column shows one.
+    bool HasDate() const { return !FEmpty && Shows(rfDate); }
+    std::uint16_t Year() const { return FYear; }
+    std::uint16_t Month() const { return FMonth; }
+    std::uint16_t Day() const { return FDay; }
 
     // The number that column `column` shows, for sorting: the record index, the date and time
     // together as one number (the Date and Time columns sort alike, chronologically), the counts,

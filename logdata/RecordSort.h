@@ -7,7 +7,8 @@
 // second sort by another column keeps the first order among equals.
 //
 // The list itself is never reordered: its order stays the one the download gives it (by record
-// index), which is what the exporters write, and a view keeps its own order over it.
+// index), and a view keeps its own order over it (a TRowOrder), which the exporters are given
+// so that a file holds the rows as the table shows them.
 //
 // Qt-free; any thread that owns the list.
 #pragma once
@@ -19,6 +20,17 @@
 
 namespace Sondrel {
 
+// List rows in the order a view shows them; empty: the list's own order.
+using TRowOrder = std::vector<std::int32_t>;
+
 std::vector<std::int32_t> SortedRows(const TRecordList& list, std::int32_t column, bool descending);
+
+// The list row shown at `row`: order[row], or row itself when the order is the list's own (or
+// does not reach that far).
+inline std::int32_t ListRowAt(const TRowOrder& order, std::int32_t row) {
+    return row >= 0 && static_cast<std::size_t>(row) < order.size()
+               ? order[static_cast<std::size_t>(row)]
+               : row;
+}
 
 } // namespace Sondrel

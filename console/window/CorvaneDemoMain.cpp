@@ -429,6 +429,7 @@ TDownloadParts TCorvaneDemoMainForm::DownloadParts() {
                           *FLog,
                           *FReporter,
                           FDialogs,
+                          *FSettings,
                           *this,
                           *transactionTimer,
                           LogDataPage(),

@@ -3,9 +3,17 @@
 //
 // Texts are made on demand from the items (the model keeps no strings of its own), so a list of
 // 62001 records costs the view nothing per row. Rows of records whose "Cnts 1" column reads
-// "65535" are drawn in silver (#C0C0C0), the others in black; the header is bold and
-// left-aligned. The list is sorted by the download, never by the view: sort() does nothing, and
-// SetUpRecordListView shows the sort indicator ascending on "Record Index".
+// "65535", and empty records, are drawn in silver (#C0C0C0), the others in black; the header
+// is bold and left-aligned.
+//
+// Sorting: the model owns the order in which it shows the list, never the list's own order
+// (which the download sets, by record index, and the exporters write). It starts, and after
+// every reset of the list (a download's start and its final sort) returns to, the list's own
+// order, shown as "Record Index" ascending. sort() (a header click) shows the list in the
+// order of one column's numbers (SortedRows: numbers as numbers, Date and Time together
+// chronologically, rows that leave the column empty last); a request for "Record Index"
+// ascending while the list's own order is shown changes nothing. Persistent indexes (the
+// selection) follow their rows. Items appended while a sort is shown join at the end.
 //
 // The model follows the list through its events, which it takes over while it lives (one model
 // per list): appended items become rows through beginInsertRows/endInsertRows, a cleared or
@@ -18,8 +26,11 @@
 #pragma once
 
 #include "RecordList.h"
+#include "RecordSort.h"
 
 #include <QAbstractTableModel>
+
+#include <vector>
 
 class QBrush;
 class QTableView;
@@ -38,8 +49,18 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     const TRecordList& List() const { return FList; }
+    // The order shown now: the column and direction, and whether it is the list's own.
+    int SortColumn() const { return FSortColumn; }
+    Qt::SortOrder SortOrder() const { return FSortOrder; }
+    bool ShowsListOrder() const { return FListOrder; }
+    // The list rows in the order shown (empty: the list's own), for an export of the table as
+    // it is seen.
+    TRowOrder ShownOrder() const { return FListOrder ? TRowOrder() : FOrder; }
+    // The list row shown in view row `row`.
+    std::int32_t ListRow(int row) const;
 
     // The drawing of the list's rows: the text colour of a row's first cell (the item) and of
     // its other cells (the sub-items), silver for a record whose "Cnts 1" reads "65535",
@@ -56,12 +77,18 @@ private:
     TRecordList& FList;
     // The rows the view has been told about; the list may already hold more.
     std::int32_t FRowCount = 0;
+    // The list's own order is shown; else FOrder maps view rows to list rows.
+    bool FListOrder = true;
+    std::vector<std::int32_t> FOrder;
+    int FSortColumn = 0;
+    Qt::SortOrder FSortOrder = Qt::AscendingOrder;
 };
 
 // Puts the model into the view with the list view's look: column widths from the list, grid
 // lines, whole-row single selection, read-only, fixed row heights (no per-row measuring over
-// 62001 rows), no row header, and the sort indicator ascending on the first column with the
-// view's own sorting off.
+// 62001 rows), no row header, the sort indicator ascending on the first column, and sorting by
+// a header click (the model's sort; a click on the sorted column reverses it). After every
+// reset of the model the indicator shows "Record Index" ascending again, without a sort.
 void SetUpRecordListView(QTableView& view, TRecordListModel& model);
 
 } // namespace Sondrel

@@ -1,10 +1,12 @@
 #include "DownloadController.h"
 
+#include "ApplicationSettings.h"
 #include "ConsoleCompletionReporter.h"
 #include "DialogService.h"
 #include "DigitKeyFilter.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
+#include "FrozenColumns.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
 #include "PumpWait.h"
@@ -18,6 +20,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
 #include <QTabWidget>
@@ -48,6 +51,9 @@ QString QtFilter(const std::string& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
+// "Record Index", "Date" and "Time".
+constexpr int kFrozenColumns = 3;
+
 std::int64_t MonotonicMs() {
     static QElapsedTimer clock = [] {
         QElapsedTimer started;
@@ -65,6 +71,7 @@ TDownloadController::TDownloadController(TDownloadParts parts, QObject* parent)
       FExport(*this, FEngine.List()) {
     FModel = std::make_unique<TRecordListModel>(FEngine.List());
     SetUpRecordListView(FParts.LogListView, *FModel);
+    FFrozenColumns = std::make_unique<TFrozenColumns>(FParts.LogListView, kFrozenColumns);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -79,7 +86,8 @@ TDownloadController::TDownloadController(TDownloadParts parts, QObject* parent)
 }
 
 TDownloadController::~TDownloadController() {
-    // The view lets go of the model before the model goes.
+    // The views let go of the model before the model goes.
+    FFrozenColumns.reset();
     FParts.LogListView.setModel(nullptr);
 }
 
@@ -133,14 +141,18 @@ void TDownloadController::EraseSampleDatafromMemory1Click() {
     FEngine.EraseSampleDatafromMemory1Click();
 }
 
+TExportView TDownloadController::ExportView() const {
+    return TExportView{FModel->ShownOrder(), FParts.Client.ServerAddress()};
+}
+
 void TDownloadController::expButtonXLSClick() {
     FExport.expButtonXLSClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
-                              FEngine.State().AllDataMode);
+                              FEngine.State().AllDataMode, ExportView());
 }
 
 void TDownloadController::exportButtonClick() {
     FExport.exportButtonClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
-                              FEngine.State().AllDataMode);
+                              FEngine.State().AllDataMode, ExportView());
 }
 
 void TDownloadController::SetupWizardClick() {
@@ -278,7 +290,16 @@ void TDownloadController::enableComponents(bool enabled) {
     page.stopButton->setEnabled(!enabled);
     FParts.StopToolButton.setEnabled(!enabled);
     SetExportControlsEnabled(enabled && FEngine.ExportReady());
+    if (!enabled) {
+        // A download starts: the shared bar shows the import again.
+        SetSharedBarLabel(false);
+    }
     SetHourglassCursor(false);
+}
+
+void TDownloadController::SetSharedBarLabel(bool exporting) {
+    FParts.LogDataPage.Form().ALProgressBar21Label->setText(exporting ? QStringLiteral("Export:")
+                                                                      : QStringLiteral("Import:"));
 }
 
 void TDownloadController::EnableExportTabControls(bool enabled, bool exportReady) {
@@ -348,13 +369,17 @@ void TDownloadController::ShowExportError(const std::string& text) {
 std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
     TFileDialogOptions options;
     options.Title = ToQString(params.Title);
-    options.Directory = QDir::currentPath();
+    // The folder used last, as long as it exists; the current directory at first.
+    const QString lastFolder = FParts.Settings.ExportFolder();
+    options.Directory = lastFolder.isEmpty() ? QDir::currentPath() : lastFolder;
+    options.FileName = QDir(options.Directory).filePath(ToQString(params.FileName));
     options.Filter = QtFilter(params.Filter);
     options.DefaultSuffix = ToQString(params.DefaultExtension);
     const QString chosen = FParts.Dialogs.GetSaveFileName(options);
     if (chosen.isEmpty()) {
         return std::nullopt;
     }
+    FParts.Settings.SetExportFolder(QFileInfo(chosen).absolutePath());
     return chosen.toStdString();
 }
 
@@ -373,15 +398,18 @@ void TDownloadController::SetExportBusy(bool busy) {
 }
 
 void TDownloadController::ShowExportProgress(std::int32_t written, std::int32_t total) {
+    // The export shows on the import's bar, under its own label; a finished export leaves it
+    // at 100 % until the next download starts.
+    SetSharedBarLabel(true);
     const int percent = total > 0 ? static_cast<int>(std::int64_t{written} * 100 / total) : 100;
     SetProgress(pbImported, percent);
     SetProgressTextWhite(pbImported, percent > 48);
     // Keeps the window painting while a large export runs.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (written == total) {
-        SetProgress(pbImported, 0);
-        SetProgressTextWhite(pbImported, false);
-    }
+}
+
+void TDownloadController::ShowExportDone(const std::string& line) {
+    FParts.Log.AddLogLine(line);
 }
 
 } // namespace Sondrel
