@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "DownloadCommands.h"
 #include "LineOptions.h"
+#include "ProgramVersion.h"
 #include "ServeCommand.h"
 #include "SimulatorProcess.h"
 
@@ -26,7 +27,7 @@ void PrintHelp() {
         << SondrelOptions::LineOptionsHelp()
         << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
            "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
-        << "\n--help after any command shows this text.\n";
+        << "\n--help after any command shows this text; --version shows the program's version.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
@@ -52,6 +53,10 @@ int main(int argc, char** argv) {
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             PrintHelp();
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << Sondrel::VersionText("sondrel-cli");
             return 0;
         }
     }

@@ -4,6 +4,7 @@
 #include "SimulatorOptions.h"
 
 #include "CommandLine.h"
+#include "ProgramVersion.h"
 
 #include "CorvaneError.h"
 #include "MainThreadBridge.h"
@@ -37,6 +38,10 @@ int main(int argc, char** argv) {
     }
     if (options.Help) {
         std::cout << SimulatorHelp();
+        return 0;
+    }
+    if (options.Version) {
+        std::cout << Sondrel::VersionText("sondrel-sim");
         return 0;
     }
 
