@@ -29,7 +29,7 @@ std::string GroupName(gid_t gid) {
 } // namespace
 
 std::string PortAccessGroup(const std::string& devicePath) {
-    struct stat info{};
+    struct stat info {};
     if (stat(devicePath.c_str(), &info) != 0) {
         return kSerialGroup;
     }
@@ -46,7 +46,8 @@ std::string PortPermissionDeniedText(const std::string& devicePath) {
     return std::string(MessageText(msgCouldNotOpenPort)) + " " + devicePath +
            ": permission denied. Only members of the group \"" + group +
            "\" may open it: check with \"id -nG\" that this user is one, or add the user with "
-           "\"sudo usermod -aG " + group + " $USER\" and log in again.";
+           "\"sudo usermod -aG " +
+           group + " $USER\" and log in again.";
 }
 
 } // namespace Corvane
