@@ -69,8 +69,10 @@ int main(int argc, char** argv) {
     if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
         args.erase(demo);
         try {
+            // The running executable itself, wherever it was started from (argv[0] may be a
+            // bare name found on the search path).
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
-                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]));
+                SondrelLauncher::TSimulatorProcess::LocateBeside("/proc/self/exe"));
         } catch (const std::exception& e) {
             std::cerr << "sondrel-cli: --demo: " << e.what() << "\n";
             return 1;
