@@ -32,6 +32,8 @@ PROGRAMS = ["sondrel", "sondrel-cli", "sondrel-sim"]
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 METAINFO = "invalid.sondrel.Sondrel.metainfo.xml"
 MAINTAINER = "Sondrel developers <dev@sondrel.invalid>"
+TOOLS = ["cmake", "cpack", "dpkg", "dpkg-deb", "dpkg-shlibdeps", "readelf", "ldd", "lintian",
+         "desktop-file-validate", "appstreamcli"]
 
 # Lintian warnings that the package keeps, each with its reason. Any other warning fails.
 KEPT_WARNINGS = {
@@ -309,6 +311,9 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--keep")
     args = parser.parse_args()
+    missing = [tool for tool in TOOLS if shutil.which(tool) is None]
+    if missing:
+        sys.exit(f"check_package: {', '.join(missing)} not found (scripts/setup installs them)")
     checks = Checks()
     start = time.monotonic()
     with tempfile.TemporaryDirectory(prefix="sondrel-package-") as work:
