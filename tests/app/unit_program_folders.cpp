@@ -118,10 +118,10 @@ TEST_F(Layout, OnlyABinFolderWithTheDataFolderBesideItCountsAsInstalled) {
 TEST_F(Layout, TheUsersFolderIsCreatedWithItsParentsForTheOwnerOnly) {
     const QString folder = Root.filePath("home/.local/share/Sondrel");
     ASSERT_TRUE(CreateUserFolder(folder));
-    const QFile::Permissions ownerOnly =
-        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
-        QFile::WriteUser | QFile::ExeUser;
-    for (const char* made : {"home", "home/.local", "home/.local/share", "home/.local/share/Sondrel"}) {
+    const QFile::Permissions ownerOnly = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                         QFile::ReadUser | QFile::WriteUser | QFile::ExeUser;
+    for (const char* made :
+         {"home", "home/.local", "home/.local/share", "home/.local/share/Sondrel"}) {
         EXPECT_EQ(QFileInfo(Root.filePath(made)).permissions(), ownerOnly) << made;
     }
     // A folder that is there already is fine; a file in its place is not.

@@ -24,9 +24,9 @@ protected:
     }
     std::filesystem::path InstalledPath() const { return Installed.path().toStdString(); }
     void ShipInstructions() {
-        ASSERT_TRUE(QFile::copy(QStringLiteral(SONDREL_PACKAGING_DIR "/") +
-                                    QString::fromStdString(kInstructions),
-                                QString::fromStdString((InstalledPath() / kInstructions).string())));
+        ASSERT_TRUE(QFile::copy(
+            QStringLiteral(SONDREL_PACKAGING_DIR "/") + QString::fromStdString(kInstructions),
+            QString::fromStdString((InstalledPath() / kInstructions).string())));
     }
     QString Shown() { return Window().FirmwarePage().Form().steponeRichEdit->toPlainText(); }
 
