@@ -42,11 +42,11 @@ int main(int argc, char* argv[]) {
     }
 
     // --demo: the simulated instrument, started before the windows and stopped after them.
-    std::unique_ptr<SondrelSim::TSimulatorProcess> simulator;
+    std::unique_ptr<SondrelLauncher::TSimulatorProcess> simulator;
     if (options.Demo) {
         try {
-            simulator = std::make_unique<SondrelSim::TSimulatorProcess>(
-                SondrelSim::TSimulatorProcess::LocateBeside(argv[0]));
+            simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
+                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]));
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sondrel: --demo: %s\n", e.what());
             return 1;

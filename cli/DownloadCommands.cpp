@@ -22,6 +22,7 @@ namespace SondrelCli {
 
 using namespace Corvane;
 using namespace Sondrel;
+using namespace SondrelOptions;
 
 namespace {
 

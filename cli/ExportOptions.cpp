@@ -7,6 +7,7 @@
 namespace SondrelCli {
 
 using namespace Sondrel;
+using namespace SondrelOptions;
 
 namespace {
 

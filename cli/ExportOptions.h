@@ -30,7 +30,7 @@ const std::set<std::string>& ExportOptionNames();
 const char* ExportOptionsHelp();
 
 // The exports asked for, in the order CSV, XLSX, HTML; an empty file name is a usage error.
-std::vector<TExportRequest> ParseExportOptions(const TCommandLine& line);
+std::vector<TExportRequest> ParseExportOptions(const SondrelOptions::TCommandLine& line);
 
 // Writes every requested export; each failure is written to err as one line. An empty list is
 // refused as the window refuses it. Returns true when every file was written.

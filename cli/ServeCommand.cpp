@@ -20,6 +20,7 @@ namespace SondrelCli {
 
 using namespace Corvane;
 using namespace Sondrel;
+using namespace SondrelOptions;
 
 namespace {
 

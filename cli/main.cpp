@@ -2,6 +2,7 @@
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
+#include "FirmwareCommand.h"
 #include "LineOptions.h"
 #include "ServeCommand.h"
 #include "SimulatorProcess.h"
@@ -23,7 +24,8 @@ void PrintHelp() {
         << SondrelCli::ClientCommandsHelp() << "\n"
         << SondrelCli::DownloadCommandsHelp() << "\n"
         << SondrelCli::ServeCommandHelp() << "\n"
-        << SondrelCli::LineOptionsHelp()
+        << SondrelCli::FirmwareCommandHelp() << "\n"
+        << SondrelOptions::LineOptionsHelp()
         << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
            "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
         << "\n--help after any command shows this text.\n";
@@ -60,12 +62,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     // --demo: the instrument simulator on a new pseudo-terminal takes the place of a port.
-    std::unique_ptr<SondrelSim::TSimulatorProcess> simulator;
+    std::unique_ptr<SondrelLauncher::TSimulatorProcess> simulator;
     if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
         args.erase(demo);
         try {
-            simulator = std::make_unique<SondrelSim::TSimulatorProcess>(
-                SondrelSim::TSimulatorProcess::LocateBeside(argv[0]));
+            simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
+                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]));
         } catch (const std::exception& e) {
             std::cerr << "sondrel-cli: --demo: " << e.what() << "\n";
             return 1;
@@ -81,12 +83,15 @@ int main(int argc, char** argv) {
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
         }
+        if (command == "firmware") {
+            return SondrelCli::RunFirmwareCommand(args);
+        }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);
         }
-        throw SondrelCli::EUsageError(command.empty() ? "no command given (see --help)"
-                                                      : "unknown command '" + command + "'");
-    } catch (const SondrelCli::EUsageError& e) {
+        throw SondrelOptions::EUsageError(command.empty() ? "no command given (see --help)"
+                                                          : "unknown command '" + command + "'");
+    } catch (const SondrelOptions::EUsageError& e) {
         std::cerr << "sondrel-cli: " << e.what() << "\n";
         return 2;
     } catch (const std::exception& e) {

@@ -13,7 +13,7 @@ using namespace Corvane;
 TSimulator::TSimulator(const TSimulatorOptions& options, std::ostream* log)
     : FOptions(options), FLog(log), FModel(options.Instrument), FConnection(options.Faults),
       FServer(FModel) {
-    SondrelCli::ApplyLineOptions(FOptions.Line, FConnection);
+    SondrelOptions::ApplyLineOptions(FOptions.Line, FConnection);
     FConnection.SetConnectionMode(cmServer);
     FServer.SetAddress(FOptions.Address);
     FServer.SetConnection(&FConnection);

@@ -6,12 +6,12 @@
 
 namespace SondrelSim {
 
-using SondrelCli::EUsageError;
-using SondrelCli::ParseInteger;
+using SondrelOptions::EUsageError;
+using SondrelOptions::ParseInteger;
 
 namespace {
 
-std::uint32_t Count(const SondrelCli::TCommandLine& line, const std::string& name,
+std::uint32_t Count(const SondrelOptions::TCommandLine& line, const std::string& name,
                     std::uint32_t fallback, std::int64_t max = 4294967295LL) {
     const auto text = line.Value(name);
     return text ? static_cast<std::uint32_t>(ParseInteger(*text, 0, max, "--" + name)) : fallback;
@@ -44,15 +44,15 @@ const char* SimulatorHelp() {
             "  --silent-register R    no reply to any write of register R (0..65535), which\n"
             "                         is not carried out either\n\n"
             "Line options:\n") +
-        SondrelCli::SerialLineOptionsHelp();
+        SondrelOptions::SerialLineOptionsHelp();
     return text.c_str();
 }
 
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
-    std::set<std::string> valueOptions = SondrelCli::SerialLineOptionNames();
+    std::set<std::string> valueOptions = SondrelOptions::SerialLineOptionNames();
     valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
                          "drop-every", "corrupt-every", "delay-ms", "silent-register"});
-    const SondrelCli::TCommandLine line(args, valueOptions, {"pty", "verbose", "help"});
+    const SondrelOptions::TCommandLine line(args, valueOptions, {"pty", "verbose", "help"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
@@ -65,7 +65,7 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     if (options.UsePty == line.Has("port")) {
         throw EUsageError("give either --pty or --port DEVICE");
     }
-    options.Line = SondrelCli::ParseLineOptions(line, !options.UsePty);
+    options.Line = SondrelOptions::ParseLineOptions(line, !options.UsePty);
     if (const auto address = line.Value("address")) {
         options.Address = static_cast<std::uint8_t>(ParseInteger(*address, 1, 247, "--address"));
     }

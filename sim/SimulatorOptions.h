@@ -15,7 +15,7 @@ namespace SondrelSim {
 
 struct TSimulatorOptions {
     // The serial line; Line.Port is empty when UsePty is set.
-    SondrelCli::TLineOptions Line;
+    SondrelOptions::TLineOptions Line;
     bool UsePty = false;
     std::uint8_t Address = 1;
     TInstrumentSettings Instrument;
@@ -29,7 +29,7 @@ struct TSimulatorOptions {
 const char* SimulatorHelp();
 
 // Reads the arguments (without the program name). A bad or missing value raises
-// SondrelCli::EUsageError. Without --time the current record is stamped with the local time
+// SondrelOptions::EUsageError. Without --time the current record is stamped with the local time
 // now; with --help nothing else is checked.
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args);
 

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     TSimulatorOptions options;
     try {
         options = ParseSimulatorOptions(args);
-    } catch (const SondrelCli::EUsageError& e) {
+    } catch (const SondrelOptions::EUsageError& e) {
         std::cerr << "sondrel-sim: " << e.what() << "\n";
         return 2;
     }

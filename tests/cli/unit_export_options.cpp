@@ -8,6 +8,7 @@
 
 using namespace Sondrel;
 using namespace SondrelCli;
+using namespace SondrelOptions;
 using namespace ExportTest;
 
 namespace {

@@ -4,7 +4,7 @@
 
 #include "LogView.h"
 
-#include "support/UniqueFolder.h"
+#include "UniqueFolder.h"
 
 #include <gtest/gtest.h>
 

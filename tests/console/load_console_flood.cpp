@@ -67,7 +67,7 @@ struct ReadKind {
     QString Name;
     QStringList Details;
 };
-const std::vector<ReadKind> kReads = {
+const std::vector<ReadKind> kReadKinds = {
     {"Read Input Registers (code $04)", {"1 input register was processed."}},
     {"Read Coils (code $01)", {"1 coil was processed.", "Coil 0 is ON."}},
     {"Read Discrete Inputs (code $02)",
@@ -118,7 +118,7 @@ struct FloodLog {
         Outcomes[id] = outcome;
         QStringList expected = {outcome};
         if (outcome == kSuccess) {
-            for (const ReadKind& kind : kReads) {
+            for (const ReadKind& kind : kReadKinds) {
                 if (kind.Name == name) {
                     expected << kind.Details;
                 }

@@ -4,7 +4,7 @@
 #include "ConsoleTestSupport.h"
 #include "ProfileFile.h"
 
-#include "support/FileSizeLimit.h"
+#include "FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the test; `folder / "name"` is the path of a file in it.
 #pragma once
 
-#include "support/UniqueFolder.h"
+#include "UniqueFolder.h"
 
 #include <cstdlib>
 #include <filesystem>

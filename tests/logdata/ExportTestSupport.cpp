@@ -2,7 +2,7 @@
 
 #include "FakeInstrument.h"
 
-#include "support/UniqueFolder.h"
+#include "UniqueFolder.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include "ListViewDataEngine.h"
 #include "LogExporter.h"
 
-#include "support/FileSizeLimit.h"
+#include "FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 

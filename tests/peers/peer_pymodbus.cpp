@@ -74,7 +74,9 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Framing, PymodbusDiagnostics, ::testing::Values(tmRTU, tmASCII),
-                         [](const auto& info) { return info.param == tmRTU ? "RTU" : "ASCII"; });
+                         [](const auto& instance) {
+                             return instance.param == tmRTU ? "RTU" : "ASCII";
+                         });
 
 TEST_P(PymodbusDiagnostics, CountersRegisterAndClearingAreReportedAsTheServerKeepsThem) {
     Peer->Open();
@@ -203,7 +205,7 @@ protected:
 INSTANTIATE_TEST_SUITE_P(Format, PymodbusAscii,
                          ::testing::Values(LineFormat{db8, psNone, "8N1"},
                                            LineFormat{db7, psEven, "7E1"}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+                         [](const auto& instance) { return std::string(instance.param.Name); });
 
 TEST_P(PymodbusAscii, ReadsReturnTheServersTables) {
     auto r = Peer->Run([&] { return Peer->Client.ReadDiscreteInputs(10, 37, 0); });

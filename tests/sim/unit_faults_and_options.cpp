@@ -148,7 +148,7 @@ TEST(SimulatorOptions, BadUsageIsRefused) {
         for (const auto& a : args) {
             joined += a + " ";
         }
-        EXPECT_THROW(ParseSimulatorOptions(args), SondrelCli::EUsageError) << joined;
+        EXPECT_THROW(ParseSimulatorOptions(args), SondrelOptions::EUsageError) << joined;
     }
 }
 

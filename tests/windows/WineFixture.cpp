@@ -1,6 +1,6 @@
 #include "WineFixture.h"
 
-#include "support/UniqueFolder.h"
+#include "UniqueFolder.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +62,7 @@ void WinePrefix::SetUp() {
     const char* given = std::getenv("WINEPREFIX");
     if (given != nullptr && fs::is_directory(fs::path(given) / "ports")) {
         gPrefix = given;
+        std::system((std::string("'") + SONDREL_WINE_BOOT_SCRIPT + "'").c_str());
         return;
     }
     FOwnPrefix = Capture(std::string("'") + SONDREL_WINE_PREFIX_SCRIPT + "'");
@@ -70,10 +71,6 @@ void WinePrefix::SetUp() {
     }
     gPrefix = FOwnPrefix;
     setenv("WINEPREFIX", gPrefix.c_str(), 1);
-    // A server that stays between the programs saves each start the prefix's boot.
-    // Its descriptors go nowhere: a server holding the test's output open would keep the
-    // test runner waiting for the end of that output.
-    std::system("wineserver -p </dev/null >/dev/null 2>&1");
 }
 
 void WinePrefix::TearDown() {

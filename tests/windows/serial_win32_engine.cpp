@@ -2,7 +2,7 @@
 // on COM2 of the Wine prefix (joined by a socat pty pair), both served by this test's main
 // thread. Requests cross the line in RTU and ASCII, with the worker threads' overlapped waits,
 // retries, time-outs, exception replies and the stop of a server that waits without limit.
-#include "support/MainThreadPump.h"
+#include "MainThreadPump.h"
 
 #include "MainThreadBridge.h"
 #include "ModbusClient.h"
@@ -165,4 +165,4 @@ TEST_P(ClientAndServer, TheSpeedChangesWhileBothConnectionsAreOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, ClientAndServer, ::testing::Values(tmRTU, tmASCII),
-                         [](const auto& info) { return info.param == tmRTU ? "RTU" : "ASCII"; });
+                         [](const auto& mode) { return mode.param == tmRTU ? "RTU" : "ASCII"; });

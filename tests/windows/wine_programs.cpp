@@ -7,6 +7,7 @@
 #include "DownloadFixture.h"
 #include "LibmodbusRtuServer.h"
 
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -254,4 +255,49 @@ TEST_F(DownloadsAcrossWine, APulledCableEndsTheDownloadWithItsFailureLinesInSeco
     EXPECT_LT(endedMs, 30000);
     std::printf("[ measured ] download under Wine ended %lld ms after the cable was pulled\n",
                 static_cast<long long>(endedMs));
+}
+
+using FirmwareUnderWine = WineFixture;
+
+TEST_F(FirmwareUnderWine, ProgramBatCallsTheIspToolFromTheProgramFolderAndIsDeletedAfterwards) {
+    // The ISP tool's stand-in: FM.bat in the program folder records its command line.
+    std::ofstream(LinuxFile("FM.bat"), std::ios::binary)
+        << "@echo %*> \"" << WindowsFile("fm-args.txt") << "\"\r\n";
+    std::ofstream(LinuxFile("fw.hex")) << ":00000001FF\n";
+    const ProgramRun run =
+        RunWindows("sondrel-cli.exe",
+                   {"firmware", "--port", "COM1", "--hex", WindowsFile("fw.hex"), "--firmware-baud",
+                    "38400", "--program-folder", WindowsFile("")},
+                   60s);
+    EXPECT_EQ(run.Status, 0) << run.Out << run.Err;
+    EXPECT_NE(run.Out.find("Finished.  Restart the device to complete the upgrade."),
+              std::string::npos)
+        << run.Out;
+    std::ifstream recorded(LinuxFile("fm-args.txt"));
+    std::string arguments;
+    std::getline(recorded, arguments);
+    while (!arguments.empty() && (arguments.back() == '\r' || arguments.back() == ' ')) {
+        arguments.pop_back();
+    }
+    std::string hex = WindowsFile("fw.hex");
+    for (char& c : hex) {
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    EXPECT_EQ(arguments, "COM(1, 38400) DEVICE(LPC2148, 12.000000) HARDWARE(BOOTEXEC, 50, 100) "
+                         "ERASEUSED(" +
+                             hex + ", PROTECTISP) HEXFILE(" + hex +
+                             ", NOCHECKSUMS, NOFILL, PROTECTISP)");
+    EXPECT_FALSE(std::filesystem::exists(LinuxFile("Program.bat")));
+}
+
+TEST_F(FirmwareUnderWine, APortThatDoesNotExistGetsTheUnavailableTextAndNoBatchFile) {
+    std::ofstream(LinuxFile("fw.hex")) << ":00000001FF\n";
+    const ProgramRun run = RunWindows("sondrel-cli.exe",
+                                      {"firmware", "--port", "COM42", "--hex",
+                                       WindowsFile("fw.hex"), "--program-folder", WindowsFile("")},
+                                      60s);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("Serial Port (COM42) is currently unavailable."), std::string::npos)
+        << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(LinuxFile("Program.bat")));
 }

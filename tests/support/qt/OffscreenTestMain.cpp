@@ -1,4 +1,4 @@
-// The main of the Qt widget and model tests: a QApplication on the offscreen platform (unless
+// The main of every Qt test program: a QApplication on the offscreen platform (unless
 // the caller chose another), then the tests. Kept out of test_support, which is Qt-free.
 #include <QApplication>
 

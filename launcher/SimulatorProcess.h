@@ -10,7 +10,7 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace SondrelSim {
+namespace SondrelLauncher {
 
 class TSimulatorProcess {
 public:
@@ -35,4 +35,4 @@ private:
     std::string FPortPath;
 };
 
-} // namespace SondrelSim
+} // namespace SondrelLauncher

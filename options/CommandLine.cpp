@@ -2,7 +2,7 @@
 
 #include "TextToInteger.h"
 
-namespace SondrelCli {
+namespace SondrelOptions {
 
 TCommandLine::TCommandLine(const std::vector<std::string>& args,
                            const std::set<std::string>& valueOptions,
@@ -63,4 +63,4 @@ std::int64_t ParseInteger(const std::string& text, std::int64_t min, std::int64_
     return *value;
 }
 
-} // namespace SondrelCli
+} // namespace SondrelOptions

@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace SondrelSim {
+namespace SondrelLauncher {
 
 namespace {
 
@@ -127,4 +127,4 @@ std::string TSimulatorProcess::LocateBeside(const std::string& programPath) {
     return "sondrel-sim";
 }
 
-} // namespace SondrelSim
+} // namespace SondrelLauncher

@@ -2,7 +2,7 @@
 
 #include <map>
 
-namespace SondrelCli {
+namespace SondrelOptions {
 
 using namespace Corvane;
 
@@ -120,4 +120,4 @@ void ApplyLineOptions(const TLineOptions& options, TModbusConnection& connection
     connection.SetMaxRetries(options.Retries);
 }
 
-} // namespace SondrelCli
+} // namespace SondrelOptions

@@ -1,7 +1,9 @@
-// The command line of sondrel-cli: "sondrel-cli [options] COMMAND [arguments] [options]".
-// Options may stand anywhere; "--name value" and "--name=value" are both accepted, and flags
-// take no value. Everything that is not an option is a positional argument, the first one
-// being the command.
+// The command line of sondrel-cli ("sondrel-cli [options] COMMAND [arguments] [options]") and
+// of sondrel-sim. Options may stand anywhere; "--name value" and "--name=value" are both
+// accepted, and flags take no value. Everything that is not an option is a positional
+// argument; for sondrel-cli the first one is the command.
+//
+// TCommandLine copies what it reads and owns it; a parsed line may be read from any thread.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace SondrelCli {
+namespace SondrelOptions {
 
 // A usage or argument error: exit status 2, message on standard error.
 class EUsageError : public std::runtime_error {
@@ -41,4 +43,4 @@ private:
 std::int64_t ParseInteger(const std::string& text, std::int64_t min, std::int64_t max,
                           const std::string& what);
 
-} // namespace SondrelCli
+} // namespace SondrelOptions

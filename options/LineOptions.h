@@ -1,5 +1,7 @@
-// The serial line options shared by every sondrel-cli command, and their application to a
-// connection and a client.
+// The serial line options shared by every sondrel-cli command and by sondrel-sim (same
+// names, values and defaults), and their application to a connection. Pure functions, except
+// ApplyLineOptions, which sets the connection's properties and so runs where the connection
+// is used (the main thread).
 #pragma once
 
 #include "CommandLine.h"
@@ -10,7 +12,7 @@
 #include <set>
 #include <string>
 
-namespace SondrelCli {
+namespace SondrelOptions {
 
 struct TLineOptions {
     std::string Port;
@@ -42,4 +44,4 @@ TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired = true
 // Sets port, speed, format, flow control, mode, timeout and attempts on the connection.
 void ApplyLineOptions(const TLineOptions& options, Corvane::TModbusConnection& connection);
 
-} // namespace SondrelCli
+} // namespace SondrelOptions

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-namespace SondrelSim {
+namespace SondrelLauncher {
 
 TSimulatorProcess::TSimulatorProcess(const std::string&, const std::vector<std::string>&) {
     throw std::runtime_error(
@@ -32,4 +32,4 @@ std::string TSimulatorProcess::LocateBeside(const std::string& programPath) {
     return "sondrel-sim.exe";
 }
 
-} // namespace SondrelSim
+} // namespace SondrelLauncher
