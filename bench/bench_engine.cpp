@@ -9,6 +9,7 @@
 #include "PtyPair.h"
 
 #include "Framing.h"
+#include "FunctionCodes.h"
 #include "MainThreadBridge.h"
 #include "ModbusBuffer.h"
 #include "ModbusClient.h"
@@ -59,12 +60,11 @@ private:
         const std::uint16_t count = request.ReadWord();
         TModbusBuffer reply(QueryBufferSize(FMode));
         reply.WriteByte(FrameAddress(request));
-        reply.WriteByte(0x03);
+        reply.WriteByte(FunctionCodes::ReadHoldingRegisters);
         reply.WriteByte(static_cast<std::uint8_t>(2 * count));
         for (std::uint16_t i = 0; i < count; ++i) {
             reply.WriteWord(static_cast<std::uint16_t>(0x1000 + i));
         }
-        AppendCheck(FMode, reply);
         std::uint8_t raw[600];
         const std::int32_t n = EncodeFrame(FMode, reply, raw, sizeof raw);
         TestSupport::WriteAll(FPty.MasterFd(), raw, static_cast<std::size_t>(n));

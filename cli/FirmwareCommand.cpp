@@ -55,7 +55,7 @@ public:
                     end - std::chrono::steady_clock::now()));
         }
     }
-    TScriptRunOutcome RunScript(const std::string& scriptPath) override {
+    TScriptRunOutcome RunAndWait(const std::string& scriptPath) override {
         std::cout.flush();
         RunScriptAndWait(scriptPath);
         return roCompleted;

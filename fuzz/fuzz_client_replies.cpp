@@ -1,14 +1,16 @@
-// The client's reply decoders, fed as completed transactions: a request of one of the client's
-// functions (chosen by the first input byte, with fields from the next bytes) and an arbitrary
-// reply (the rest of the input, with its frame check appended, as a decoded frame carries it).
-// No crash, no read outside a buffer, every completion event fires once, and a reply that fails
-// a check is reported as rsUnmatched, never as a normal response with garbage values.
-#include "Framing.h"
-#include "ModbusClient.h"
-#include "ModbusConnection.h"
-#include "RequestPdu.h"
+// The client's reply decoders on buffers alone (an offline link, no line), fed as completed
+// transactions: a request of one of the client's functions (chosen by the first input byte,
+// with fields from the next bytes) and an arbitrary reply message (the rest of the input).
+// No crash, no read outside a buffer, no error but for an unknown diagnostics sub-function,
+// every completion event fires once, and a reply that fails a check is reported as
+// rsUnmatched, never as a normal response with garbage values.
+#include "OfflineLink.h"
 
-#include <pty.h>
+#include "CorvaneError.h"
+#include "Framing.h"
+#include "FunctionCodes.h"
+#include "ModbusClient.h"
+#include "RequestPdu.h"
 
 #include <array>
 #include <cstdlib>
@@ -19,22 +21,14 @@ using namespace Corvane;
 namespace {
 
 struct TClientRig {
-    int Master = -1;
-    int Slave = -1;
-    TModbusConnection Connection;
+    TestSupport::TOfflineLink Link;
     TModbusClient Client;
     int Events = 0;
 
     TClientRig() {
-        char name[256];
-        if (::openpty(&Master, &Slave, name, nullptr, nullptr) != 0) {
-            std::abort();
-        }
-        Connection.SetPort(name);
-        Client.SetConnection(&Connection);
+        Client.SetConnection(&Link);
         Client.OnTransactionProcessed = [this](TModbusClient&, const TTransactionInfo&,
                                                std::uint8_t, bool) { ++Events; };
-        Connection.SetActive(true);
     }
 };
 
@@ -54,16 +48,16 @@ void BuildQuery(TModbusBuffer& q, std::uint8_t pick, const std::uint8_t* data, s
     q.WriteByte(1);
     switch (pick % 12) {
     case 0:
-        ReadPdu(q, 0x01, 0, static_cast<std::uint16_t>(b * 15 % 2048 + 1));
+        ReadPdu(q, FunctionCodes::ReadCoils, 0, static_cast<std::uint16_t>(b * 15 % 2048 + 1));
         break;
     case 1:
-        ReadPdu(q, 0x02, 0, b);
+        ReadPdu(q, FunctionCodes::ReadDiscreteInputs, 0, b);
         break;
     case 2:
-        ReadPdu(q, 0x03, a, static_cast<std::uint16_t>(b % 128 + 1));
+        ReadPdu(q, FunctionCodes::ReadHoldingRegisters, a, static_cast<std::uint16_t>(b % 128 + 1));
         break;
     case 3:
-        ReadPdu(q, 0x04, 0, static_cast<std::uint16_t>(b % 128 + 1));
+        ReadPdu(q, FunctionCodes::ReadInputRegisters, 0, static_cast<std::uint16_t>(b % 128 + 1));
         break;
     case 4:
         WriteSingleCoilPdu(q, a, (b & 1) != 0);
@@ -78,18 +72,18 @@ void BuildQuery(TModbusBuffer& q, std::uint8_t pick, const std::uint8_t* data, s
         WriteMultipleRegistersPdu(q, a % 1000, TRegValues(b % 100 + 1, 7));
         break;
     case 8:
-        q.WriteByte(0x07);
+        q.WriteByte(FunctionCodes::ReadExceptionStatus);
         break;
     case 9:
-        q.WriteByte(0x08);
+        q.WriteByte(FunctionCodes::Diagnostics);
         q.WriteWord(static_cast<std::uint16_t>(b % 0x15));
         q.WriteWord(a);
         break;
     case 10:
-        q.WriteByte(0x11);
+        q.WriteByte(FunctionCodes::ReportServerID);
         break;
     default:
-        q.WriteByte(0x16);
+        q.WriteByte(FunctionCodes::MaskWriteRegister);
         q.WriteWord(a);
         q.WriteWord(b);
         q.WriteWord(a);
@@ -104,27 +98,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     TClientRig& rig = Rig();
-    TModbusTransaction t(rig.Connection.QueryBufferSize());
+    TModbusTransaction t(rig.Link.QueryBufferSize());
     BuildQuery(t.Query, data[0], data, size);
-    rig.Connection.AppendCheck(t.Query);
     t.Client = &rig.Client;
     t.Info.ServerAddress = 1;
     static constexpr std::array<TReplyStatus, 4> kStatuses = {
         rsNormalResponse, rsNormalResponse, rsExceptionResponse, rsTimeoutExpired};
     t.Info.Status = kStatuses[data[5] % kStatuses.size()];
     const std::size_t room =
-        static_cast<std::size_t>(rig.Connection.QueryBufferSize() - rig.Connection.CheckSize());
+        static_cast<std::size_t>(rig.Link.QueryBufferSize() - CheckSize(tmRTU));
     for (std::size_t i = 6; i < size && i - 6 < room; ++i) {
         t.Reply.WriteByte(data[i]);
     }
-    rig.Connection.AppendCheck(t.Reply);
     const TReplyStatus before = t.Info.Status;
     const int events = rig.Events;
     try {
         rig.Client.ProcessTransaction(t);
-    } catch (const std::exception&) {
-        // Only an unknown diagnostics sub-function may end a completion with an error.
-        if (FunctionCode(t.Query) != 0x08) {
+    } catch (const ECorvaneError& e) {
+        // Only an unknown diagnostics sub-function may end a completion with an error: the
+        // requests here are well formed, so an internal error is a fault of the decoders.
+        if (FunctionCode(t.Query) != FunctionCodes::Diagnostics ||
+            e.MessageId() != msgDiagnosticActionUnknown) {
             std::abort();
         }
         return 0;

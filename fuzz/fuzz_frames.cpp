@@ -1,6 +1,6 @@
 // Frame decoding of bytes from the line, in both transmission modes and both connection
 // modes, and the bit unpacking of coil data. The first input byte picks the mode.
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
 #include "ModbusBuffer.h"
@@ -30,13 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 std::abort();
             }
             // RTU counts bytes; the ASCII bound counts characters, so a 7-character frame
-            // decodes to 2 bytes and the LRC alone decides.
-            if (mode == tmRTU && buffer.Size() < MinFrameSize(mode, connectionMode)) {
+            // decodes to 2 bytes and the LRC alone decides. The check is not kept.
+            if (mode == tmRTU &&
+                (buffer.Size() != count - CheckSize(mode) ||
+                 buffer.Size() + CheckSize(mode) < MinFrameSize(mode, connectionMode))) {
                 std::abort();
             }
             FrameAddress(buffer);
             FunctionCode(buffer);
-            IsExceptionReply(mode, buffer);
+            IsExceptionReply(buffer);
         }
     } catch (const ECorvaneError& e) {
         // Only a frame that cannot fit the buffer may raise.

@@ -1,22 +1,22 @@
-// Request processing of the server with a populated item map: arbitrary request bytes (the
-// frame check is appended, as a decoded frame carries it) are dispatched to the servers. No
-// crash, no read or write outside a buffer, and every reply is a well-formed frame from the
+// Request processing of the server with a populated item map, on buffers alone (an offline
+// link, no line): arbitrary request messages are dispatched to the servers. No crash, no read
+// or write outside a buffer, and every reply encodes to a well-formed frame from the
 // addressed server, normal or exception.
 #include "LogView.h"
 #include "ServerItemBinding.h"
 #include "ServerItemMap.h"
 #include "TransactionLog.h"
 
-#include "Framing.h"
-#include "ModbusConnection.h"
-#include "ModbusServer.h"
+#include "OfflineLink.h"
 
-#include <pty.h>
-#include <unistd.h>
+#include "Framing.h"
+#include "FunctionCodes.h"
+#include "ModbusServer.h"
 
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 using namespace Corvane;
 using namespace Sondrel;
@@ -30,20 +30,14 @@ public:
 };
 
 struct TServerRig {
-    int Master = -1;
-    int Slave = -1;
-    TModbusConnection Connection;
+    TestSupport::TOfflineLink Link;
     TModbusServer Server;
     TServerItemMap Map;
     TNullView View;
     TTransactionLog Log{View};
     TServerItemBinding Binding{Server, Map, Log};
 
-    explicit TServerRig(TTransmissionMode mode) {
-        char name[256];
-        if (::openpty(&Master, &Slave, name, nullptr, nullptr) != 0) {
-            std::abort();
-        }
+    explicit TServerRig(TTransmissionMode mode) : Link(mode) {
         for (std::uint16_t a = 0; a < 16; ++a) {
             Add(ikCoil, a, a % 2, a != 3);
         }
@@ -58,12 +52,8 @@ struct TServerRig {
             Add(ikInputRegister, a, a, false);
         }
         Binding.Bind();
-        Connection.SetPort(name);
-        Connection.SetConnectionMode(cmServer);
-        Connection.SetTransmissionMode(mode);
         Server.SetAddress(17);
-        Server.SetConnection(&Connection);
-        Connection.SetActive(true);
+        Server.SetConnection(&Link);
     }
 
     void Add(TServerItemKind kind, std::uint16_t address, std::uint16_t value, bool writeable) {
@@ -90,18 +80,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const TTransmissionMode mode = (data[0] & 1) ? tmASCII : tmRTU;
     TServerRig& rig = Rig(mode);
-    TModbusConnection& connection = rig.Connection;
-    auto transaction = std::make_unique<TModbusTransaction>(connection.QueryBufferSize());
-    const std::size_t room =
-        static_cast<std::size_t>(connection.QueryBufferSize() - connection.CheckSize());
-    // Requests go to the server's own address or to broadcast.
-    transaction->Query.WriteByte((data[1] & 1) ? 17 : 0);
-    for (std::size_t i = 2; i < size && i - 1 < room; ++i) {
-        transaction->Query.WriteByte(data[i]);
+    // Requests go to the server's own address or to broadcast; the largest message the
+    // framing can deliver fills the buffer less its check.
+    std::vector<std::uint8_t> request = {static_cast<std::uint8_t>((data[1] & 1) ? 17 : 0)};
+    const auto room = static_cast<std::size_t>(rig.Link.QueryBufferSize() - CheckSize(mode));
+    for (std::size_t i = 2; i < size && request.size() < room; ++i) {
+        request.push_back(data[i]);
     }
-    connection.AppendCheck(transaction->Query);
-    transaction->Info.ServerAddress = FrameAddress(transaction->Query);
-    connection.DispatchToServers(*transaction);
+    const auto transaction = rig.Link.Dispatch(request);
 
     TModbusBuffer& reply = transaction->Reply;
     if (transaction->Info.ServerAddress == 0) {
@@ -113,15 +99,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (reply.Size() == 0) {
         std::abort(); // the addressed server always answers
     }
-    std::uint8_t raw[600];
-    const std::int32_t n = EncodeFrame(mode, reply, raw, sizeof raw);
-    TModbusBuffer decoded(connection.QueryBufferSize());
-    if (!DecodeFrame(mode, cmClient, raw, n, decoded) || FrameAddress(decoded) != 17) {
+    // The reply fits the worker's frame buffer (EncodeFrame raises otherwise).
+    std::vector<std::uint8_t> raw(static_cast<std::size_t>(FrameBufferSize(mode)));
+    const std::int32_t n =
+        EncodeFrame(mode, reply, raw.data(), static_cast<std::int32_t>(raw.size()));
+    TModbusBuffer decoded(rig.Link.QueryBufferSize());
+    if (!DecodeFrame(mode, cmClient, raw.data(), n, decoded) || FrameAddress(decoded) != 17) {
         std::abort();
     }
     const std::uint8_t function = FunctionCode(decoded);
     const std::uint8_t command = FunctionCode(transaction->Query);
-    if (function != command && function != (command | 0x80)) {
+    if (function != command && function != (command | FunctionCodes::ExceptionFlag)) {
         std::abort();
     }
     return 0;

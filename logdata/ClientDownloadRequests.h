@@ -4,7 +4,7 @@
 #include "DownloadRequests.h"
 
 #include "ModbusClient.h"
-#include "ModbusConnection.h"
+#include "ModbusLink.h"
 
 namespace Sondrel {
 
@@ -19,7 +19,7 @@ public:
         return FClient.ReadHoldingRegisters(start, count, 0);
     }
     bool LineLost() const override {
-        const Corvane::TModbusConnection* connection = FClient.Connection();
+        const Corvane::IModbusLink* connection = FClient.Connection();
         return connection != nullptr && connection->LineLost();
     }
 

@@ -1,6 +1,8 @@
 #include "Framing.h"
 
+#include "Checksum.h"
 #include "CorvaneError.h"
+#include "FunctionCodes.h"
 #include "ModbusBuffer.h"
 #include "ModbusTransaction.h"
 
@@ -44,13 +46,23 @@ std::int32_t MinFrameSize(TTransmissionMode mode, TConnectionMode connectionMode
     return connectionMode == cmServer ? clientSize - 1 : clientSize;
 }
 
-void AppendCheck(TTransmissionMode mode, TModbusBuffer& buffer) {
+namespace {
+
+// The check of the message's bytes, low byte first for the CRC; returns its length.
+std::int32_t WriteCheck(TTransmissionMode mode, const std::uint8_t* data, std::int32_t size,
+                        std::uint8_t* check) {
+    const auto count = static_cast<std::size_t>(size);
     if (mode == tmASCII) {
-        buffer.WriteByte(buffer.LRC());
-    } else {
-        buffer.WriteRawWord(buffer.CRC16());
+        check[0] = LRC(data, count);
+        return 1;
     }
+    const std::uint16_t crc = CRC16(data, count);
+    check[0] = static_cast<std::uint8_t>(crc & 0xFF);
+    check[1] = static_cast<std::uint8_t>(crc >> 8);
+    return 2;
 }
+
+} // namespace
 
 std::int32_t EncodeFrame(TTransmissionMode mode, const TModbusBuffer& buffer, std::uint8_t* raw,
                          std::int32_t rawSize) {
@@ -59,23 +71,30 @@ std::int32_t EncodeFrame(TTransmissionMode mode, const TModbusBuffer& buffer, st
         return 0;
     }
     const std::uint8_t* data = buffer.Data();
+    std::uint8_t check[2];
+    const std::int32_t checkSize = WriteCheck(mode, data, size, check);
     if (mode == tmRTU) {
-        if (rawSize < size) {
+        if (rawSize < size + checkSize) {
             throw ECorvaneError(msgFailedToEncodeFrame);
         }
         std::memcpy(raw, data, static_cast<std::size_t>(size));
-        return size;
+        std::memcpy(raw + size, check, static_cast<std::size_t>(checkSize));
+        return size + checkSize;
     }
-    const std::int32_t length = 2 * size + 3;
+    const std::int32_t length = 2 * (size + checkSize) + 3;
     if (rawSize < length) {
         throw ECorvaneError(msgFailedToEncodeFrame);
     }
     std::int32_t out = 0;
     raw[out++] = kColon;
+    auto writeHex = [&](std::uint8_t byte) {
+        raw[out++] = HexDigit(static_cast<std::uint8_t>(byte >> 4));
+        raw[out++] = HexDigit(static_cast<std::uint8_t>(byte & 0x0F));
+    };
     for (std::int32_t i = 0; i < size; ++i) {
-        raw[out++] = HexDigit(static_cast<std::uint8_t>(data[i] >> 4));
-        raw[out++] = HexDigit(static_cast<std::uint8_t>(data[i] & 0x0F));
+        writeHex(data[i]);
     }
+    writeHex(check[0]);
     raw[out++] = kCR;
     raw[out++] = kLF;
     return out;
@@ -110,14 +129,14 @@ bool DecodeFrame(TTransmissionMode mode, TConnectionMode connectionMode, const s
         std::memcpy(buffer.Data(), raw, static_cast<std::size_t>(count));
         n = count;
     }
-    buffer.SetSize(n);
-    buffer.Seek(bmEnd);
-    if (mode == tmASCII) {
-        buffer.Seek(bmByteBack);
-        return buffer.LRC() == buffer.ReadByte();
-    }
-    buffer.Seek(bmWordBack);
-    return buffer.CRC16() == buffer.ReadRawWord();
+    // The check is verified where it arrived and then dropped: the buffer keeps the message.
+    const std::int32_t messageSize = n - CheckSize(mode);
+    std::uint8_t expected[2];
+    WriteCheck(mode, buffer.Data(), messageSize, expected);
+    const bool valid = std::memcmp(expected, buffer.Data() + messageSize,
+                                   static_cast<std::size_t>(CheckSize(mode))) == 0;
+    buffer.SetSize(messageSize);
+    return valid;
 }
 
 std::uint8_t FrameAddress(TModbusBuffer& buffer) {
@@ -141,12 +160,13 @@ bool IsSameAddress(TModbusBuffer& query, TModbusBuffer& reply) {
 }
 
 bool IsMatchingFunction(TModbusBuffer& query, TModbusBuffer& reply) {
-    return FunctionCode(query) == (FunctionCode(reply) & 0x7F);
+    return FunctionCode(query) ==
+           static_cast<std::uint8_t>(FunctionCode(reply) & ~FunctionCodes::ExceptionFlag);
 }
 
-bool IsExceptionReply(TTransmissionMode mode, TModbusBuffer& reply) {
+bool IsExceptionReply(TModbusBuffer& reply) {
     reply.SetPosition(1);
-    return reply.Size() == MinFrameSize(mode, cmClient) && reply.ReadByte() > 0x80;
+    return reply.Size() == kExceptionReplySize && reply.ReadByte() > FunctionCodes::ExceptionFlag;
 }
 
 void ExtractException(TModbusBuffer& reply, TTransactionInfo& info) {

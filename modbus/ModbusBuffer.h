@@ -1,5 +1,6 @@
 // TModbusBuffer: a fixed-capacity byte block with a cursor, holding one unframed Modbus
-// message (address, function code, data, check bytes).
+// message (address, function code, data). The frame check is not part of it: the framing
+// adds it on the wire and drops it on the way in (Framing.h).
 //
 // Modbus fields are big-endian words (ReadWord/WriteWord); the RTU CRC is a little-endian
 // word (ReadRawWord/WriteRawWord). Reads are checked against the capacity, not the size,

@@ -1,9 +1,11 @@
 #include "ModbusClient.h"
 
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
-#include "ModbusConnection.h"
+#include "FunctionCodes.h"
+#include "MessageReader.h"
+#include "ModbusLink.h"
 #include "RequestChecks.h"
 #include "RequestPdu.h"
 
@@ -26,43 +28,6 @@ constexpr std::array<const char*, 9> kExceptionTexts = {
     "Illegal data value",     "Server failure",       "Acknowledge",
     "Server is busy",         "Negative acknowledge", "Memory parity error"};
 
-// Reply checks raise this; the completion turns it (and any buffer error) into rsUnmatched.
-[[noreturn]] void Mismatch() {
-    throw ECorvaneError(msgInternalError);
-}
-
-bool IsReplyFault(const ECorvaneError& e) {
-    switch (e.MessageId()) {
-    case msgInternalError:
-    case msgNotEnoughSpace:
-    case msgBufferPositionInvalid:
-    case msgBufferSizeInvalid:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Reads a word at an absolute position.
-std::uint16_t WordAt(TModbusBuffer& buffer, std::int32_t position) {
-    buffer.SetPosition(position);
-    return buffer.ReadWord();
-}
-
-std::uint8_t ByteAt(TModbusBuffer& buffer, std::int32_t position) {
-    buffer.SetPosition(position);
-    return buffer.ReadByte();
-}
-
-// A reply's data must lie inside the received frame (before its check bytes): a byte count
-// that announces more than arrived is a mismatch, never a read of stale buffer contents.
-void RequireReplyData(const TModbusBuffer& reply, std::int32_t from, std::int32_t count,
-                      std::int32_t checkSize) {
-    if (from + count > reply.Size() - checkSize) {
-        Mismatch();
-    }
-}
-
 } // namespace
 
 TModbusClient::TModbusClient() : FSerial(gNextClientSerial++) {}
@@ -72,7 +37,7 @@ TModbusClient::~TModbusClient() {
     SetConnection(nullptr);
 }
 
-void TModbusClient::SetConnection(TModbusConnection* value) {
+void TModbusClient::SetConnection(IModbusLink* value) {
     if (value == FConnection) {
         return;
     }
@@ -86,7 +51,7 @@ void TModbusClient::SetConnection(TModbusConnection* value) {
     }
 }
 
-void TModbusClient::ConnectionDestroyed(TModbusConnection* connection) {
+void TModbusClient::ConnectionDestroyed(IModbusLink* connection) {
     if (connection == FConnection) {
         FConnection = nullptr;
     }
@@ -129,9 +94,8 @@ std::int32_t TModbusClient::SubmitRequest(std::int32_t userData, Build&& build) 
     info.ServerAddress = FServerAddress;
     info.UserData = userData;
     TModbusBuffer& query = transaction->Query;
-    FConnection->WriteAddress(this, query);
+    query.WriteByte(FServerAddress);
     build(query);
-    FConnection->AppendCheck(query);
     const std::int32_t id = info.ID;
     FConnection->Submit(transaction, this);
     return id;
@@ -141,28 +105,36 @@ std::int32_t TModbusClient::ReadCoils(std::uint16_t startBit, std::uint16_t bitC
                                       std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x01, startBit, bitCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadCoils, startBit, bitCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadDiscreteInputs(std::uint16_t startBit, std::uint16_t bitCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckBitRange(startBit, bitCount, kMaxReadBits);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x02, startBit, bitCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadDiscreteInputs, startBit, bitCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadHoldingRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                  std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x03, startReg, regCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadHoldingRegisters, startReg, regCount);
+    });
 }
 
 std::int32_t TModbusClient::ReadInputRegisters(std::uint16_t startReg, std::uint16_t regCount,
                                                std::int32_t userData) {
     CheckClientConnection();
     CheckRegisterRange(startReg, regCount, kMaxReadRegisters);
-    return SubmitRequest(userData, [&](TModbusBuffer& q) { ReadPdu(q, 0x04, startReg, regCount); });
+    return SubmitRequest(userData, [&](TModbusBuffer& q) {
+        ReadPdu(q, FunctionCodes::ReadInputRegisters, startReg, regCount);
+    });
 }
 
 std::int32_t TModbusClient::WriteSingleCoil(std::uint16_t bitAddr, bool bitValue,
@@ -200,7 +172,7 @@ std::int32_t TModbusClient::MaskWriteSingleRegister(std::uint16_t regAddr, std::
                                                     std::uint16_t orMask, std::int32_t userData) {
     CheckClientConnection();
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x16);
+        q.WriteByte(FunctionCodes::MaskWriteRegister);
         q.WriteWord(regAddr);
         q.WriteWord(andMask);
         q.WriteWord(orMask);
@@ -217,7 +189,7 @@ std::int32_t TModbusClient::ReadWriteMultipleRegisters(std::uint16_t startRegToR
     CheckRegisterRange(startRegToWrite, static_cast<std::int64_t>(regValuesToWrite.size()),
                        kMaxReadWriteRegisters);
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x17);
+        q.WriteByte(FunctionCodes::ReadWriteMultipleRegisters);
         q.WriteWord(startRegToRead);
         q.WriteWord(regCountToRead);
         q.WriteWord(startRegToWrite);
@@ -231,13 +203,14 @@ std::int32_t TModbusClient::ReadWriteMultipleRegisters(std::uint16_t startRegToR
 
 std::int32_t TModbusClient::ReadExceptionStatus(std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x07); });
+    return SubmitRequest(userData,
+                         [](TModbusBuffer& q) { q.WriteByte(FunctionCodes::ReadExceptionStatus); });
 }
 
 std::int32_t TModbusClient::Diagnostics(TDiagnosticAction action, std::int32_t userData) {
     CheckClientConnection();
     return SubmitRequest(userData, [&](TModbusBuffer& q) {
-        q.WriteByte(0x08);
+        q.WriteByte(FunctionCodes::Diagnostics);
         q.WriteWord(kDiagnosticSubFunctions.at(action));
         const std::uint16_t data = action == daReturnQueryData                      ? 0xA537
                                    : action == daRestartCommsOptionAndClearEventLog ? 0xFF00
@@ -248,7 +221,8 @@ std::int32_t TModbusClient::Diagnostics(TDiagnosticAction action, std::int32_t u
 
 std::int32_t TModbusClient::ReportServerID(std::int32_t userData) {
     CheckClientConnection();
-    return SubmitRequest(userData, [](TModbusBuffer& q) { q.WriteByte(0x11); });
+    return SubmitRequest(userData,
+                         [](TModbusBuffer& q) { q.WriteByte(FunctionCodes::ReportServerID); });
 }
 
 std::string ExceptionCodeText(std::uint8_t code) {
@@ -270,45 +244,45 @@ void TModbusClient::ProcessTransaction(TModbusTransaction& transaction) {
         CompleteCustom(transaction, command);
     } else {
         switch (command) {
-        case 0x01:
-        case 0x02:
+        case FunctionCodes::ReadCoils:
+        case FunctionCodes::ReadDiscreteInputs:
             CompleteBitsRead(transaction, command);
             break;
-        case 0x03:
-        case 0x04:
+        case FunctionCodes::ReadHoldingRegisters:
+        case FunctionCodes::ReadInputRegisters:
             CompleteRegistersRead(transaction, command);
             break;
-        case 0x05:
+        case FunctionCodes::WriteSingleCoil:
             CompleteSingleCoilWrite(transaction);
             break;
-        case 0x06:
+        case FunctionCodes::WriteSingleRegister:
             CompleteSingleRegisterWrite(transaction);
             break;
-        case 0x07:
+        case FunctionCodes::ReadExceptionStatus:
             CompleteExceptionStatus(transaction);
             break;
-        case 0x08:
+        case FunctionCodes::Diagnostics:
             CompleteDiagnostics(transaction);
             break;
-        case 0x0F:
+        case FunctionCodes::WriteMultipleCoils:
             CompleteMultipleCoilsWrite(transaction);
             break;
-        case 0x10:
+        case FunctionCodes::WriteMultipleRegisters:
             CompleteMultipleRegistersWrite(transaction);
             break;
-        case 0x11:
+        case FunctionCodes::ReportServerID:
             CompleteServerIdentification(transaction);
             break;
-        case 0x14:
+        case FunctionCodes::ReadFileRecord:
             CompleteFileRecordRead(transaction);
             break;
-        case 0x15:
+        case FunctionCodes::WriteFileRecord:
             CompleteFileRecordWrite(transaction);
             break;
-        case 0x16:
+        case FunctionCodes::MaskWriteRegister:
             CompleteMaskWrite(transaction);
             break;
-        case 0x17:
+        case FunctionCodes::ReadWriteMultipleRegisters:
             CompleteReadWriteMultiple(transaction);
             break;
         default:
@@ -321,49 +295,56 @@ void TModbusClient::ProcessTransaction(TModbusTransaction& transaction) {
 
 namespace {
 
-// Runs the reply decoding of a normal response; a failed check or a buffer error turns the
-// outcome into rsUnmatched, other errors propagate.
+// Decodes a normal response with decode(reply), which returns false when the reply does not
+// match its request (a field differs from what was asked, or is missing from the reply); the
+// outcome then becomes rsUnmatched. An error raised meanwhile is a fault of ours, not of the
+// peer: it propagates, and the connection reports it.
 template <typename Decode>
 void DecodeNormalReply(TModbusTransaction& t, Decode&& decode) {
     if (t.Info.Status != rsNormalResponse) {
         return;
     }
-    try {
-        decode(t.Reply);
-    } catch (const ECorvaneError& e) {
-        if (!IsReplyFault(e)) {
-            throw;
-        }
+    TMessageReader reply(t.Reply);
+    if (!decode(reply)) {
         t.Info.Status = rsUnmatched;
     }
 }
 
-// The written fields of a single write or mask write echoed by the reply.
-void CheckEcho(TModbusBuffer& query, TModbusBuffer& reply, std::int32_t words) {
+// The written fields of a single write or mask write, echoed by the reply.
+bool EchoesFields(TMessageReader& query, TMessageReader& reply, std::int32_t words) {
+    if (!reply.Has(2, 2 * words)) {
+        return false;
+    }
     for (std::int32_t i = 0; i < words; ++i) {
-        if (WordAt(query, 2 + 2 * i) != WordAt(reply, 2 + 2 * i)) {
-            Mismatch();
+        if (query.Word(2 + 2 * i) != reply.Word(2 + 2 * i)) {
+            return false;
         }
     }
+    return true;
+}
+
+// The byte count at position 2 of a read reply and the data it announces, which must have
+// arrived; the data start at position 3.
+bool HasCountedData(TMessageReader& reply, std::int32_t dataBytes) {
+    return reply.Has(2, 1) && reply.Has(3, dataBytes);
 }
 
 } // namespace
 
 void TModbusClient::CompleteBitsRead(TModbusTransaction& t, std::uint8_t command) {
-    const std::uint16_t start = WordAt(t.Query, 2);
-    const std::uint16_t count = WordAt(t.Query, 4);
+    TMessageReader query(t.Query);
+    const std::uint16_t start = query.Word(2);
+    const std::uint16_t count = query.Word(4);
     TBitValues values(count, false);
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        const std::uint8_t byteCount = ByteAt(reply, 2);
-        if (byteCount != BitsToBytes(count)) {
-            Mismatch();
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 1) || reply.Byte(2) != BitsToBytes(count) ||
+            !HasCountedData(reply, BitsToBytes(count))) {
+            return false;
         }
-        RequireReplyData(reply, 3, byteCount, checkSize);
-        reply.SetPosition(3);
-        UnpackBits(reply, values, count - 1);
+        reply.Bits(3, values, count);
+        return true;
     });
-    if (command == 0x01) {
+    if (command == FunctionCodes::ReadCoils) {
         DoCoilsRead(t.Info, start, count, values);
     } else {
         DoDiscreteInputsRead(t.Info, start, count, values);
@@ -371,21 +352,20 @@ void TModbusClient::CompleteBitsRead(TModbusTransaction& t, std::uint8_t command
 }
 
 void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t command) {
-    const std::uint16_t start = WordAt(t.Query, 2);
-    const std::uint16_t count = WordAt(t.Query, 4);
+    TMessageReader query(t.Query);
+    const std::uint16_t start = query.Word(2);
+    const std::uint16_t count = query.Word(4);
     TRegValues values(count, 0);
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        const std::uint8_t byteCount = ByteAt(reply, 2);
-        if (byteCount / 2 != count) {
-            Mismatch();
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 1) || reply.Byte(2) / 2 != count || !HasCountedData(reply, 2 * count)) {
+            return false;
         }
-        RequireReplyData(reply, 3, 2 * count, checkSize);
         for (std::uint16_t i = 0; i < count; ++i) {
-            values[i] = WordAt(reply, 3 + 2 * i);
+            values[i] = reply.Word(3 + 2 * i);
         }
+        return true;
     });
-    if (command == 0x03) {
+    if (command == FunctionCodes::ReadHoldingRegisters) {
         DoHoldingRegistersRead(t.Info, start, count, values);
     } else {
         DoInputRegistersRead(t.Info, start, count, values);
@@ -393,68 +373,72 @@ void TModbusClient::CompleteRegistersRead(TModbusTransaction& t, std::uint8_t co
 }
 
 void TModbusClient::CompleteSingleCoilWrite(TModbusTransaction& t) {
-    const std::uint16_t address = WordAt(t.Query, 2);
-    const bool value = WordAt(t.Query, 4) == 0xFF00;
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    TMessageReader query(t.Query);
+    const std::uint16_t address = query.Word(2);
+    const bool value = query.Word(4) == kCoilOn;
+    DecodeNormalReply(t, [&](TMessageReader& reply) { return EchoesFields(query, reply, 2); });
     DoSingleCoilWrite(t.Info, address, value);
 }
 
 void TModbusClient::CompleteSingleRegisterWrite(TModbusTransaction& t) {
-    const std::uint16_t address = WordAt(t.Query, 2);
-    const std::uint16_t value = WordAt(t.Query, 4);
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    TMessageReader query(t.Query);
+    const std::uint16_t address = query.Word(2);
+    const std::uint16_t value = query.Word(4);
+    DecodeNormalReply(t, [&](TMessageReader& reply) { return EchoesFields(query, reply, 2); });
     DoSingleRegisterWrite(t.Info, address, value);
 }
 
 void TModbusClient::CompleteMultipleCoilsWrite(TModbusTransaction& t) {
-    const std::uint16_t start = WordAt(t.Query, 2);
-    const std::uint16_t count = WordAt(t.Query, 4);
+    TMessageReader query(t.Query);
+    const std::uint16_t start = query.Word(2);
+    const std::uint16_t count = query.Word(4);
     TBitValues values(count, false);
-    t.Query.SetPosition(7);
-    UnpackBits(t.Query, values, count - 1);
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    query.Bits(7, values, count);
+    DecodeNormalReply(t, [&](TMessageReader& reply) { return EchoesFields(query, reply, 2); });
     DoMultipleCoilsWrite(t.Info, start, count, values);
 }
 
 void TModbusClient::CompleteMultipleRegistersWrite(TModbusTransaction& t) {
-    const std::uint16_t start = WordAt(t.Query, 2);
-    const std::uint16_t count = WordAt(t.Query, 4);
+    TMessageReader query(t.Query);
+    const std::uint16_t start = query.Word(2);
+    const std::uint16_t count = query.Word(4);
     TRegValues values(count, 0);
     for (std::uint16_t i = 0; i < count; ++i) {
-        values[i] = WordAt(t.Query, 7 + 2 * i);
+        values[i] = query.Word(7 + 2 * i);
     }
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 2); });
+    DecodeNormalReply(t, [&](TMessageReader& reply) { return EchoesFields(query, reply, 2); });
     DoMultipleRegistersWrite(t.Info, start, count, values);
 }
 
 void TModbusClient::CompleteMaskWrite(TModbusTransaction& t) {
-    const std::uint16_t address = WordAt(t.Query, 2);
-    const std::uint16_t andMask = WordAt(t.Query, 4);
-    const std::uint16_t orMask = WordAt(t.Query, 6);
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) { CheckEcho(t.Query, reply, 3); });
+    TMessageReader query(t.Query);
+    const std::uint16_t address = query.Word(2);
+    const std::uint16_t andMask = query.Word(4);
+    const std::uint16_t orMask = query.Word(6);
+    DecodeNormalReply(t, [&](TMessageReader& reply) { return EchoesFields(query, reply, 3); });
     DoSingleRegisterMaskWrite(t.Info, address, andMask, orMask);
 }
 
 void TModbusClient::CompleteReadWriteMultiple(TModbusTransaction& t) {
-    const std::uint16_t readStart = WordAt(t.Query, 2);
-    const std::uint16_t readCount = WordAt(t.Query, 4);
-    const std::uint16_t writeStart = WordAt(t.Query, 6);
-    const std::uint16_t writeCount = WordAt(t.Query, 8);
+    TMessageReader query(t.Query);
+    const std::uint16_t readStart = query.Word(2);
+    const std::uint16_t readCount = query.Word(4);
+    const std::uint16_t writeStart = query.Word(6);
+    const std::uint16_t writeCount = query.Word(8);
     TRegValues written(writeCount, 0);
     for (std::uint16_t i = 0; i < writeCount; ++i) {
-        written[i] = WordAt(t.Query, 11 + 2 * i);
+        written[i] = query.Word(11 + 2 * i);
     }
     TRegValues read(readCount, 0);
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        const std::uint8_t byteCount = ByteAt(reply, 2);
-        if (byteCount / 2 != readCount) {
-            Mismatch();
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 1) || reply.Byte(2) / 2 != readCount ||
+            !HasCountedData(reply, 2 * readCount)) {
+            return false;
         }
-        RequireReplyData(reply, 3, 2 * readCount, checkSize);
         for (std::uint16_t i = 0; i < readCount; ++i) {
-            read[i] = WordAt(reply, 3 + 2 * i);
+            read[i] = reply.Word(3 + 2 * i);
         }
+        return true;
     });
     DoMultipleRegistersReadWrite(t.Info, readStart, readCount, read, writeStart, writeCount,
                                  written);
@@ -462,18 +446,20 @@ void TModbusClient::CompleteReadWriteMultiple(TModbusTransaction& t) {
 
 void TModbusClient::CompleteExceptionStatus(TModbusTransaction& t) {
     TExceptionStatusValues values(8, false);
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        RequireReplyData(reply, 2, 1, checkSize);
-        reply.SetPosition(2);
-        UnpackBits(reply, values, 7);
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 1)) {
+            return false;
+        }
+        reply.Bits(2, values, 8);
+        return true;
     });
     DoExceptionStatusRead(t.Info, values);
 }
 
 void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
-    const std::uint16_t subFunction = WordAt(t.Query, 2);
-    const std::uint16_t requestData = WordAt(t.Query, 4);
+    TMessageReader query(t.Query);
+    const std::uint16_t subFunction = query.Word(2);
+    const std::uint16_t requestData = query.Word(4);
     std::size_t index = 0;
     while (index < kDiagnosticSubFunctions.size() &&
            kDiagnosticSubFunctions[index] != subFunction) {
@@ -483,28 +469,25 @@ void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
         throw ECorvaneError(msgDiagnosticActionUnknown);
     }
     auto action = static_cast<TDiagnosticAction>(index);
-    if (action == daRestartCommsOption && requestData == 0xFF00) {
+    if (action == daRestartCommsOption && requestData == kCoilOn) {
         action = daRestartCommsOptionAndClearEventLog;
     }
     std::uint16_t result = 0;
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        if (WordAt(reply, 2) != subFunction) {
-            Mismatch();
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 4) || reply.Word(2) != subFunction) {
+            return false;
         }
-        const std::uint16_t replyData = WordAt(reply, 4);
+        const std::uint16_t replyData = reply.Word(4);
         switch (action) {
         case daReturnQueryData:
         case daRestartCommsOption:
         case daRestartCommsOptionAndClearEventLog:
         case daClearCountersAndDiagnosticRegister:
         case daClearOverrunCounterAndFlag:
-            if (replyData != requestData) {
-                Mismatch();
-            }
-            break;
+            return replyData == requestData;
         default:
             result = replyData;
-            break;
+            return true;
         }
     });
     if (t.Info.Status == rsUnmatched) {
@@ -516,14 +499,16 @@ void TModbusClient::CompleteDiagnostics(TModbusTransaction& t) {
 void TModbusClient::CompleteServerIdentification(TModbusTransaction& t) {
     std::int32_t count = 0;
     TServerIdentificationData data;
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        const std::uint8_t n = ByteAt(reply, 2);
-        RequireReplyData(reply, 3, n, checkSize);
-        data.resize(n);
-        reply.SetPosition(3);
-        reply.ReadBytes(data.data(), n);
-        count = n;
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
+        if (!reply.Has(2, 1) || !HasCountedData(reply, reply.Byte(2))) {
+            return false;
+        }
+        count = reply.Byte(2);
+        data.resize(static_cast<std::size_t>(count));
+        for (std::int32_t i = 0; i < count; ++i) {
+            data[static_cast<std::size_t>(i)] = reply.Byte(3 + i);
+        }
+        return true;
     });
     if (t.Info.Status != rsNormalResponse) {
         count = 0;
@@ -533,61 +518,60 @@ void TModbusClient::CompleteServerIdentification(TModbusTransaction& t) {
 }
 
 void TModbusClient::CompleteFileRecordRead(TModbusTransaction& t) {
+    TMessageReader query(t.Query);
     TModbusFileRecordList records;
-    const std::uint8_t byteCount = ByteAt(t.Query, 2);
-    const std::int32_t recordCount = byteCount / 7;
+    const std::int32_t recordCount = query.Byte(2) / 7;
     for (std::int32_t i = 0; i < recordCount; ++i) {
         const std::int32_t base = 3 + 7 * i;
-        records.Add(WordAt(t.Query, base + 1), WordAt(t.Query, base + 3),
-                    WordAt(t.Query, base + 5));
+        records.Add(query.Word(base + 1), query.Word(base + 3), query.Word(base + 5));
     }
-    const std::int32_t checkSize = FConnection->CheckSize();
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
+    DecodeNormalReply(t, [&](TMessageReader& reply) {
         std::int32_t expected = 0;
         for (std::int32_t i = 0; i < records.Count(); ++i) {
             expected += 2 * records.Items(i).RegCount() + 2;
         }
-        if (ByteAt(reply, 2) != expected) {
-            Mismatch();
+        if (!reply.Has(2, 1) || reply.Byte(2) != expected) {
+            return false;
         }
         std::int32_t position = 3;
         for (std::int32_t i = 0; i < records.Count(); ++i) {
             TModbusFileRecord& record = records.Items(i);
-            if (ByteAt(reply, position) != 2 * record.RegCount() + 1 ||
-                ByteAt(reply, position + 1) != 6) {
-                Mismatch();
+            if (!reply.Has(position, 2) || reply.Byte(position) != 2 * record.RegCount() + 1 ||
+                reply.Byte(position + 1) != kFileRecordReferenceType) {
+                return false;
             }
             position += 2;
-            RequireReplyData(reply, position, 2 * record.RegCount(), checkSize);
+            if (!reply.Has(position, 2 * record.RegCount())) {
+                return false;
+            }
             for (std::int32_t r = 0; r < record.RegCount(); ++r) {
-                record.RegValues[static_cast<std::size_t>(r)] = WordAt(reply, position);
+                record.RegValues[static_cast<std::size_t>(r)] = reply.Word(position);
                 position += 2;
             }
         }
+        return true;
     });
     DoFileRecordRead(t.Info, records);
 }
 
 void TModbusClient::CompleteFileRecordWrite(TModbusTransaction& t) {
+    TMessageReader query(t.Query);
     TModbusFileRecordList records;
-    const std::int32_t end = 3 + ByteAt(t.Query, 2);
+    const std::int32_t end = 3 + query.Byte(2);
     std::int32_t position = 3;
     while (position < end) {
-        TModbusFileRecord& record =
-            records.Add(WordAt(t.Query, position + 1), WordAt(t.Query, position + 3),
-                        WordAt(t.Query, position + 5));
+        TModbusFileRecord& record = records.Add(query.Word(position + 1), query.Word(position + 3),
+                                                query.Word(position + 5));
         position += 7;
         for (std::int32_t r = 0; r < record.RegCount(); ++r) {
-            record.RegValues[static_cast<std::size_t>(r)] = WordAt(t.Query, position);
+            record.RegValues[static_cast<std::size_t>(r)] = query.Word(position);
             position += 2;
         }
     }
-    DecodeNormalReply(t, [&](TModbusBuffer& reply) {
-        if (reply.Size() != t.Query.Size() ||
-            std::memcmp(reply.Data(), t.Query.Data(), static_cast<std::size_t>(reply.Size())) !=
-                0) {
-            Mismatch();
-        }
+    DecodeNormalReply(t, [&](TMessageReader&) {
+        return t.Reply.Size() == t.Query.Size() &&
+               std::memcmp(t.Reply.Data(), t.Query.Data(),
+                           static_cast<std::size_t>(t.Reply.Size())) == 0;
     });
     DoFileRecordWrite(t.Info, records);
 }
@@ -597,9 +581,9 @@ void TModbusClient::CompleteCustom(TModbusTransaction& t, std::uint8_t command) 
     if (t.AcceptAnyAddress && info.Status >= rsUnmatched) {
         info.ServerAddress = FrameAddress(t.Reply);
     }
-    const std::int32_t checkSize = FConnection->CheckSize();
-    auto pdu = [&](const TModbusBuffer& buffer) {
-        const std::int32_t length = buffer.Size() - 2 - checkSize;
+    // The PDU without its function code: every byte after the address and function code.
+    auto pdu = [](const TModbusBuffer& buffer) {
+        const std::int32_t length = buffer.Size() - 2;
         return length > 0 ? std::string(reinterpret_cast<const char*>(buffer.Data()) + 2,
                                         static_cast<std::size_t>(length))
                           : std::string();

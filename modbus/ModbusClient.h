@@ -3,6 +3,11 @@
 // returns the transaction's ID at once; the result arrives later, on the main thread, through
 // the function's completion event followed by OnTransactionProcessed.
 //
+// The client knows its connection only as an IModbusLink (a TModbusConnection on a serial
+// line, or any other link): it writes the request message (address, function code, data; the
+// framing adds the check on the wire) and decodes the reply message that ProcessTransaction
+// receives, so both work on buffers alone.
+//
 // Main thread only. The client does not own its connection; it registers with it through
 // SetConnection() and forgets it when the connection is destroyed.
 #pragma once
@@ -17,7 +22,7 @@
 
 namespace Corvane {
 
-class TModbusConnection;
+class IModbusLink;
 
 // The text of a Modbus exception code: "Unknown exception code" for 0 and every code of 9 or
 // more. TModbusClient::TranslateExceptionCode starts from it.
@@ -64,8 +69,8 @@ public:
     TModbusClient(const TModbusClient&) = delete;
     TModbusClient& operator=(const TModbusClient&) = delete;
 
-    TModbusConnection* Connection() const { return FConnection; }
-    void SetConnection(TModbusConnection* value);
+    IModbusLink* Connection() const { return FConnection; }
+    void SetConnection(IModbusLink* value);
     std::int32_t MaxConsecutiveTimeouts() const { return FMaxConsecutiveTimeouts; }
     void SetMaxConsecutiveTimeouts(std::int32_t value);
     std::uint32_t ConsecutiveTimeouts() const { return FConsecutiveTimeouts; }
@@ -111,7 +116,7 @@ public:
     std::uint64_t Serial() const { return FSerial; }
     bool Destroying() const { return FDestroying; }
     // Free notification from a connection that is being destroyed.
-    void ConnectionDestroyed(TModbusConnection* connection);
+    void ConnectionDestroyed(IModbusLink* connection);
 
     TMultipleBitsAccessEvent OnCoilsRead;
     TModbusClientNotifyEvent OnConsecutiveTimeoutLimitExceed;
@@ -189,7 +194,7 @@ private:
     void CompleteCustom(TModbusTransaction& t, std::uint8_t command);
     void SuperviseTimeouts(const TTransactionInfo& info);
 
-    TModbusConnection* FConnection = nullptr;
+    IModbusLink* FConnection = nullptr;
     std::int32_t FMaxConsecutiveTimeouts = -1;
     std::uint32_t FConsecutiveTimeouts = 0;
     std::uint8_t FServerAddress = 1;

@@ -1,6 +1,5 @@
 #include "ModbusConnection.h"
 
-#include "Checksum.h"
 #include "CorvaneError.h"
 #include "ModbusClient.h"
 #include "ModbusServer.h"
@@ -10,9 +9,6 @@
 #include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
 
-#include <algorithm>
-#include <mutex>
-
 namespace Corvane {
 
 namespace {
@@ -21,22 +17,11 @@ namespace {
 // open port or not (the CRC table is built in the same phase, see Checksum.cpp).
 const TSystemClockResolutionEnhancer gClockResolution;
 
-template <typename T>
-void AppendUnique(std::vector<T*>& list, T* item) {
-    if (item != nullptr && std::find(list.begin(), list.end(), item) == list.end()) {
-        list.push_back(item);
-    }
-}
-
-template <typename T>
-void Remove(std::vector<T*>& list, T* item) {
-    list.erase(std::remove(list.begin(), list.end(), item), list.end());
-}
-
 } // namespace
 
 TModbusConnection::TModbusConnection(TMainThreadBridge& bridge)
-    : FBridge(bridge), FAlive(std::make_shared<TModbusConnection*>(this)) {}
+    : FBridge(bridge),
+      FAlive(std::make_shared<ITransactionHost*>(static_cast<ITransactionHost*>(this))) {}
 
 TModbusConnection::~TModbusConnection() {
     FDestroying = true;
@@ -47,12 +32,7 @@ TModbusConnection::~TModbusConnection() {
     }
     FAlive.reset();
     // Free notification: clients and servers forget this connection.
-    for (TModbusClient* client : std::vector<TModbusClient*>(FClients)) {
-        client->ConnectionDestroyed(this);
-    }
-    for (TModbusServer* server : std::vector<TModbusServer*>(FServers)) {
-        server->ConnectionDestroyed(this);
-    }
+    FRegistry.NotifyDestroyed(this);
 }
 
 // --- Active -----------------------------------------------------------------------------
@@ -94,7 +74,16 @@ void TModbusConnection::Open() {
         // The line starts empty: stale bytes are discarded here rather than by the worker once
         // it runs, which would also discard a request that arrived right after the open.
         FLine->Purge(true, true);
-        FThread = std::make_unique<TTransactionThread>(*this, *FLine);
+        const TTransactionThreadParts parts{.Line = *FLine,
+                                            .Timing = FTiming,
+                                            .Bridge = FBridge,
+                                            .Host = *this,
+                                            .Alive = FAlive,
+                                            .Mode = FTransmissionMode,
+                                            .ConnectionMode = FConnectionMode,
+                                            .FlowControl = FFlowControl,
+                                            .Priority = FThreadPriority};
+        FThread = std::make_unique<TTransactionThread>(parts);
     } catch (...) {
         FThread.reset();
         ClosePort();
@@ -156,8 +145,7 @@ void TModbusConnection::UpdateSilentTime() {
     }
     const std::uint32_t silent =
         ComputeSilentTime(FTransmissionMode, baud, FDataBits, FParity, FStopBits, FSilentInterval);
-    std::unique_lock lock(FTimingLock);
-    FSilentTime = silent;
+    FTiming.SetSilentTime(silent);
 }
 
 void TModbusConnection::ApplyLiveLineChange() {
@@ -256,58 +244,11 @@ CORVANE_INACTIVE_SETTER(RTSEnabled, bool, FRTSEnabled)
 CORVANE_INACTIVE_SETTER(TransmissionMode, TTransmissionMode, FTransmissionMode)
 #undef CORVANE_INACTIVE_SETTER
 
-// Timing properties: written under the write lock, read by the worker at each use.
-#define CORVANE_LOCKED_PROPERTY(Name, Type, Field)                                                 \
-    Type TModbusConnection::Name() const {                                                         \
-        std::shared_lock lock(FTimingLock);                                                        \
-        return Field;                                                                              \
-    }                                                                                              \
-    void TModbusConnection::Set##Name(Type value) {                                                \
-        std::unique_lock lock(FTimingLock);                                                        \
-        Field = value;                                                                             \
-    }
-CORVANE_LOCKED_PROPERTY(ReceiveTimeout, std::uint32_t, FReceiveTimeout)
-CORVANE_LOCKED_PROPERTY(RefetchDelay, std::uint32_t, FRefetchDelay)
-CORVANE_LOCKED_PROPERTY(RTSHoldDelay, std::uint32_t, FRTSHoldDelay)
-CORVANE_LOCKED_PROPERTY(SendTimeout, std::uint32_t, FSendTimeout)
-CORVANE_LOCKED_PROPERTY(TurnaroundDelay, std::uint32_t, FTurnaroundDelay)
-CORVANE_LOCKED_PROPERTY(EchoQueryBeforeReply, bool, FEchoQueryBeforeReply)
-#undef CORVANE_LOCKED_PROPERTY
-
-std::uint32_t TModbusConnection::MaxRetries() const {
-    std::shared_lock lock(FTimingLock);
-    return FMaxRetries;
-}
-
-void TModbusConnection::SetMaxRetries(std::uint32_t value) {
-    std::unique_lock lock(FTimingLock);
-    if (value == FMaxRetries) {
-        return;
-    }
-    if (value == 0) {
-        throw ECorvaneError(msgValueMustBeBetweenSSS, {std::int64_t{1}, std::int64_t{4294967295}});
-    }
-    FMaxRetries = value;
-}
-
-std::uint32_t TModbusConnection::SilentTime() const {
-    std::shared_lock lock(FTimingLock);
-    return FSilentTime;
-}
-
 bool TModbusConnection::LineLost() const {
     return FLine && FLine->LineLost();
 }
 
 // --- Clients, servers and the queue -------------------------------------------------------
-
-void TModbusConnection::WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const {
-    buffer.WriteByte(client != nullptr ? client->ServerAddress() : 0);
-}
-
-void TModbusConnection::WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const {
-    buffer.WriteByte(server.Address());
-}
 
 void TModbusConnection::Submit(std::unique_ptr<TModbusTransaction>& transaction,
                                TModbusClient* client) {
@@ -318,19 +259,19 @@ void TModbusConnection::Submit(std::unique_ptr<TModbusTransaction>& transaction,
 }
 
 void TModbusConnection::RegisterClient(TModbusClient* client) {
-    AppendUnique(FClients, client);
+    FRegistry.AddClient(client);
 }
 
 void TModbusConnection::UnregisterClient(TModbusClient* client) {
-    Remove(FClients, client);
+    FRegistry.RemoveClient(client);
 }
 
 void TModbusConnection::RegisterServer(TModbusServer* server) {
-    AppendUnique(FServers, server);
+    FRegistry.AddServer(server);
 }
 
 void TModbusConnection::UnregisterServer(TModbusServer* server) {
-    Remove(FServers, server);
+    FRegistry.RemoveServer(server);
 }
 
 std::int32_t TModbusConnection::PendingTransactionCount(const TModbusClient* client) const {
@@ -363,9 +304,8 @@ std::int32_t SubmitBroadcast(TModbusConnection& connection, std::int32_t userDat
     transaction->Info.ServerAddress = 0;
     transaction->Info.UserData = userData;
     TModbusBuffer& query = transaction->Query;
-    connection.WriteAddress(nullptr, query);
+    query.WriteByte(0);
     build(query);
-    connection.AppendCheck(query);
     const std::int32_t id = transaction->Info.ID;
     connection.Submit(transaction, nullptr);
     return id;
@@ -408,9 +348,7 @@ std::int32_t TModbusConnection::BroadcastMultipleRegistersWrite(std::uint16_t st
 
 void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction) {
     TModbusClient* client = transaction->Client;
-    const bool registered =
-        client != nullptr && std::find(FClients.begin(), FClients.end(), client) != FClients.end();
-    if (!registered || client->Serial() != transaction->ClientSerial ||
+    if (!FRegistry.HasClient(client) || client->Serial() != transaction->ClientSerial ||
         client->ServerAddress() != transaction->Info.ServerAddress || !FActive || FClosing ||
         FDestroying || client->Destroying()) {
         return;
@@ -422,6 +360,12 @@ void TModbusConnection::DeliverTransaction(std::unique_ptr<TModbusTransaction> t
     }
 }
 
+bool TModbusConnection::WantsFrame(bool sent) const {
+    // Read from the worker: an event assigned on the main thread while the connection is open
+    // is a setup race that the application avoids by assigning its handlers before opening.
+    return sent ? static_cast<bool>(OnFrameSend) : static_cast<bool>(OnFrameReceive);
+}
+
 void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {
     if (sent) {
         DoFrameSend(data);
@@ -431,17 +375,7 @@ void TModbusConnection::DeliverFrame(const TFrameData& data, bool sent) {
 }
 
 void TModbusConnection::DispatchToServers(TModbusTransaction& transaction) {
-    const std::uint8_t address = transaction.Info.ServerAddress;
-    // Copy: a handler may attach or detach servers while the request is processed.
-    const std::vector<TModbusServer*> servers = FServers;
-    for (TModbusServer* server : servers) {
-        if (address == 0) {
-            server->ProcessRequest(transaction);
-        } else if (server->Address() == address) {
-            server->ProcessRequest(transaction);
-            return;
-        }
-    }
+    DispatchRequest(FRegistry.Servers(), transaction);
 }
 
 // --- Event triggers -------------------------------------------------------------------------
@@ -471,6 +405,11 @@ void TModbusConnection::DoFrameSend(const TFrameData& data) {
     if (OnFrameSend) {
         OnFrameSend(*this, data);
     }
+}
+
+std::int32_t TModbusConnection::EncodeReply(const TModbusBuffer& reply, std::uint8_t* raw,
+                                            std::int32_t rawSize) {
+    return EncodeFrame(FTransmissionMode, reply, raw, rawSize);
 }
 
 std::uintptr_t TModbusConnection::DoGetHookedPortHandle() {

@@ -6,19 +6,24 @@
 // the TMainThreadBridge; a connection that has been destroyed is never called back: work
 // posted for it only frees what it carries.
 //
-// Clients and servers attach themselves through their SetConnection(); the connection does
-// not own them and tells them when it is destroyed.
+// Clients and servers attach themselves through their SetConnection(); they know the
+// connection only as an IModbusLink. The connection does not own them and tells them when it
+// is destroyed. Its worker knows it only as an ITransactionHost (a private base: nothing else
+// calls those operations).
 #pragma once
 
 #include "Framing.h"
+#include "LineTiming.h"
+#include "LinkRegistry.h"
 #include "MainThreadBridge.h"
+#include "ModbusLink.h"
 #include "ModbusTransaction.h"
 #include "ModbusTypes.h"
+#include "TransactionHost.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <shared_mutex>
 #include <string>
 #include <vector>
 
@@ -30,7 +35,7 @@ class TSerialLine;
 class TFrameIO;
 class TTransactionThread;
 
-class TModbusConnection {
+class TModbusConnection : public IModbusLink, private ITransactionHost {
 public:
     using TNotifyEvent = std::function<void(TModbusConnection& sender)>;
     using TFrameDataEvent = std::function<void(TModbusConnection& sender, const TFrameData& data)>;
@@ -40,12 +45,12 @@ public:
     static constexpr std::uintptr_t kInvalidHandle = ~std::uintptr_t{0};
 
     explicit TModbusConnection(TMainThreadBridge& bridge = TMainThreadBridge::Instance());
-    virtual ~TModbusConnection();
+    ~TModbusConnection() override;
     TModbusConnection(const TModbusConnection&) = delete;
     TModbusConnection& operator=(const TModbusConnection&) = delete;
 
     // --- Properties -------------------------------------------------------------------
-    bool Active() const { return FActive; }
+    bool Active() const override { return FActive; }
     void SetActive(bool value);
 
     TBaudRate BaudRate() const { return FBaudRate; }
@@ -58,32 +63,32 @@ public:
     void SetDataBits(TDataBits value);
     bool DTREnabled() const { return FDTREnabled; }
     void SetDTREnabled(bool value);
-    bool EchoQueryBeforeReply() const;
-    void SetEchoQueryBeforeReply(bool value);
+    bool EchoQueryBeforeReply() const { return FTiming.EchoQueryBeforeReply(); }
+    void SetEchoQueryBeforeReply(bool value) { FTiming.SetEchoQueryBeforeReply(value); }
     TFlowControl FlowControl() const { return FFlowControl; }
     void SetFlowControl(TFlowControl value);
     bool HookExistingPort() const { return FHookExistingPort; }
     void SetHookExistingPort(bool value);
     std::int32_t InputBufferSize() const { return FInputBufferSize; }
     void SetInputBufferSize(std::int32_t value);
-    std::uint32_t MaxRetries() const;
-    void SetMaxRetries(std::uint32_t value);
+    std::uint32_t MaxRetries() const { return FTiming.MaxRetries(); }
+    void SetMaxRetries(std::uint32_t value) { FTiming.SetMaxRetries(value); }
     std::int32_t OutputBufferSize() const { return FOutputBufferSize; }
     void SetOutputBufferSize(std::int32_t value);
     TParityScheme Parity() const { return FParity; }
     void SetParity(TParityScheme value);
     const std::string& Port() const { return FPort; }
     void SetPort(const std::string& value);
-    std::uint32_t ReceiveTimeout() const;
-    void SetReceiveTimeout(std::uint32_t value);
-    std::uint32_t RefetchDelay() const;
-    void SetRefetchDelay(std::uint32_t value);
+    std::uint32_t ReceiveTimeout() const { return FTiming.ReceiveTimeout(); }
+    void SetReceiveTimeout(std::uint32_t value) { FTiming.SetReceiveTimeout(value); }
+    std::uint32_t RefetchDelay() const { return FTiming.RefetchDelay(); }
+    void SetRefetchDelay(std::uint32_t value) { FTiming.SetRefetchDelay(value); }
     bool RTSEnabled() const { return FRTSEnabled; }
     void SetRTSEnabled(bool value);
-    std::uint32_t RTSHoldDelay() const;
-    void SetRTSHoldDelay(std::uint32_t value);
-    std::uint32_t SendTimeout() const;
-    void SetSendTimeout(std::uint32_t value);
+    std::uint32_t RTSHoldDelay() const { return FTiming.RTSHoldDelay(); }
+    void SetRTSHoldDelay(std::uint32_t value) { FTiming.SetRTSHoldDelay(value); }
+    std::uint32_t SendTimeout() const { return FTiming.SendTimeout(); }
+    void SetSendTimeout(std::uint32_t value) { FTiming.SetSendTimeout(value); }
     std::uint32_t SilentInterval() const { return FSilentInterval; }
     void SetSilentInterval(std::uint32_t value);
     TStopBits StopBits() const { return FStopBits; }
@@ -92,11 +97,11 @@ public:
     void SetThreadPriority(TThreadPriority value);
     TTransmissionMode TransmissionMode() const { return FTransmissionMode; }
     void SetTransmissionMode(TTransmissionMode value);
-    std::uint32_t TurnaroundDelay() const;
-    void SetTurnaroundDelay(std::uint32_t value);
+    std::uint32_t TurnaroundDelay() const { return FTiming.TurnaroundDelay(); }
+    void SetTurnaroundDelay(std::uint32_t value) { FTiming.SetTurnaroundDelay(value); }
 
     // End-of-frame gap in ms, recomputed on open and on live line changes.
-    std::uint32_t SilentTime() const;
+    std::uint32_t SilentTime() const { return FTiming.SilentTime(); }
 
     // --- Events (main thread unless marked Async) -----------------------------------
     TNotifyEvent OnAfterClose;
@@ -115,37 +120,30 @@ public:
     // open error through the bridge's exception handler instead of raising it.
     void BeginLoading() { FLoading = true; }
     void EndLoading();
-    bool Loading() const { return FLoading; }
+    bool Loading() const override { return FLoading; }
 
     // --- Used by clients and servers ------------------------------------------------
     void CheckActive() const;
     void CheckInactive() const;
-    std::int32_t NextTransactionID() { return FTransactionCounter++; }
-    void WriteAddress(const TModbusClient* client, TModbusBuffer& buffer) const;
-    void WriteAddress(const TModbusServer& server, TModbusBuffer& buffer) const;
-    void AppendCheck(TModbusBuffer& buffer) const {
-        Corvane::AppendCheck(FTransmissionMode, buffer);
+    std::int32_t NextTransactionID() override { return FTransactionCounter++; }
+    std::int32_t QueryBufferSize() const override {
+        return Corvane::QueryBufferSize(FTransmissionMode);
     }
-    std::int32_t CheckSize() const { return Corvane::CheckSize(FTransmissionMode); }
-    std::int32_t QueryBufferSize() const { return Corvane::QueryBufferSize(FTransmissionMode); }
     std::int32_t FrameBufferSize() const { return Corvane::FrameBufferSize(FTransmissionMode); }
-    std::int32_t MinFrameSize() const {
-        return Corvane::MinFrameSize(FTransmissionMode, FConnectionMode);
-    }
 
     // Queues the transaction for the worker; on an exception the caller keeps ownership.
-    void Submit(std::unique_ptr<TModbusTransaction>& transaction, TModbusClient* client);
+    void Submit(std::unique_ptr<TModbusTransaction>& transaction, TModbusClient* client) override;
 
-    void RegisterClient(TModbusClient* client);
-    void UnregisterClient(TModbusClient* client);
-    void RegisterServer(TModbusServer* server);
-    void UnregisterServer(TModbusServer* server);
-    const std::vector<TModbusServer*>& Servers() const { return FServers; }
+    void RegisterClient(TModbusClient* client) override;
+    void UnregisterClient(TModbusClient* client) override;
+    void RegisterServer(TModbusServer* server) override;
+    void UnregisterServer(TModbusServer* server) override;
+    const std::vector<TModbusServer*>& Servers() const { return FRegistry.Servers(); }
 
     // Queued transactions: all (nullptr) or those addressed to the client's current address.
     std::int32_t PendingTransactionCount(const TModbusClient* client = nullptr) const;
     // Frees queued transactions of the client (or all for nullptr) without events.
-    void DiscardPendingTransactions(const TModbusClient* client = nullptr);
+    void DiscardPendingTransactions(const TModbusClient* client = nullptr) override;
 
     // Broadcast writes of the connection itself (address 0, no completion).
     std::int32_t BroadcastSingleCoilWrite(std::uint16_t bitAddr, bool value, std::int32_t userData);
@@ -159,10 +157,10 @@ public:
     // Server mode, main thread: hands a decoded request to the registered servers. The
     // worker then sends what transaction.Reply holds (nothing when it is empty). Virtual so
     // that a subclass can wrap the dispatch, e.g. a simulator that injects line faults.
-    virtual void DispatchToServers(TModbusTransaction& transaction);
+    void DispatchToServers(TModbusTransaction& transaction) override;
 
     // True once the open line reported that its other end went away (an unplugged adapter).
-    bool LineLost() const;
+    bool LineLost() const override;
 
     TMainThreadBridge& Bridge() const { return FBridge; }
 
@@ -178,9 +176,13 @@ protected:
     virtual std::uintptr_t DoGetHookedPortHandle();
     virtual void DoInvalidFrameDiscard();
 
-private:
-    friend class TTransactionThread;
+    // Server mode, worker thread, after DispatchToServers returned: writes the wire form of
+    // the reply into raw and returns its length (0 for an empty reply). Virtual so that a
+    // subclass can change what goes on the wire, e.g. a simulator that damages a frame check.
+    std::int32_t EncodeReply(const TModbusBuffer& reply, std::uint8_t* raw,
+                             std::int32_t rawSize) override;
 
+private:
     void Open();
     void Close();
     void OpenPort();
@@ -190,14 +192,18 @@ private:
     void ApplyLiveLineChange();
     std::uint32_t EffectiveBaudRate() const;
 
-    // Called on the main thread through the bridge.
-    void DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction);
-    void DeliverFrame(const TFrameData& data, bool sent);
+    // ITransactionHost: the worker's calls (see TransactionHost.h for the threads).
+    void BeforeFrameSend() override { DoBeforeFrameSendAsync(); }
+    void AfterFrameSend() override { DoAfterFrameSendAsync(); }
+    bool WantsFrame(bool sent) const override;
+    void DeliverTransaction(std::unique_ptr<TModbusTransaction> transaction) override;
+    void DeliverFrame(const TFrameData& data, bool sent) override;
+    void DiscardInvalidFrame() override { DoInvalidFrameDiscard(); }
 
     TMainThreadBridge& FBridge;
     // Liveness token: work posted by the worker holds a weak reference and is dropped once
     // the connection is gone.
-    std::shared_ptr<TModbusConnection*> FAlive;
+    std::shared_ptr<ITransactionHost*> FAlive;
 
     bool FActive = false;
     bool FLoading = false;
@@ -222,20 +228,11 @@ private:
     TThreadPriority FThreadPriority = tpNormal;
     TTransmissionMode FTransmissionMode = tmRTU;
 
-    // Guarded by FTimingLock: read by the worker at each use.
-    mutable std::shared_mutex FTimingLock;
-    std::uint32_t FMaxRetries = 1;
-    std::uint32_t FReceiveTimeout = 1000;
-    std::uint32_t FRefetchDelay = 0;
-    std::uint32_t FRTSHoldDelay = 0;
-    std::uint32_t FSendTimeout = 1000;
-    std::uint32_t FTurnaroundDelay = 100;
-    bool FEchoQueryBeforeReply = false;
-    std::uint32_t FSilentTime = 16;
+    // Read by the worker at each use, under its own lock.
+    TLineTiming FTiming;
 
     std::int32_t FTransactionCounter = 0;
-    std::vector<TModbusClient*> FClients;
-    std::vector<TModbusServer*> FServers;
+    TLinkRegistry FRegistry;
 
     std::unique_ptr<TSerialLine> FLine;
     std::unique_ptr<TTransactionThread> FThread;

@@ -1,9 +1,11 @@
 #include "ModbusServer.h"
 
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "Framing.h"
-#include "ModbusConnection.h"
+#include "FunctionCodes.h"
+#include "MessageReader.h"
+#include "ModbusLink.h"
 #include "RequestChecks.h"
 
 #include <vector>
@@ -19,9 +21,9 @@ public:
     // Answers a refused write permission; true when the write may not go on.
     bool RefusedWrite(TItemWriteStatus status) {
         if (status == iwsIllegalAddress) {
-            Exception(2);
+            Exception(seIllegalDataAddress);
         } else if (status == iwsIllegalValue) {
-            Exception(3);
+            Exception(seIllegalDataValue);
         }
         return status != iwsAllowWrite;
     }
@@ -40,7 +42,7 @@ public:
         if (Broadcast() || reply.Size() != 0) {
             return nullptr;
         }
-        FServer.FConnection->WriteAddress(FServer, reply);
+        reply.WriteByte(FServer.FAddress);
         reply.WriteByte(FCommand);
         return &reply;
     }
@@ -50,7 +52,6 @@ public:
         if (TModbusBuffer* reply = StartReply()) {
             reply->WriteWord(first);
             reply->WriteWord(second);
-            FServer.FConnection->AppendCheck(*reply);
         }
     }
 
@@ -59,44 +60,6 @@ private:
     TModbusTransaction& FTransaction;
     std::uint8_t FCommand;
 };
-
-namespace {
-
-constexpr std::uint8_t kIllegalFunction = 1;
-constexpr std::uint8_t kIllegalDataAddress = 2;
-constexpr std::uint8_t kIllegalDataValue = 3;
-constexpr std::uint8_t kServerFailure = 4;
-
-// The request's fields end where its check bytes begin: a field that would reach into them
-// (or past them) cannot be read.
-class TRequestReader {
-public:
-    TRequestReader(TModbusBuffer& query, std::int32_t checkSize)
-        : FQuery(query), FEnd(query.Size() - checkSize) {}
-
-    bool Has(std::int32_t from, std::int32_t count) const {
-        return from >= 0 && from + count <= FEnd;
-    }
-    std::uint16_t Word(std::int32_t position) {
-        FQuery.SetPosition(position);
-        return FQuery.ReadWord();
-    }
-    std::uint8_t Byte(std::int32_t position) {
-        FQuery.SetPosition(position);
-        return FQuery.ReadByte();
-    }
-    TModbusBuffer& Buffer() { return FQuery; }
-
-private:
-    TModbusBuffer& FQuery;
-    std::int32_t FEnd;
-};
-
-bool IsServedCommand(std::uint8_t command) {
-    return (command >= 0x01 && command <= 0x06) || command == 0x0F || command == 0x10;
-}
-
-} // namespace
 
 TModbusServer::~TModbusServer() {
     SetConnection(nullptr);
@@ -112,7 +75,7 @@ void TModbusServer::SetAddress(std::uint8_t value) {
     FAddress = value;
 }
 
-void TModbusServer::SetConnection(TModbusConnection* value) {
+void TModbusServer::SetConnection(IModbusLink* value) {
     if (value == FConnection) {
         return;
     }
@@ -125,7 +88,7 @@ void TModbusServer::SetConnection(TModbusConnection* value) {
     }
 }
 
-void TModbusServer::ConnectionDestroyed(TModbusConnection* connection) {
+void TModbusServer::ConnectionDestroyed(IModbusLink* connection) {
     if (connection == FConnection) {
         FConnection = nullptr;
     }
@@ -140,10 +103,9 @@ void TModbusServer::CheckServerConnection() const {
 void TModbusServer::SendExceptionReply(TModbusBuffer& reply, std::uint8_t command,
                                        std::uint8_t exceptionCode) {
     reply.SetSize(0);
-    FConnection->WriteAddress(*this, reply);
-    reply.WriteByte(static_cast<std::uint8_t>(command | 0x80));
+    reply.WriteByte(FAddress);
+    reply.WriteByte(static_cast<std::uint8_t>(command | FunctionCodes::ExceptionFlag));
     reply.WriteByte(exceptionCode);
-    FConnection->AppendCheck(reply);
     DoCommandHandlerException(command, ExceptionFromCode(exceptionCode), exceptionCode);
 }
 
@@ -151,17 +113,17 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
     CheckServerConnection();
     const std::uint8_t command = FunctionCode(transaction.Query);
     TAnswer answer(*this, transaction, command);
-    if (!IsServedCommand(command) || !DoAcceptCommand(command)) {
-        answer.Exception(kIllegalFunction);
+    if (!IsServedFunction(command) || !DoAcceptCommand(command)) {
+        answer.Exception(seIllegalCommand);
         return;
     }
     switch (command) {
-    case 0x05:
-    case 0x06:
+    case FunctionCodes::WriteSingleCoil:
+    case FunctionCodes::WriteSingleRegister:
         ProcessSingleWrite(transaction, command, answer);
         break;
-    case 0x0F:
-    case 0x10:
+    case FunctionCodes::WriteMultipleCoils:
+    case FunctionCodes::WriteMultipleRegisters:
         ProcessMultipleWrite(transaction, command, answer);
         break;
     default:
@@ -171,31 +133,32 @@ void TModbusServer::ProcessRequest(TModbusTransaction& transaction) {
 }
 
 void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t start = request.Word(2);
     const std::uint16_t count = request.Word(4);
-    const bool bits = command <= 0x02;
+    const bool bits = command <= FunctionCodes::ReadDiscreteInputs;
     const std::int64_t limit = bits ? kMaxReadBits : kMaxReadRegisters;
     if (count == 0 || count > limit) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     if (std::int64_t{start} + count - 1 > 65535) {
-        answer.Exception(kIllegalDataAddress);
+        answer.Exception(seIllegalDataAddress);
         return;
     }
     for (std::uint32_t i = 0; i < count; ++i) {
         const auto address = static_cast<std::uint16_t>(start + i);
-        const bool allowed = command == 0x01   ? DoCanReadCoil(address)
-                             : command == 0x02 ? DoCanReadDiscreteInput(address)
-                             : command == 0x03 ? DoCanReadHoldingRegister(address)
-                                               : DoCanReadInputRegister(address);
+        const bool allowed =
+            command == FunctionCodes::ReadCoils              ? DoCanReadCoil(address)
+            : command == FunctionCodes::ReadDiscreteInputs   ? DoCanReadDiscreteInput(address)
+            : command == FunctionCodes::ReadHoldingRegisters ? DoCanReadHoldingRegister(address)
+                                                             : DoCanReadInputRegister(address);
         if (!allowed) {
-            answer.Exception(kIllegalDataAddress);
+            answer.Exception(seIllegalDataAddress);
             return;
         }
     }
@@ -205,13 +168,13 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
         for (std::uint32_t i = 0; i < count; ++i) {
             const auto address = static_cast<std::uint16_t>(start + i);
             switch (command) {
-            case 0x01:
+            case FunctionCodes::ReadCoils:
                 bitValues.push_back(DoGetCoilValue(address));
                 break;
-            case 0x02:
+            case FunctionCodes::ReadDiscreteInputs:
                 bitValues.push_back(DoGetDiscreteInputValue(address));
                 break;
-            case 0x03:
+            case FunctionCodes::ReadHoldingRegisters:
                 regValues.push_back(DoGetHoldingRegisterValue(address));
                 break;
             default:
@@ -220,7 +183,7 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
             }
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     TModbusBuffer* reply = answer.StartReply();
@@ -238,25 +201,24 @@ void TModbusServer::ProcessRead(TModbusTransaction& t, std::uint8_t command, TAn
             reply->WriteWord(v);
         }
     }
-    FConnection->AppendCheck(*reply);
 }
 
 void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t command,
                                        TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t address = request.Word(2);
     const std::uint16_t value = request.Word(4);
     TItemWriteStatus status;
-    if (command == 0x05) {
-        if (value != 0x0000 && value != 0xFF00) {
-            answer.Exception(kIllegalDataValue);
+    if (command == FunctionCodes::WriteSingleCoil) {
+        if (value != kCoilOff && value != kCoilOn) {
+            answer.Exception(seIllegalDataValue);
             return;
         }
-        status = DoCanWriteCoil(address, value == 0xFF00);
+        status = DoCanWriteCoil(address, value == kCoilOn);
     } else {
         status = DoCanWriteHoldingRegister(address, value);
     }
@@ -264,13 +226,13 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
         return;
     }
     try {
-        if (command == 0x05) {
-            DoSetCoilValue(address, value == 0xFF00);
+        if (command == FunctionCodes::WriteSingleCoil) {
+            DoSetCoilValue(address, value == kCoilOn);
         } else {
             DoSetHoldingRegisterValue(address, value);
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     answer.EchoReply(address, value);
@@ -278,35 +240,34 @@ void TModbusServer::ProcessSingleWrite(TModbusTransaction& t, std::uint8_t comma
 
 void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command,
                                          TAnswer& answer) {
-    TRequestReader request(t.Query, FConnection->CheckSize());
+    TMessageReader request(t.Query);
     if (!request.Has(2, 4)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     const std::uint16_t start = request.Word(2);
     const std::uint16_t quantity = request.Word(4);
-    const bool coils = command == 0x0F;
+    const bool coils = command == FunctionCodes::WriteMultipleCoils;
     const std::int64_t limit = coils ? kMaxWriteBits : kMaxWriteRegisters;
     if (quantity == 0 || quantity > limit) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     if (std::int64_t{start} + quantity - 1 > 65535) {
-        answer.Exception(kIllegalDataAddress);
+        answer.Exception(seIllegalDataAddress);
         return;
     }
     // The byte count field (position 6) is not trusted: the values are read for the
     // quantity, and a request too short to hold them is refused.
     const std::int32_t valueBytes = coils ? BitsToBytes(quantity) : 2 * quantity;
     if (!request.Has(7, valueBytes)) {
-        answer.Exception(kIllegalDataValue);
+        answer.Exception(seIllegalDataValue);
         return;
     }
     TBitValues bitValues(coils ? quantity : 0);
     TRegValues regValues(coils ? 0 : quantity);
     if (coils) {
-        request.Buffer().SetPosition(7);
-        UnpackBits(request.Buffer(), bitValues, quantity - 1);
+        request.Bits(7, bitValues, quantity);
     } else {
         for (std::uint16_t i = 0; i < quantity; ++i) {
             regValues[i] = request.Word(7 + 2 * i);
@@ -330,10 +291,22 @@ void TModbusServer::ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t com
             }
         }
     } catch (...) {
-        answer.Exception(kServerFailure);
+        answer.Exception(seServerFailure);
         return;
     }
     answer.EchoReply(start, quantity);
+}
+
+void DispatchRequest(std::vector<TModbusServer*> servers, TModbusTransaction& transaction) {
+    const std::uint8_t address = transaction.Info.ServerAddress;
+    for (TModbusServer* server : servers) {
+        if (address == 0) {
+            server->ProcessRequest(transaction);
+        } else if (server->Address() == address) {
+            server->ProcessRequest(transaction);
+            return;
+        }
+    }
 }
 
 // --- Notifiers --------------------------------------------------------------------------------

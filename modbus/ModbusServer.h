@@ -4,7 +4,13 @@
 // reports each write, and builds a normal or exception reply. Broadcasts are processed by
 // every server and never answered.
 //
-// Main thread only (the worker waits while ProcessRequest runs).
+// The server knows its connection only as an IModbusLink, and only to check that it is
+// active and to register with it: ProcessRequest reads the request message from a buffer and
+// writes the reply message (its own address first, no check: the framing adds that on the
+// wire) into another, so it runs on buffers alone.
+//
+// Main thread only (the worker waits while ProcessRequest runs). The server does not own its
+// connection and forgets it when the connection is destroyed.
 #pragma once
 
 #include "ModbusTransaction.h"
@@ -12,10 +18,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace Corvane {
 
-class TModbusConnection;
+class IModbusLink;
 
 class TModbusServer {
 public:
@@ -49,8 +56,8 @@ public:
     std::uint8_t Address() const { return FAddress; }
     // 1..247; anything else raises "SSS Value must be between %d and %d".
     void SetAddress(std::uint8_t value);
-    TModbusConnection* Connection() const { return FConnection; }
-    void SetConnection(TModbusConnection* value);
+    IModbusLink* Connection() const { return FConnection; }
+    void SetConnection(IModbusLink* value);
 
     // Reads the request from transaction.Query and writes the answer, if any, into
     // transaction.Reply (emptied by the connection before the first server runs).
@@ -59,7 +66,7 @@ public:
     void CheckServerConnection() const;
 
     // Free notification from a connection that is being destroyed.
-    void ConnectionDestroyed(TModbusConnection* connection);
+    void ConnectionDestroyed(IModbusLink* connection);
 
     TAcceptCommandEvent OnAcceptCommand;
     TCanReadDiscreteBitEvent OnCanReadCoil;
@@ -103,7 +110,13 @@ private:
     void ProcessMultipleWrite(TModbusTransaction& t, std::uint8_t command, TAnswer& answer);
 
     std::uint8_t FAddress = 1;
-    TModbusConnection* FConnection = nullptr;
+    IModbusLink* FConnection = nullptr;
 };
+
+// Hands a decoded request to the servers, in their order: with a non-zero
+// transaction.Info.ServerAddress the first server of that address processes it (nobody when
+// none has it); with 0 (broadcast) every server does. The list is taken by value, because a
+// handler may attach or detach servers while the request is processed. Main thread.
+void DispatchRequest(std::vector<TModbusServer*> servers, TModbusTransaction& transaction);
 
 } // namespace Corvane

@@ -1,25 +1,26 @@
 #include "RequestPdu.h"
 
-#include "Checksum.h"
+#include "BitPacking.h"
+#include "FunctionCodes.h"
 #include "ModbusBuffer.h"
 
 namespace Corvane {
 
 void WriteSingleCoilPdu(TModbusBuffer& query, std::uint16_t bitAddr, bool value) {
-    query.WriteByte(0x05);
+    query.WriteByte(FunctionCodes::WriteSingleCoil);
     query.WriteWord(bitAddr);
-    query.WriteWord(value ? 0xFF00 : 0x0000);
+    query.WriteWord(value ? kCoilOn : kCoilOff);
 }
 
 void WriteSingleRegisterPdu(TModbusBuffer& query, std::uint16_t regAddr, std::uint16_t value) {
-    query.WriteByte(0x06);
+    query.WriteByte(FunctionCodes::WriteSingleRegister);
     query.WriteWord(regAddr);
     query.WriteWord(value);
 }
 
 void WriteMultipleCoilsPdu(TModbusBuffer& query, std::uint16_t startBit, const TBitValues& values) {
     const auto count = static_cast<std::int32_t>(values.size());
-    query.WriteByte(0x0F);
+    query.WriteByte(FunctionCodes::WriteMultipleCoils);
     query.WriteWord(startBit);
     query.WriteWord(static_cast<std::uint16_t>(count));
     query.WriteByte(static_cast<std::uint8_t>(BitsToBytes(count)));
@@ -28,7 +29,7 @@ void WriteMultipleCoilsPdu(TModbusBuffer& query, std::uint16_t startBit, const T
 
 void WriteMultipleRegistersPdu(TModbusBuffer& query, std::uint16_t startReg,
                                const TRegValues& values) {
-    query.WriteByte(0x10);
+    query.WriteByte(FunctionCodes::WriteMultipleRegisters);
     query.WriteWord(startReg);
     query.WriteWord(static_cast<std::uint16_t>(values.size()));
     query.WriteByte(static_cast<std::uint8_t>(2 * values.size()));

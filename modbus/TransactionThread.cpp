@@ -3,7 +3,8 @@
 #include "CorvaneError.h"
 #include "FrameIO.h"
 #include "Framing.h"
-#include "ModbusConnection.h"
+#include "LineTiming.h"
+#include "MainThreadBridge.h"
 #include "SerialLine.h"
 #include "ThreadPriority.h"
 
@@ -13,14 +14,15 @@
 
 namespace Corvane {
 
-TTransactionThread::TTransactionThread(TModbusConnection& connection, TSerialLine& line)
-    : FConnection(connection), FLine(line), FIO(std::make_unique<TFrameIO>(line)),
-      FMode(connection.TransmissionMode()), FConnectionMode(connection.ConnectionMode()),
-      FSendBuffer(static_cast<std::size_t>(connection.FrameBufferSize())),
-      FReceiveBuffer(static_cast<std::size_t>(connection.FrameBufferSize())) {
-    FIO->OnBeforeFrameSendAsync = [this] { FConnection.DoBeforeFrameSendAsync(); };
-    FIO->OnAfterFrameSendAsync = [this] { FConnection.DoAfterFrameSendAsync(); };
-    const TThreadPriority priority = connection.ThreadPriority();
+TTransactionThread::TTransactionThread(const TTransactionThreadParts& parts)
+    : FLine(parts.Line), FTiming(parts.Timing), FBridge(parts.Bridge), FHost(parts.Host),
+      FAlive(parts.Alive), FIO(std::make_unique<TFrameIO>(parts.Line)), FMode(parts.Mode),
+      FConnectionMode(parts.ConnectionMode), FFlowControl(parts.FlowControl),
+      FSendBuffer(static_cast<std::size_t>(FrameBufferSize(parts.Mode))),
+      FReceiveBuffer(static_cast<std::size_t>(FrameBufferSize(parts.Mode))) {
+    FIO->OnBeforeFrameSendAsync = [this] { FHost.BeforeFrameSend(); };
+    FIO->OnAfterFrameSendAsync = [this] { FHost.AfterFrameSend(); };
+    const TThreadPriority priority = parts.Priority;
     FThread = std::thread([this, priority] {
         FThreadId = CurrentThreadId();
         if (priority != tpNormal) {
@@ -28,7 +30,7 @@ TTransactionThread::TTransactionThread(TModbusConnection& connection, TSerialLin
         }
         Execute();
         FFinished = true;
-        FConnection.Bridge().Post([] {}); // wakes a main thread that waits in the destructor
+        FBridge.Post([] {}); // wakes a main thread that waits in the destructor
     });
 }
 
@@ -41,10 +43,9 @@ TTransactionThread::~TTransactionThread() {
         FQueueEvent.notify_all();
     }
     // A server-mode worker may be waiting in a synchronized call: keep running them.
-    TMainThreadBridge& bridge = FConnection.Bridge();
     while (!FFinished) {
-        if (bridge.IsMainThread()) {
-            bridge.WaitAndDrain(std::chrono::milliseconds(5));
+        if (FBridge.IsMainThread()) {
+            FBridge.WaitAndDrain(std::chrono::milliseconds(5));
         } else {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -140,10 +141,9 @@ void TTransactionThread::ClientExecute() {
                 ProcessTransaction(*transaction);
                 TTransactionInfo& info = transaction->Info;
                 if (info.ServerAddress != 0 || transaction->Custom) {
-                    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
-                    FConnection.Bridge().Post([alive, t = std::move(transaction)]() mutable {
-                        if (auto connection = alive.lock()) {
-                            (*connection)->DeliverTransaction(std::move(t));
+                    FBridge.Post([alive = FAlive, t = std::move(transaction)]() mutable {
+                        if (const auto host = alive.lock()) {
+                            (*host)->DeliverTransaction(std::move(t));
                         }
                     });
                 }
@@ -167,18 +167,18 @@ void TTransactionThread::ProcessTransaction(TModbusTransaction& transaction) {
         info.Attempts += 1;
         NotifyFrame(FSendBuffer.data(), length, true);
         FIO->PurgeBuffers(true, true);
-        const bool sent = FIO->SendFrame(FSendBuffer.data(), length, FConnection.SendTimeout(),
-                                         FConnection.FlowControl(), FConnection.RTSHoldDelay());
+        const bool sent = FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(),
+                                         FFlowControl, FTiming.RTSHoldDelay());
         if (sent) {
             if (broadcast) {
-                SleepMs(FConnection.TurnaroundDelay());
+                SleepMs(FTiming.TurnaroundDelay());
                 info.Status = rsNormalResponse;
             } else {
                 Listen(transaction, length);
             }
         }
-        SleepMs(FConnection.RefetchDelay());
-        if (info.Status > rsMistargeted || info.Attempts >= FConnection.MaxRetries()) {
+        SleepMs(FTiming.RefetchDelay());
+        if (info.Status > rsMistargeted || info.Attempts >= FTiming.MaxRetries()) {
             return;
         }
     }
@@ -190,14 +190,13 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
     TTransactionInfo& info = transaction.Info;
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
     do {
-        std::int32_t n =
-            FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FConnection.ReceiveTimeout(), FMode,
-                              FConnection.SilentTime());
-        if (FConnection.EchoQueryBeforeReply() &&
+        std::int32_t n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
+                                           FTiming.ReceiveTimeout(), FMode, FTiming.SilentTime());
+        if (FTiming.EchoQueryBeforeReply() &&
             IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
             if (n == sentLength) {
-                n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FConnection.ReceiveTimeout(),
-                                      FMode, FConnection.SilentTime());
+                n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FTiming.ReceiveTimeout(),
+                                      FMode, FTiming.SilentTime());
             } else {
                 std::memmove(FReceiveBuffer.data(), FReceiveBuffer.data() + sentLength,
                              static_cast<std::size_t>(n - sentLength));
@@ -214,7 +213,7 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
             info.Status = rsMistargeted;
         } else if (!IsMatchingFunction(transaction.Query, transaction.Reply)) {
             info.Status = rsUnmatched;
-        } else if (IsExceptionReply(FMode, transaction.Reply)) {
+        } else if (IsExceptionReply(transaction.Reply)) {
             info.Status = rsExceptionResponse;
             ExtractException(transaction.Reply, info);
         } else {
@@ -228,24 +227,23 @@ void TTransactionThread::ServerExecute() {
     // dispatch, the worker leaves while the main thread still uses the transaction.
     // A call the worker abandons stays queued on the bridge and may run after the connection
     // is gone: it reaches the connection only through its liveness token.
-    auto transaction = std::make_shared<TModbusTransaction>(FConnection.QueryBufferSize());
-    const std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
-    TMainThreadBridge& bridge = FConnection.Bridge();
+    auto transaction = std::make_shared<TModbusTransaction>(QueryBufferSize(FMode));
+    const std::weak_ptr<ITransactionHost*> alive = FAlive;
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
     while (!FTerminated) {
         try {
-            const std::int32_t n = FIO->ReceiveFrame(
-                FReceiveBuffer.data(), capacity, kInfiniteTimeout, FMode, FConnection.SilentTime());
+            const std::int32_t n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
+                                                     kInfiniteTimeout, FMode, FTiming.SilentTime());
             NotifyFrame(FReceiveBuffer.data(), n, false);
             if (n > 0 &&
                 DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction->Query)) {
                 transaction->Info = TTransactionInfo{};
                 transaction->Info.ServerAddress = FrameAddress(transaction->Query);
                 transaction->Reply.SetSize(0);
-                if (!bridge.Synchronize(
+                if (!FBridge.Synchronize(
                         [alive, transaction] {
-                            if (const auto connection = alive.lock()) {
-                                (*connection)->DispatchToServers(*transaction);
+                            if (const auto host = alive.lock()) {
+                                (*host)->DispatchToServers(*transaction);
                             }
                         },
                         &FTerminated)) {
@@ -253,21 +251,21 @@ void TTransactionThread::ServerExecute() {
                 }
                 if (transaction->Info.ServerAddress != 0) {
                     const std::int32_t length =
-                        EncodeFrame(FMode, transaction->Reply, FSendBuffer.data(),
-                                    static_cast<std::int32_t>(FSendBuffer.size()));
+                        FHost.EncodeReply(transaction->Reply, FSendBuffer.data(),
+                                          static_cast<std::int32_t>(FSendBuffer.size()));
                     NotifyFrame(FSendBuffer.data(), length, true);
                     FIO->PurgeBuffers(true, true);
-                    FIO->SendFrame(FSendBuffer.data(), length, FConnection.SendTimeout(),
-                                   FConnection.FlowControl(), FConnection.RTSHoldDelay());
+                    FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(), FFlowControl,
+                                   FTiming.RTSHoldDelay());
                 }
             } else if (n > 0 || !FTerminated) {
                 // A read that ended without a well-formed frame. The stop request that ends
                 // the wait of a closing connection is not one. When the line is gone the
                 // receive waits until the stop request, so this cannot flood the main thread.
-                bridge.Synchronize(
+                FBridge.Synchronize(
                     [alive] {
-                        if (const auto connection = alive.lock()) {
-                            (*connection)->DoInvalidFrameDiscard();
+                        if (const auto host = alive.lock()) {
+                            (*host)->DiscardInvalidFrame();
                         }
                     },
                     &FTerminated);
@@ -282,19 +280,13 @@ void TTransactionThread::NotifyFrame(const std::uint8_t* data, std::int32_t coun
     if (count <= 0) {
         return;
     }
-    // The handler slot is read from the worker: an event assigned on the main thread while
-    // the connection is open is a setup race that the application avoids by assigning its
-    // handlers before opening.
-    const bool wanted = sent ? static_cast<bool>(FConnection.OnFrameSend)
-                             : static_cast<bool>(FConnection.OnFrameReceive);
-    if (!wanted) {
+    if (!FHost.WantsFrame(sent)) {
         return;
     }
     TFrameData copy(data, data + count);
-    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
-    FConnection.Bridge().Post([alive, copy = std::move(copy), sent] {
-        if (auto connection = alive.lock()) {
-            (*connection)->DeliverFrame(copy, sent);
+    FBridge.Post([alive = FAlive, copy = std::move(copy), sent] {
+        if (const auto host = alive.lock()) {
+            (*host)->DeliverFrame(copy, sent);
         }
     });
 }
@@ -306,8 +298,8 @@ void TTransactionThread::HandleException(const std::exception& e) {
         }
         return msgInternalError;
     }();
-    TMainThreadBridge* bridge = &FConnection.Bridge();
-    std::weak_ptr<TModbusConnection*> alive = FConnection.FAlive;
+    TMainThreadBridge* bridge = &FBridge;
+    const std::weak_ptr<ITransactionHost*> alive = FAlive;
     try {
         bridge->Synchronize(
             [bridge, alive, id, message = std::string(e.what())] {

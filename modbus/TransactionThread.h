@@ -6,13 +6,15 @@
 // thread. Server mode: listens without end, lets the registered servers answer each request
 // on the main thread (a synchronized call) and sends the answer.
 //
-// Created and destroyed by the connection on the main thread. The destructor stops the
-// worker, keeps running synchronized calls while it waits (so a server-mode stop never
-// deadlocks), and frees every transaction still queued without an event.
+// Created and destroyed by the connection on the main thread, with the parts it needs passed
+// in (TTransactionThreadParts): the thread knows no connection, only its host interface. The
+// destructor stops the worker, keeps running synchronized calls while it waits (so a
+// server-mode stop never deadlocks), and frees every transaction still queued without an event.
 #pragma once
 
 #include "ModbusTransaction.h"
 #include "ModbusTypes.h"
+#include "TransactionHost.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -26,13 +28,31 @@
 namespace Corvane {
 
 class TModbusClient;
-class TModbusConnection;
 class TSerialLine;
 class TFrameIO;
+class TLineTiming;
+class TMainThreadBridge;
+
+// What a transaction thread works with. Everything referred to outlives the thread.
+struct TTransactionThreadParts {
+    TSerialLine& Line;
+    // Read at each use, so that a change reaches the next attempt.
+    const TLineTiming& Timing;
+    TMainThreadBridge& Bridge;
+    ITransactionHost& Host;
+    // The host's liveness token: work that reaches the main thread later holds this and is
+    // dropped once the host is gone.
+    std::weak_ptr<ITransactionHost*> Alive;
+    // Fixed while the thread runs (the connection refuses to change them while active).
+    TTransmissionMode Mode = tmRTU;
+    TConnectionMode ConnectionMode = cmClient;
+    TFlowControl FlowControl = fcNone;
+    TThreadPriority Priority = tpNormal;
+};
 
 class TTransactionThread {
 public:
-    TTransactionThread(TModbusConnection& connection, TSerialLine& line);
+    explicit TTransactionThread(const TTransactionThreadParts& parts);
     ~TTransactionThread();
     TTransactionThread(const TTransactionThread&) = delete;
     TTransactionThread& operator=(const TTransactionThread&) = delete;
@@ -56,11 +76,15 @@ private:
     void HandleException(const std::exception& e);
     void SleepMs(std::uint32_t ms);
 
-    TModbusConnection& FConnection;
     TSerialLine& FLine;
+    const TLineTiming& FTiming;
+    TMainThreadBridge& FBridge;
+    ITransactionHost& FHost;
+    const std::weak_ptr<ITransactionHost*> FAlive;
     std::unique_ptr<TFrameIO> FIO;
     const TTransmissionMode FMode;
     const TConnectionMode FConnectionMode;
+    const TFlowControl FFlowControl;
     std::vector<std::uint8_t> FSendBuffer;
     std::vector<std::uint8_t> FReceiveBuffer;
 

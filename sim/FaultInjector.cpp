@@ -1,5 +1,7 @@
 #include "FaultInjector.h"
 
+#include "FunctionCodes.h"
+
 namespace SondrelSim {
 
 bool TFaultInjector::DropNextRequest() {
@@ -20,20 +22,37 @@ bool TFaultInjector::IsSilenced(const Corvane::TModbusBuffer& query) const {
     const unsigned function = data[1];
     const unsigned first = static_cast<unsigned>(data[2] << 8 | data[3]);
     const unsigned silent = *FSettings.SilentRegister;
-    if (function == 0x06) {
+    if (function == Corvane::FunctionCodes::WriteSingleRegister) {
         return first == silent;
     }
-    if (function == 0x10) {
+    if (function == Corvane::FunctionCodes::WriteMultipleRegisters) {
         const unsigned count = static_cast<unsigned>(data[4] << 8 | data[5]);
         return first <= silent && silent < first + count;
     }
     return false;
 }
 
-void TFaultInjector::Corrupt(Corvane::TModbusBuffer& reply) {
-    if (reply.Size() > 0) {
-        // Inverting every bit changes the check byte whatever its value.
-        reply.Data()[reply.Size() - 1] ^= 0xFF;
+namespace {
+
+// An uppercase hex digit with its nibble inverted ('0' <-> 'F', '1' <-> 'E', ...).
+std::uint8_t InvertedHexDigit(std::uint8_t digit) {
+    const int nibble = digit >= 'A' ? digit - 'A' + 10 : digit - '0';
+    const int inverted = 15 - (nibble & 0x0F);
+    return static_cast<std::uint8_t>(inverted < 10 ? '0' + inverted : 'A' + inverted - 10);
+}
+
+} // namespace
+
+void TFaultInjector::CorruptCheck(Corvane::TTransmissionMode mode, std::uint8_t* frame,
+                                  std::int32_t length) {
+    if (mode == Corvane::tmRTU) {
+        if (length > 0) {
+            frame[length - 1] ^= 0xFF;
+        }
+    } else if (length >= 5) {
+        // ':' ... LRC-high LRC-low CR LF
+        frame[length - 4] = InvertedHexDigit(frame[length - 4]);
+        frame[length - 3] = InvertedHexDigit(frame[length - 3]);
     }
 }
 

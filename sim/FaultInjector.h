@@ -2,11 +2,11 @@
 //
 // Counts the requests that would be answered and the replies that are sent: with
 // DropEvery K the K-th, 2K-th, ... request gets no reply at all (it is lost before the
-// instrument sees it); with CorruptEvery K the K-th, 2K-th, ... reply that is sent has its
-// last byte (part of the CRC in RTU, the LRC in ASCII) changed, so the client rejects the
-// frame; DelayMs holds every reply back for that long. 0 turns a fault off.
-// SilentRegister R: every request that writes register R (function 06 at R, or function 16
-// over a range that holds R) gets no reply and is not acted on, like a lost request; the
+// instrument sees it); with CorruptEvery K the K-th, 2K-th, ... reply that is sent has the
+// last byte of its frame check (the CRC's high byte in RTU, the LRC in ASCII) inverted on the
+// wire, so the client rejects the frame; DelayMs holds every reply back for that long. 0 turns a
+// fault off. SilentRegister R: every request that writes register R (function 06 at R, or function
+// 16 over a range that holds R) gets no reply and is not acted on, like a lost request; the
 // instrument then never acknowledges that write, whatever the other faults do. Silenced
 // requests are not counted by DropEvery.
 //
@@ -14,6 +14,7 @@
 #pragma once
 
 #include "ModbusBuffer.h"
+#include "ModbusTypes.h"
 
 #include <cstdint>
 #include <optional>
@@ -42,8 +43,11 @@ public:
     // silent register.
     bool IsSilenced(const Corvane::TModbusBuffer& query) const;
 
-    // Changes the reply's last byte (its check byte) so that the frame fails its check.
-    static void Corrupt(Corvane::TModbusBuffer& reply);
+    // Inverts every bit of the last check byte of an encoded frame (RTU: the last byte; ASCII:
+    // the two hex digits before CR LF), so that the frame fails its check and nothing else
+    // changes. A frame too short to hold a check is left alone.
+    static void CorruptCheck(Corvane::TTransmissionMode mode, std::uint8_t* frame,
+                             std::int32_t length);
 
 private:
     TFaultSettings FSettings;

@@ -1,24 +1,19 @@
 #include "InstrumentServer.h"
 
+#include "FunctionCodes.h"
+
 #include <stdexcept>
 
 namespace SondrelSim {
 
 using namespace Corvane;
 
-namespace {
-
-constexpr std::uint8_t kReadHoldingRegisters = 0x03;
-constexpr std::uint8_t kWriteSingleRegister = 0x06;
-constexpr std::uint8_t kWriteMultipleRegisters = 0x10;
-
-} // namespace
-
 bool TInstrumentServer::DoAcceptCommand(std::uint8_t command) {
     FReadCount = 0;
     FReadValues.clear();
-    return command == kReadHoldingRegisters || command == kWriteSingleRegister ||
-           command == kWriteMultipleRegisters;
+    return command == FunctionCodes::ReadHoldingRegisters ||
+           command == FunctionCodes::WriteSingleRegister ||
+           command == FunctionCodes::WriteMultipleRegisters;
 }
 
 bool TInstrumentServer::DoCanReadHoldingRegister(std::uint16_t regAddr) {

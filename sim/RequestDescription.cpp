@@ -1,5 +1,7 @@
 #include "RequestDescription.h"
 
+#include "FunctionCodes.h"
+
 namespace SondrelSim {
 
 namespace {
@@ -23,13 +25,13 @@ std::string DescribeRequest(const Corvane::TModbusBuffer& query) {
     unsigned first = 0;
     unsigned second = 0;
     const bool fields = WordAt(query, 2, first) && WordAt(query, 4, second);
-    if (function == 0x03 && fields) {
+    if (function == Corvane::FunctionCodes::ReadHoldingRegisters && fields) {
         return "read " + std::to_string(first) + " x" + std::to_string(second);
     }
-    if (function == 0x06 && fields) {
+    if (function == Corvane::FunctionCodes::WriteSingleRegister && fields) {
         return "write " + std::to_string(first) + " := " + std::to_string(second);
     }
-    if (function == 0x10 && fields) {
+    if (function == Corvane::FunctionCodes::WriteMultipleRegisters && fields) {
         return "write " + std::to_string(first) + ".. x" + std::to_string(second);
     }
     return "function " + std::to_string(function);

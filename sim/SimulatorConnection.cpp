@@ -48,7 +48,7 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
     TModbusConnection::DispatchToServers(transaction);
     std::string outcome = DescribeReply(transaction.Reply);
     if (transaction.Reply.Size() > 0 && FFaults.CorruptNextReply()) {
-        TFaultInjector::Corrupt(transaction.Reply);
+        FCorruptReply = true;
         outcome += ", corrupted";
     }
     if (FFaults.DelayMs() > 0 && transaction.Reply.Size() > 0) {
@@ -56,6 +56,15 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
         outcome += ", delayed " + std::to_string(FFaults.DelayMs()) + " ms";
     }
     Log(request + " -> " + outcome);
+}
+
+std::int32_t TSimulatorConnection::EncodeReply(const TModbusBuffer& reply, std::uint8_t* raw,
+                                               std::int32_t rawSize) {
+    const std::int32_t length = TModbusConnection::EncodeReply(reply, raw, rawSize);
+    if (FCorruptReply.exchange(false)) {
+        TFaultInjector::CorruptCheck(TransmissionMode(), raw, length);
+    }
+    return length;
 }
 
 } // namespace SondrelSim

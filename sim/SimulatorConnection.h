@@ -7,13 +7,17 @@
 // it. The delay holds the main thread (where dispatch runs) before the reply goes out; the
 // simulator has nothing else to do meanwhile.
 //
-// Main thread, like every connection; owns its fault counters.
+// Main thread, like every connection; owns its fault counters. The check of a reply exists
+// only on the wire, so a corrupted reply is damaged where the worker encodes it (EncodeReply,
+// worker thread) after the dispatch has chosen it.
 #pragma once
 
 #include "FaultInjector.h"
 
 #include "ModbusConnection.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -30,11 +34,19 @@ public:
 
     void DispatchToServers(Corvane::TModbusTransaction& transaction) override;
 
+protected:
+    // Damages the check of the reply that DispatchToServers chose to corrupt.
+    std::int32_t EncodeReply(const Corvane::TModbusBuffer& reply, std::uint8_t* raw,
+                             std::int32_t rawSize) override;
+
 private:
     bool HasServerFor(std::uint8_t address) const;
     void Log(const std::string& line) const;
 
     TFaultInjector FFaults;
+    // Set by the dispatch (main thread) for the reply that the worker encodes next; the
+    // worker waits for the dispatch to return before it encodes.
+    std::atomic<bool> FCorruptReply{false};
 };
 
 } // namespace SondrelSim

@@ -57,25 +57,28 @@ std::vector<Bytes> ScriptedPeer::Requests() const {
     return FRequests;
 }
 
-Bytes RtuFrame(const Bytes& body) {
+namespace {
+
+// The wire form of a message (address, function, data) with its check, as our framing sends it.
+Bytes WireFrame(Corvane::TTransmissionMode mode, const Bytes& body) {
     Corvane::TModbusBuffer b(300);
     for (auto x : body) {
         b.WriteByte(x);
     }
-    Corvane::AppendCheck(Corvane::tmRTU, b);
-    return Bytes(b.Data(), b.Data() + b.Size());
+    Bytes raw(700);
+    raw.resize(static_cast<std::size_t>(
+        Corvane::EncodeFrame(mode, b, raw.data(), static_cast<std::int32_t>(raw.size()))));
+    return raw;
+}
+
+} // namespace
+
+Bytes RtuFrame(const Bytes& body) {
+    return WireFrame(Corvane::tmRTU, body);
 }
 
 Bytes AsciiFrame(const Bytes& body) {
-    Corvane::TModbusBuffer b(300);
-    for (auto x : body) {
-        b.WriteByte(x);
-    }
-    Corvane::AppendCheck(Corvane::tmASCII, b);
-    Bytes raw(700);
-    raw.resize(
-        static_cast<std::size_t>(Corvane::EncodeFrame(Corvane::tmASCII, b, raw.data(), 700)));
-    return raw;
+    return WireFrame(Corvane::tmASCII, body);
 }
 
 } // namespace TestSupport

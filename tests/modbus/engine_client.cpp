@@ -267,6 +267,34 @@ TEST_F(ClientReplies, TranslateExceptionCodeAndItsHandler) {
     EXPECT_EQ(Client.TranslateExceptionCode(200), "Vendor specific");
 }
 
+TEST_F(ClientReplies, AFaultOfOursReachesTheExceptionHandlerNotTheCompletionEvent) {
+    // A hand-built Read File Record whose byte count announces a sub-request that is not in
+    // the request; the peer answers with a reply that would match such a request.
+    QueuedReplies replies;
+    replies.Add(RtuFrame({0x01, 0x14, 0x06, 0x05, 0x06, 0x0D, 0xFE, 0x00, 0x20}));
+    StartPeer(replies.Handler());
+    std::vector<std::string> reported;
+    TMainThreadBridge::Instance().SetExceptionHandler(
+        [&](const std::exception& e) { reported.emplace_back(e.what()); });
+    int fileEvents = 0;
+    Client.OnFileRecordRead = [&](TModbusClient&, const TTransactionInfo&,
+                                  const TModbusFileRecordList&) { ++fileEvents; };
+    Open();
+    auto t = std::make_unique<TModbusTransaction>(Connection.QueryBufferSize());
+    for (std::uint8_t b : {0x01, 0x14, 0x07}) {
+        t->Query.WriteByte(b);
+    }
+    t->Info.ID = Connection.NextTransactionID();
+    t->Info.ServerAddress = 1;
+    Connection.Submit(t, &Client);
+    PumpUntil([&] { return !reported.empty(); }, 3000ms);
+    PumpFor(50ms);
+    TMainThreadBridge::Instance().SetExceptionHandler(nullptr);
+    EXPECT_EQ(reported, std::vector<std::string>{"Internal error"});
+    EXPECT_EQ(fileEvents, 0);
+    EXPECT_EQ(Received.size(), 1u) << "the peer's reply did arrive";
+}
+
 using Supervision = EngineFixture;
 
 TEST_F(Supervision, ThreeAttemptsPerTransactionTripsTheLimitOfFiveOnTheSecond) {

@@ -49,8 +49,10 @@ Bytes RtuReply() {
     for (std::uint8_t x : {0x11, 0x03, 0x04, 0x00, 0x0A, 0x01, 0x02}) {
         b.WriteByte(x);
     }
-    AppendCheck(tmRTU, b);
-    return Bytes(b.Data(), b.Data() + b.Size());
+    Bytes raw(static_cast<std::size_t>(FrameBufferSize(tmRTU)));
+    raw.resize(static_cast<std::size_t>(
+        EncodeFrame(tmRTU, b, raw.data(), static_cast<std::int32_t>(raw.size()))));
+    return raw;
 }
 
 std::string Text(const Bytes& b) {
@@ -151,10 +153,9 @@ TEST_F(FrameIOTest, AsciiFrameStalledInsideEndsAfterTheSilentTime) {
 
 TEST_F(FrameIOTest, AsciiFrameOfTheLargestSizeFitsTheFrameBuffer) {
     TModbusBuffer b(QueryBufferSize(tmASCII));
-    for (int i = 0; i < QueryBufferSize(tmASCII) - 1; ++i) {
+    for (int i = 0; i < QueryBufferSize(tmASCII) - CheckSize(tmASCII); ++i) {
         b.WriteByte(static_cast<std::uint8_t>(i));
     }
-    AppendCheck(tmASCII, b);
     Bytes wire(static_cast<std::size_t>(FrameBufferSize(tmASCII)));
     wire.resize(static_cast<std::size_t>(
         EncodeFrame(tmASCII, b, wire.data(), static_cast<std::int32_t>(wire.size()))));

@@ -1,5 +1,5 @@
 // Frame buffer, checks, bit packing and file records.
-#include "Checksum.h"
+#include "BitPacking.h"
 #include "CorvaneError.h"
 #include "ModbusBuffer.h"
 #include "ModbusFileRecord.h"

@@ -54,20 +54,18 @@ TEST(Framing, SizesByMode) {
     EXPECT_EQ(MinFrameSize(tmASCII, cmServer), 3);
 }
 
-TEST(Framing, GoldenEncodings) {
-    EXPECT_EQ(Encode(tmRTU, {0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A}),
+TEST(Framing, GoldenEncodingsAddTheCheckOnTheWire) {
+    EXPECT_EQ(Encode(tmRTU, {0x01, 0x03, 0x00, 0x00, 0x00, 0x01}),
               (Bytes{0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0x84, 0x0A}));
-    EXPECT_EQ(Encode(tmASCII, {0x01, 0x03, 0x00, 0x00, 0x00, 0x01, 0xFB}),
-              Text(":010300000001FB\r\n"));
+    EXPECT_EQ(Encode(tmASCII, {0x01, 0x03, 0x00, 0x00, 0x00, 0x01}), Text(":010300000001FB\r\n"));
     EXPECT_TRUE(Encode(tmASCII, {}).empty());
     EXPECT_TRUE(Encode(tmRTU, {}).empty());
 }
 
-TEST(Framing, AppendCheckThenDecodeRoundTripsInBothModes) {
+TEST(Framing, EncodeThenDecodeRoundTripsTheMessageWithoutItsCheckInBothModes) {
     for (TTransmissionMode mode : {tmRTU, tmASCII}) {
         TModbusBuffer q(QueryBufferSize(mode));
         Fill(q, {0x11, 0x03, 0x00, 0x6B, 0x00, 0x03});
-        AppendCheck(mode, q);
         Bytes raw(523);
         const auto n = EncodeFrame(mode, q, raw.data(), 523);
         raw.resize(static_cast<std::size_t>(n));
@@ -81,14 +79,25 @@ TEST(Framing, AppendCheckThenDecodeRoundTripsInBothModes) {
 TEST(Framing, EncodeRefusesATooSmallDestination) {
     TModbusBuffer b(16);
     Fill(b, {1, 2, 3});
-    std::uint8_t raw[8];
-    try {
-        EncodeFrame(tmASCII, b, raw, 8);
-        FAIL();
-    } catch (const ECorvaneError& e) {
-        EXPECT_STREQ(e.what(), "Failed to encode frame");
+    std::uint8_t raw[10];
+    for (auto [mode, size] : {std::pair{tmASCII, 10}, std::pair{tmRTU, 4}}) {
+        try {
+            EncodeFrame(mode, b, raw, size);
+            FAIL() << mode;
+        } catch (const ECorvaneError& e) {
+            EXPECT_STREQ(e.what(), "Failed to encode frame");
+        }
     }
-    EXPECT_EQ(EncodeFrame(tmRTU, b, raw, 3), 3);
+    EXPECT_EQ(EncodeFrame(tmRTU, b, raw, 5), 5) << "the message and its CRC fit exactly";
+}
+
+TEST(Framing, LargestMessageFillsTheFrameBufferExactly) {
+    for (TTransmissionMode mode : {tmRTU, tmASCII}) {
+        const Bytes message(static_cast<std::size_t>(QueryBufferSize(mode) - CheckSize(mode)),
+                            0x5A);
+        EXPECT_EQ(Encode(mode, message).size(), static_cast<std::size_t>(FrameBufferSize(mode)))
+            << mode;
+    }
 }
 
 TEST(Framing, AsciiDecodeRejections) {
@@ -114,10 +123,8 @@ TEST(Framing, AsciiFrameLargerThanTheBufferRaises) {
 }
 
 TEST(Framing, RtuMinimumSizesDependOnTheConnectionMode) {
-    TModbusBuffer q(261);
-    Fill(q, {0x01, 0x07});
-    AppendCheck(tmRTU, q);
-    const Bytes frame(q.Data(), q.Data() + q.Size());
+    const Bytes frame = Encode(tmRTU, {0x01, 0x07});
+    ASSERT_EQ(frame.size(), 4u);
     TModbusBuffer out(261);
     EXPECT_FALSE(Decode(tmRTU, cmClient, frame, out)) << "4 bytes is too short for a reply";
     EXPECT_TRUE(Decode(tmRTU, cmServer, frame, out)) << "but a valid request";
@@ -131,23 +138,19 @@ TEST(Framing, RtuMinimumSizesDependOnTheConnectionMode) {
 TEST(Framing, ExceptionReplyClassification) {
     TModbusBuffer reply(261);
     Fill(reply, {0x01, 0x83, 0x02});
-    AppendCheck(tmRTU, reply);
-    EXPECT_TRUE(IsExceptionReply(tmRTU, reply));
+    EXPECT_TRUE(IsExceptionReply(reply));
     TTransactionInfo info;
     ExtractException(reply, info);
     EXPECT_EQ(info.ExceptionCode, 2);
     EXPECT_EQ(info.Exception, seIllegalDataAddress);
 
     Fill(reply, {0x01, 0x83, 0x02, 0x00});
-    AppendCheck(tmRTU, reply);
-    EXPECT_FALSE(IsExceptionReply(tmRTU, reply)) << "one more data byte";
+    EXPECT_FALSE(IsExceptionReply(reply)) << "one more data byte";
 
     Fill(reply, {0x01, 0x80, 0x02});
-    AppendCheck(tmRTU, reply);
-    EXPECT_FALSE(IsExceptionReply(tmRTU, reply)) << "0x80 exactly is not an exception";
+    EXPECT_FALSE(IsExceptionReply(reply)) << "0x80 exactly is not an exception";
 
     Fill(reply, {0x01, 0x83, 0x0B});
-    AppendCheck(tmRTU, reply);
     ExtractException(reply, info);
     EXPECT_EQ(info.Exception, seUnknown);
     EXPECT_EQ(info.ExceptionCode, 0x0B);

@@ -4,7 +4,11 @@
 
 #include "CommandLine.h"
 
+#include "Framing.h"
+
 #include <gtest/gtest.h>
+
+#include <vector>
 
 using namespace SondrelSim;
 
@@ -32,13 +36,36 @@ TEST(FaultInjector, ZeroTurnsAFaultOff) {
 
 TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
     Corvane::TModbusBuffer reply(16);
-    for (std::uint8_t b : {0x01, 0x06, 0x00, 0xF6, 0x00, 0x0A, 0x12, 0x34}) {
+    for (std::uint8_t b : {0x01, 0x06, 0x00, 0xF6, 0x00, 0x0A}) {
         reply.WriteByte(b);
     }
-    TFaultInjector::Corrupt(reply);
-    EXPECT_EQ(reply.Size(), 8);
-    EXPECT_EQ(reply.Data()[6], 0x12);
-    EXPECT_NE(reply.Data()[7], 0x34);
+    for (Corvane::TTransmissionMode mode : {Corvane::tmRTU, Corvane::tmASCII}) {
+        std::vector<std::uint8_t> frame(64);
+        const std::int32_t length = Corvane::EncodeFrame(mode, reply, frame.data(),
+                                                         static_cast<std::int32_t>(frame.size()));
+        frame.resize(static_cast<std::size_t>(length));
+        std::vector<std::uint8_t> corrupted = frame;
+        TFaultInjector::CorruptCheck(mode, corrupted.data(), length);
+        // RTU: the CRC's high byte, last on the wire; ASCII: the two LRC digits before CR LF.
+        const std::size_t first = frame.size() - (mode == Corvane::tmRTU ? 1 : 4);
+        const std::size_t changed = mode == Corvane::tmRTU ? 1 : 2;
+        for (std::size_t i = 0; i < frame.size(); ++i) {
+            if (i >= first && i < first + changed) {
+                EXPECT_NE(corrupted[i], frame[i]) << mode << " byte " << i;
+            } else {
+                EXPECT_EQ(corrupted[i], frame[i]) << mode << " byte " << i;
+            }
+        }
+        Corvane::TModbusBuffer decoded(16);
+        EXPECT_FALSE(
+            Corvane::DecodeFrame(mode, Corvane::cmClient, corrupted.data(), length, decoded))
+            << mode;
+    }
+    // The last check byte has every bit inverted, as a damaged byte on the line would.
+    std::uint8_t ascii[] = {':', '0', '1', 'F', '0', '\r', '\n'};
+    TFaultInjector::CorruptCheck(Corvane::tmASCII, ascii, 7);
+    EXPECT_EQ(ascii[3], '0');
+    EXPECT_EQ(ascii[4], 'F');
 }
 
 namespace {
