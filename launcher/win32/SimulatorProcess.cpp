@@ -4,7 +4,6 @@
 // such as com0com, or two ports joined by a cable) and the program is given the other end.
 #include "SimulatorProcess.h"
 
-#include <filesystem>
 #include <stdexcept>
 
 namespace SondrelLauncher {
@@ -20,15 +19,8 @@ TSimulatorProcess::~TSimulatorProcess() = default;
 
 void TSimulatorProcess::Stop() {}
 
-std::string TSimulatorProcess::LocateBeside(const std::string& programPath) {
-    std::error_code error;
-    const auto self = std::filesystem::canonical(programPath, error);
-    if (!error) {
-        const auto beside = self.parent_path() / "sondrel-sim.exe";
-        if (std::filesystem::exists(beside)) {
-            return beside.string();
-        }
-    }
+// The demo mode is refused before the simulator would be looked for.
+std::string TSimulatorProcess::LocateBeside(const std::string&) {
     return "sondrel-sim.exe";
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <thread>
 
 using namespace E2eTests;
@@ -27,17 +28,6 @@ constexpr PeerTests::MappingLayout kLayout{
     .InputRegisterStart = 3000,
     .InputRegisterCount = 4,
 };
-
-// The values a console command printed: the lines that are neither log lines nor empty.
-std::vector<std::string> PrintedValues(const std::string& output) {
-    std::vector<std::string> values;
-    for (const std::string& line : Lines(output)) {
-        if (!line.empty() && !HasTimeStamp(line)) {
-            values.push_back(line);
-        }
-    }
-    return values;
-}
 
 class CliExeAgainstLibmodbus : public WineFixture {
 protected:
@@ -83,6 +73,18 @@ protected:
         return rows;
     }
     static std::vector<std::string> FastLine() { return {"--baud", "115200", "--delay", "fast"}; }
+    // The Linux simulator holding the log, on the Linux end of the pair.
+    std::unique_ptr<TestSupport::ChildProcess> StartLinuxSimulator(const SimulatedLog& log) {
+        std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--port", LinuxEnd(), "--baud",
+                                         "115200"};
+        const auto extra = log.SimulatorArguments();
+        argv.insert(argv.end(), extra.begin(), extra.end());
+        auto simulator = std::make_unique<TestSupport::ChildProcess>(argv);
+        if (!simulator->WaitForLine(LinuxEnd(), 10s)) {
+            throw std::runtime_error("sondrel-sim printed no port");
+        }
+        return simulator;
+    }
 };
 
 } // namespace
@@ -147,11 +149,7 @@ TEST_F(CliExeAgainstLibmodbus, APortThatDoesNotExistIsReportedWithTheSystemsReas
 
 TEST_F(DownloadsAcrossWine, CliExeDownloadsFromTheLinuxSimulatorAndExportsEveryKind) {
     const SimulatedLog log(Instrument(10));
-    std::vector<std::string> sim = {SONDREL_SIM_PROGRAM, "--port", LinuxEnd(), "--baud", "115200"};
-    const auto simArgs = log.SimulatorArguments();
-    sim.insert(sim.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(sim);
-    ASSERT_TRUE(simulator.WaitForLine(LinuxEnd(), 10s));
+    const auto simulator = StartLinuxSimulator(log);
 
     std::vector<std::string> args = {"download",
                                      "--recent",
@@ -223,11 +221,7 @@ TEST_F(DownloadsAcrossWine, SimExeAnswersTheLinuxCliAndItsLogIsTheModelsLog) {
 
 TEST_F(DownloadsAcrossWine, APulledCableEndsTheDownloadWithItsFailureLinesInSeconds) {
     const SimulatedLog log(Instrument(10));
-    std::vector<std::string> sim = {SONDREL_SIM_PROGRAM, "--port", LinuxEnd(), "--baud", "115200"};
-    const auto simArgs = log.SimulatorArguments();
-    sim.insert(sim.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(sim);
-    ASSERT_TRUE(simulator.WaitForLine(LinuxEnd(), 10s));
+    const auto simulator = StartLinuxSimulator(log);
 
     std::vector<std::string> args = {"download", "--recent", "100", "--port", "COM1"};
     const auto fast = FastLine();
