@@ -37,6 +37,7 @@
 #include "ExportHost.h"
 
 #include "LogView.h"
+#include "ModbusConnection.h"
 
 #include "ModbusConnection.h"
 
