@@ -39,8 +39,6 @@
 #include "LogView.h"
 #include "ModbusConnection.h"
 
-#include "ModbusConnection.h"
-
 #include <QObject>
 
 #include <memory>
