@@ -101,12 +101,15 @@ void WineFixture::SetUp() {
     }
     FFolder = TestSupport::MakeUniqueFolder("sondrel-wine-test-").string();
     FLink = std::make_unique<TestSupport::SocatLink>();
-    // COM1 of the prefix is the link's end A. A pseudo-terminal hangs up (and socat ends) when
-    // its last descriptor closes: this one keeps end A alive while the programs come and go.
-    const fs::path com1 = fs::path(WinePrefix::Path()) / "ports" / "com1";
-    std::error_code ignored;
-    fs::remove(com1, ignored);
-    fs::create_symlink(FLink->EndA(), com1);
+    // COM1 and COM2 of the prefix are both the link's end A (one program opens it at a time).
+    // A pseudo-terminal hangs up (and socat ends) when its last descriptor closes: the one held
+    // here keeps end A alive while the programs come and go.
+    for (const char* port : {"com1", "com2"}) {
+        const fs::path link = fs::path(WinePrefix::Path()) / "ports" / port;
+        std::error_code ignored;
+        fs::remove(link, ignored);
+        fs::create_symlink(FLink->EndA(), link);
+    }
     FHoldEndA = ::open(FLink->EndA().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(FHoldEndA, 0);
 }

@@ -1,6 +1,6 @@
 // The Windows programs of the cross build (sondrel-cli.exe, sondrel-sim.exe) run under Wine as
-// child processes of this Linux test, on the Wine prefix's COM1, whose other end is a Linux
-// peer: COM1 is one end of a socat pty pair, the peer opens the other.
+// child processes of this Linux test, on the Wine prefix's COM1 or COM2, whose other end is a
+// Linux peer: both names are one end of a socat pty pair, the peer opens the other.
 //
 // The prefix is $WINEPREFIX when tests/windows/wine-prefix made it (scripts/test --windows
 // makes one for the whole stage); otherwise the suite makes its own and removes it at the end.

@@ -195,11 +195,11 @@ TEST_F(DownloadsAcrossWine, CliExeDownloadsFromTheLinuxSimulatorAndExportsEveryK
 
 TEST_F(DownloadsAcrossWine, SimExeAnswersTheLinuxCliAndItsLogIsTheModelsLog) {
     const SimulatedLog log(Instrument(200));
-    std::vector<std::string> args = {"--port", "COM1", "--baud", "115200"};
+    std::vector<std::string> args = {"--port", "COM2", "--baud", "115200"};
     const auto simArgs = log.SimulatorArguments();
     args.insert(args.end(), simArgs.begin(), simArgs.end());
     const auto simulator = StartWindows("sondrel-sim.exe", args);
-    ASSERT_TRUE(simulator->WaitForLine("COM1", 30s)) << simulator->Errors();
+    ASSERT_TRUE(simulator->WaitForLine("COM2", 30s)) << simulator->Errors();
 
     std::vector<std::string> cli = {
         E2eTests::kCliProgram, "download", "--recent", "10", "--port", LinuxEnd()};
@@ -294,4 +294,20 @@ TEST_F(FirmwareUnderWine, APortThatDoesNotExistGetsTheUnavailableTextAndNoBatchF
     EXPECT_NE(run.Err.find("Serial Port (COM42) is currently unavailable."), std::string::npos)
         << run.Err;
     EXPECT_FALSE(std::filesystem::exists(LinuxFile("Program.bat")));
+}
+
+using NoPseudoTerminals = WineFixture;
+
+TEST_F(NoPseudoTerminals, TheSimulatorAndTheDemoModeRefuseThemWithTheReason) {
+    const ProgramRun sim = RunWindows("sondrel-sim.exe", {"--pty"}, 30s);
+    EXPECT_EQ(sim.Status, 1);
+    EXPECT_NE(sim.Err.find("Windows has no pseudo-terminals; serve on a port with --port COMn"),
+              std::string::npos)
+        << sim.Err;
+    const ProgramRun demo =
+        RunWindows("sondrel-cli.exe", {"--demo", "download", "--recent", "5"}, 30s);
+    EXPECT_EQ(demo.Status, 1);
+    EXPECT_NE(demo.Err.find("the demo mode needs a pseudo-terminal, which Windows does not have"),
+              std::string::npos)
+        << demo.Err;
 }
