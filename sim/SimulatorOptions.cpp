@@ -36,7 +36,8 @@ const char* SimulatorHelp() {
             "  --time 'YYYY-MM-DD HH:MM'  time stamp of the current record (default: now)\n"
             "  --sample-period S      seconds between two new records while acquiring\n"
             "                         (default 60; 0: the log never grows)\n"
-            "  --verbose              one line per request on standard error\n\n"
+            "  --verbose              one line per request on standard error\n"
+            "  --version              show the program's version and exit\n\n"
             "Line faults (0: off):\n"
             "  --drop-every K         no reply to every K-th request\n"
             "  --corrupt-every K      every K-th reply is sent with a broken check\n"
@@ -52,10 +53,15 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = SondrelOptions::SerialLineOptionNames();
     valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
                          "drop-every", "corrupt-every", "delay-ms", "silent-register"});
-    const SondrelOptions::TCommandLine line(args, valueOptions, {"pty", "verbose", "help"});
+    const SondrelOptions::TCommandLine line(args, valueOptions,
+                                            {"pty", "verbose", "help", "version"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
+        return options;
+    }
+    if (line.Flag("version")) {
+        options.Version = true;
         return options;
     }
     if (!line.Positional().empty()) {

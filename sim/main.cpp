@@ -5,10 +5,11 @@
 #include "SimulatorOptions.h"
 
 #include "CommandLine.h"
+#include "LineOptions.h"
+#include "ProgramVersion.h"
 
 #include "CorvaneError.h"
 #include "MainThreadBridge.h"
-#include "SerialLine.h"
 
 #include <atomic>
 #include <csignal>
@@ -40,6 +41,10 @@ int main(int argc, char** argv) {
         std::cout << SimulatorHelp();
         return 0;
     }
+    if (options.Version) {
+        std::cout << Sondrel::VersionText("sondrel-sim");
+        return 0;
+    }
 
     Corvane::TMainThreadBridge::Instance().AdoptCurrentThread();
     std::signal(SIGINT, RequestStop);
@@ -52,9 +57,7 @@ int main(int argc, char** argv) {
         std::cout << simulator.DevicePath() << std::endl;
         simulator.ServeUntil(gStopRequested);
     } catch (const Corvane::ECorvaneError& e) {
-        const std::string detail = Corvane::LastSerialLineErrorDetail();
-        std::cerr << "sondrel-sim: " << e.what() << (detail.empty() ? "" : " (" + detail + ")")
-                  << "\n";
+        std::cerr << "sondrel-sim: " << SondrelOptions::LineFailureText(e) << "\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "sondrel-sim: " << e.what() << "\n";
