@@ -2,6 +2,7 @@
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
+#include "FirmwareCommand.h"
 #include "LineOptions.h"
 #include "ProgramVersion.h"
 #include "ServeCommand.h"
@@ -24,6 +25,7 @@ void PrintHelp() {
         << SondrelCli::ClientCommandsHelp() << "\n"
         << SondrelCli::DownloadCommandsHelp() << "\n"
         << SondrelCli::ServeCommandHelp() << "\n"
+        << SondrelCli::FirmwareCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
         << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
            "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
@@ -87,6 +89,9 @@ int main(int argc, char** argv) {
         }
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
+        }
+        if (command == "firmware") {
+            return SondrelCli::RunFirmwareCommand(args);
         }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);

@@ -1,5 +1,6 @@
 // sondrel-sim: the particle counter's Modbus server with a simulated log, on a serial device
 // or a new pseudo-terminal.
+#include "BrokenPipes.h"
 #include "Simulator.h"
 #include "SimulatorOptions.h"
 
@@ -48,8 +49,7 @@ int main(int argc, char** argv) {
     Corvane::TMainThreadBridge::Instance().AdoptCurrentThread();
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    // A client that vanishes mid-reply must not end the simulator.
-    std::signal(SIGPIPE, SIG_IGN);
+    IgnoreBrokenPipes();
     try {
         TSimulator simulator(options, &std::cerr);
         simulator.Start();
