@@ -32,6 +32,11 @@ QString ProgramOptionsHelp() {
         "                        port at 115200 bit/s with the fast delay, for this run only:\n"
         "                        the stored port settings stay as they are. Press Connect,\n"
         "                        then Retrieve Data. The simulator stops when the program ends.\n"
+        "  --advanced            Show the commands and pages the window keeps hidden (the\n"
+        "                        connection options, the slave address and server options,\n"
+        "                        logging to a file, the coil and diagnostics pages, the\n"
+        "                        whole-log download) for this run. The settings store value\n"
+        "                        ShowAdvanced=T shows them in every run.\n"
         "  -h, --help            Show this text and exit.\n"
         "  --version             Show the program's version and exit.\n"
         "\n"
@@ -57,6 +62,10 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
         }
         if (argument == QStringLiteral("--demo")) {
             options.Demo = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--advanced")) {
+            options.Advanced = true;
             continue;
         }
         QString* target = nullptr;

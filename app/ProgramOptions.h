@@ -13,6 +13,8 @@
 //                          demonstrations with ports that come and go.
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
 //                          as the device port for this run (the stored port is not changed).
+//   --advanced             show, for this run, the commands and pages that the window keeps
+//                          hidden (as the settings store value "ShowAdvanced" = "T" does).
 //   --version              print the program's version and exit.
 // An option given on the command line wins over the environment.
 //
@@ -32,7 +34,8 @@ struct TProgramOptions {
     bool HelpRequested = false;
     bool VersionRequested = false;
     bool Demo = false;
-    QString Error; // not empty: the command line could not be used
+    bool Advanced = false; // --advanced: the hidden commands and pages are shown
+    QString Error;         // not empty: the command line could not be used
 };
 
 // The usage text of --help.

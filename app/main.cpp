@@ -78,6 +78,7 @@ int main(int argc, char* argv[]) {
     environment.SettingsFile = options.SettingsFile;
     environment.SerialPortRoot = options.SysfsRoot.toStdString();
     environment.Dialogs = &dialogs;
+    environment.ShowAdvanced = options.Advanced;
     Sondrel::TApplicationWindows windows(environment);
     // Without a window manager nothing maximises the window: it is given the screen first.
     if (const QScreen* screen = QApplication::primaryScreen()) {

@@ -63,6 +63,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +90,7 @@ class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
 class TRichLogView;
+class TSerialPortComboBox;
 class TServerItemMapController;
 class TStatusPanels;
 class TdevicePortSettings;
@@ -107,6 +109,9 @@ struct TMainFormEnvironment {
     // The folder listing the serial ports (a sysfs tty class folder on Linux); empty: the
     // system's own.
     std::string SerialPortRoot;
+    // Shows the hidden commands and pages for this run, as the stored "ShowAdvanced" = "T"
+    // does for every run.
+    bool ShowAdvanced = false;
 };
 
 class TCorvaneDemoMainForm : public QMainWindow {
@@ -157,9 +162,25 @@ public:
     void Disconnect1Click();
     void UpdateConnectionState();
     void enableButtons(bool value);
+    // The specified tabs; with the advanced commands shown, every page of the tab control.
     void SetTabVisibility();
+    // True when the commands and pages the window keeps hidden are shown in this run
+    // (--advanced or "ShowAdvanced" = "T"): the hidden Edit menu entries and their
+    // separators, the View menu's entries, the tabs "Discrete Access", "Server Diagnostics",
+    // "Introduction", "RK4400 Export" and "Local Server's Item Map", and the Modbus Access
+    // tab (shown without its stored choice being changed). Without it the window shows
+    // only what it always shows.
+    bool AdvancedShown() const { return FShowAdvanced; }
     void ApplyPortSettings(const QString& addressText, const QString& port,
                            const TPortSettingIndexes& indexes);
+    // Runs the device connection on these settings for this run only (the demo's simulated
+    // instrument): they are applied, and the Log Data and RK4400 port pickers and the device
+    // port settings dialog show them instead of the stored ones, which stay as they are (the
+    // dialog's OK then applies without storing). The port is listed in every picker, under
+    // label when one is given.
+    void UseRunOnlyPortSettings(const TDevicePortChoice& choice, const QString& label);
+    // The settings of this run only, when there are any.
+    const std::optional<TDevicePortChoice>& RunOnlyPortSettings() const { return FRunPort; }
 
     // --- Toolbar -------------------------------------------------------------------------
     // The buttons, built with the window; children of its toolbar.
@@ -185,6 +206,13 @@ public:
     void ToolsDiscardPendingTransactionsItemClick();
     void ToolsLogTransactionsToFileItemClick();
     void ToolsClearTransactionLogItemClick();
+    // View menu: the log's text one point larger or smaller, or back to the sizes as written
+    // (plain lines 7 points); the choice is stored as "LogFontSize".
+    void LogTextLargerItemClick();
+    void LogTextSmallerItemClick();
+    void LogTextNormalItemClick();
+    // The point size of the log's plain lines now (7 unless scaled).
+    int LogFontSize() const;
     void ShowModbusAccessTabClick();
     void ModbusDevicePortSettings1Click();
     void HelpAboutItemClick();
@@ -238,9 +266,22 @@ private:
     void LoadInstructions();
     void SetHintTime();
     void SetModbusAccessTabShown(bool shown);
+    void ShowAdvancedCommands();
+    void SetLogFontSize(int points);
     void FormCreate();
     void FormShow();
     void BindPortPickers();
+    // The ports the pickers list: ListSerialPorts and the port of this run's settings.
+    std::vector<std::string> PickerPorts() const;
+    // The port the device pickers show: the port of this run's settings, else the stored
+    // "SerialPort".
+    std::string PickerPort();
+    // Every picker lists the ports again under their labels; the device pickers show
+    // PickerPort and the port check counts from there.
+    void ShowRunOnlyPort();
+    // The four port pickers: the firmware page's, the Log Data page's, the RK4400 page's and
+    // the device port settings dialog's (once there is one).
+    std::vector<TSerialPortComboBox*> PortPickers();
     TConsoleSettingsTargets SettingsTargets();
     // Runs a command; an error reaches the operator as one message box.
     template <typename F>
@@ -259,12 +300,17 @@ private:
     bool FDestroying = false;
     bool FShown = false;
     bool FCloseAtOnce = false;
+    bool FShowAdvanced = false;
     TAboutBox* FAboutBox = nullptr;
     TdevicePortSettings* FDevicePortSettings = nullptr;
     IDownloadControl* FDownload = nullptr;
     TSerialPortListing FPortListing;
     TPortMonitor FPortMonitor;
     TFolderOpener FOpenFolder;
+    std::optional<TDevicePortChoice> FRunPort;
+    // The port shown under a label of its own, and the label.
+    std::string FLabelledPort;
+    QString FPortLabel;
 
 public:
     // The components, as on the form. Declared after the log and the map they report to, so

@@ -2,7 +2,9 @@
 // run: the given port at 115200 bit/s, 8 data bits, 1 stop bit, no parity, no flow control,
 // address 1, and the fast "Date Retrieval Communication Delay", so that a block costs about
 // 150 ms of fixed waiting. Nothing is written to the stored settings: the port settings go to
-// the connection only and the delay item is checked without its store being triggered.
+// the connection only (the window shows them as its settings of this run, the port as
+// "Simulated instrument (PORT)") and the delay item is checked without its store being
+// triggered. The log's first line says where the instrument is and how to begin.
 //
 // Used by the demo mode of the program (with the simulator it starts) and by the tests.
 // Main (GUI) thread only.
