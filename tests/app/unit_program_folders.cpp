@@ -155,3 +155,13 @@ TEST(ProgramCommandLine, VersionAndHelpAreFlagsThatNeedNoProgramFolder) {
     EXPECT_FALSE(ParseProgramOptions({}, QString()).Error.isEmpty());
     EXPECT_TRUE(ProgramOptionsHelp().contains("--version"));
 }
+
+TEST(ProgramCommandLine, AdvancedIsAFlagOfItsOwn) {
+    EXPECT_FALSE(ParseProgramOptions({}, QStringLiteral("/")).Advanced);
+    const TProgramOptions options = ParseProgramOptions({"--advanced", "--demo"}, "/");
+    EXPECT_TRUE(options.Advanced);
+    EXPECT_TRUE(options.Demo);
+    EXPECT_TRUE(options.Error.isEmpty()) << options.Error.toStdString();
+    EXPECT_FALSE(ParseProgramOptions({"--advanced=yes"}, "/").Error.isEmpty());
+    EXPECT_TRUE(ProgramOptionsHelp().contains("--advanced"));
+}

@@ -69,6 +69,8 @@ protected:
 
     // The data installed with the program; empty: a program that is not installed.
     std::filesystem::path DataFolder;
+    // The window of "sondrel --advanced".
+    bool ShowAdvanced = false;
 
     Sondrel::TCorvaneDemoMainForm& Start() {
         Sondrel::TMainFormEnvironment environment;
@@ -77,6 +79,7 @@ protected:
         environment.SettingsFile = SettingsPath();
         environment.Dialogs = &Dialogs;
         environment.SerialPortRoot = SerialPortRoot;
+        environment.ShowAdvanced = ShowAdvanced;
         Windows = std::make_unique<Sondrel::TApplicationWindows>(environment);
         return Windows->MainForm();
     }

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPalette>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -270,7 +271,20 @@ void TDownloadController::SetProgress(TDownloadProgressBar bar, std::int32_t pos
 }
 
 void TDownloadController::SetProgressTextWhite(TDownloadProgressBar bar, bool white) {
-    Bar(bar).setStyleSheet(white ? QStringLiteral("QProgressBar { color: white; }") : QString());
+    // By palette, not by style sheet: a style sheet on the bar changes its size by a pixel,
+    // and the Progress group would move each time the colour changes.
+    QProgressBar& shown = Bar(bar);
+    if (!white) {
+        // A palette that sets nothing: the bar takes its parent's again.
+        shown.setPalette(QPalette());
+        return;
+    }
+    QPalette palette = shown.palette();
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::HighlightedText, QPalette::WindowText}) {
+        palette.setColor(role, Qt::white);
+    }
+    shown.setPalette(palette);
 }
 
 void TDownloadController::enableComponents(bool enabled) {
