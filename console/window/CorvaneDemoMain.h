@@ -27,7 +27,13 @@
 // Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
 // listing root can be replaced (SetSerialPortRoot; the environment's SerialPortRoot at start).
 // Port names follow the platform (PlatformPortNames.h): device paths on Linux, COMn on
-// Windows. comportListTimer runs the port check every five seconds (TPortMonitor).
+// Windows. comportListTimer runs the port check every five seconds (TPortMonitor). Settings of
+// one run only (the demo's simulated instrument, UseRunOnlyPortSettings) add their port to
+// every picker, under its label, and are what the device pickers and the port settings
+// dialog show; the stored settings stay as they are.
+//
+// View menu: the log's text size (stored as "LogFontSize"). With the advanced commands shown
+// (AdvancedShown) the entries and pages the window keeps hidden are shown as well.
 //
 // Closing: during a download the window asks "Stop Downloading?" as Stop does and closes only
 // on Yes, the download then ending through its failure path; CloseAtOnce (a termination
