@@ -160,16 +160,22 @@ namespace {
 
 // The entries and pages the window keeps hidden.
 std::vector<QAction*> HiddenEntries(Ui::TCorvaneDemoMainForm& ui) {
-    return {ui.ToolsConnectionOptionsItem, ui.EditSeparator2,
-            ui.ToolsClientOptionsItem,     ui.ToolsServerOptionsItem,
-            ui.EditSeparator3,             ui.ToolsDiscardPendingTransactionsItem,
-            ui.ToolsLogTransactionsToFileItem, ui.EditSeparator4,
-            ui.DataDownloadSetupWizard1,   ui.ShowModbusAccessTab,
-            ui.ViewSeparator1,             ui.ToolsClearTransactionLogItem};
+    return {ui.ToolsConnectionOptionsItem,
+            ui.EditSeparator2,
+            ui.ToolsClientOptionsItem,
+            ui.ToolsServerOptionsItem,
+            ui.EditSeparator3,
+            ui.ToolsDiscardPendingTransactionsItem,
+            ui.ToolsLogTransactionsToFileItem,
+            ui.EditSeparator4,
+            ui.DataDownloadSetupWizard1,
+            ui.ShowModbusAccessTab,
+            ui.ViewSeparator1,
+            ui.ToolsClearTransactionLogItem};
 }
 std::vector<QWidget*> HiddenPages(Ui::TCorvaneDemoMainForm& ui) {
     return {ui.DiscreteAccessTabSheet, ui.ServerDiagnosticsTabSheet, ui.IntroductionTabSheet,
-            ui.ExportTabSheet,         ui.ServerItemsTabSheet,        ui.RegisterAccessTabSheet};
+            ui.ExportTabSheet,         ui.ServerItemsTabSheet,       ui.RegisterAccessTabSheet};
 }
 
 } // namespace
