@@ -143,9 +143,8 @@ void TModbusConnection::UpdateSilentTime() {
     if (baud == 0 && FTransmissionMode == tmRTU) {
         throw ECorvaneError(msgCustomBaudRateZero);
     }
-    const std::uint32_t silent =
-        ComputeSilentTime(FTransmissionMode, baud, FDataBits, FParity, FStopBits, FSilentInterval);
-    FTiming.SetSilentTime(silent);
+    FTiming.SetFrameGaps(ComputeFrameGaps(FTiming.FrameTiming(), FTransmissionMode, baud, FDataBits,
+                                          FParity, FStopBits, FSilentInterval));
 }
 
 void TModbusConnection::ApplyLiveLineChange() {
@@ -210,6 +209,15 @@ void TModbusConnection::SetStopBits(TStopBits value) {
 void TModbusConnection::SetSilentInterval(std::uint32_t value) {
     if (value != FSilentInterval) {
         FSilentInterval = value;
+        if (FActive && !FLoading) {
+            UpdateSilentTime();
+        }
+    }
+}
+
+void TModbusConnection::SetFrameTiming(TFrameTiming value) {
+    if (value != FTiming.FrameTiming()) {
+        FTiming.SetFrameTiming(value);
         if (FActive && !FLoading) {
             UpdateSilentTime();
         }
