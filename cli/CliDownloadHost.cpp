@@ -33,16 +33,11 @@ std::int64_t TCliDownloadHost::TickMs() {
         .count();
 }
 
-void TCliDownloadHost::AddLogLine(const std::string& text) {
-    FLog.AddLogLine(text);
-}
-
-void TCliDownloadHost::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                                        TLogColour colour) {
-    if (bold && colour == lcRed) {
+void TCliDownloadHost::LogStep(TDownloadStepKind kind, const std::string& text) {
+    if (kind == skFailure) {
         FFailureReported = true;
     }
-    FLog.AddStyledLogLine(text, bold, size, colour);
+    FLog.AddLogLine(text);
 }
 
 void TCliDownloadHost::ShowMessageBox(TBoxIcon icon, const std::string& text) {

@@ -1,7 +1,7 @@
 // The download engine's host in the command-line tool: inputs come from the options, waits
-// pump the main-thread bridge, log lines go to the transaction log on standard output, boxes
-// go to standard error, and questions are answered by the options given (by default as the
-// window's default button would answer).
+// pump the main-thread bridge, log lines go to the transaction log on standard output (plain:
+// a terminal has no styles), boxes go to standard error, and questions are answered by the
+// options given (by default as the window's default button would answer). There is no view.
 #pragma once
 
 #include "DownloadHost.h"
@@ -18,7 +18,7 @@ public:
 
     // Answers the erase question of the whole-log download and of the erase command.
     bool AnswerEraseWithYes = false;
-    // Set when a failure line (bold red) or an error box was written.
+    // Set when a failure line or an error box was written.
     bool FailureReported() const { return FFailureReported; }
 
     Sondrel::TDownloadInputs Inputs() override { return FInputs; }
@@ -27,23 +27,9 @@ public:
     void PumpWait(std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override;
-    void AddLogLine(const std::string& text) override;
-    void AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                          Sondrel::TLogColour colour) override;
-    void SetDisplayText(const std::string&) override {}
+    void LogStep(Sondrel::TDownloadStepKind kind, const std::string& text) override;
     void ShowMessageBox(Sondrel::TBoxIcon icon, const std::string& text) override;
     bool AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) override;
-    void SetProgress(Sondrel::TDownloadProgressBar, std::int32_t) override {}
-    void SetProgressTextWhite(Sondrel::TDownloadProgressBar, bool) override {}
-    void enableComponents(bool) override {}
-    void EnableExportTabControls(bool, bool) override {}
-    void SetHourglassCursor(bool) override {}
-    void RepaintWindow() override {}
-    void SetTransactionTimerEnabled(bool) override {}
-    void SetConsoleRegisterAccess(bool) override {}
-    void ShowListView() override {}
-    void SetListHeaderBold() override {}
-    void SetRemoveRecordsButtonEnabled(bool) override {}
 
 private:
     Sondrel::TTransactionLog& FLog;

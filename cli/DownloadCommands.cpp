@@ -3,11 +3,11 @@
 #include "CliDownloadHost.h"
 #include "CommandLine.h"
 #include "ConnectionLogBinding.h"
-#include "ConsoleCompletionReporter.h"
 #include "ExportOptions.h"
 #include "LineOptions.h"
 #include "StdoutLogView.h"
 
+#include "ClientDownloadCompletions.h"
 #include "ClientDownloadRequests.h"
 #include "DownloadEngine.h"
 
@@ -165,17 +165,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     host.AnswerEraseWithYes = line.Flag("erase") || line.Flag("yes");
     TClientDownloadRequests requests(client);
     TDownloadEngine engine(host, requests);
-    TConsoleCompletionReporter reporter(log, client);
-    reporter.Bind();
-    reporter.OnDownloadHoldingRegistersRead = [&engine](const TTransactionInfo& info,
-                                                        std::uint16_t start, std::uint16_t count,
-                                                        const TRegValues& values) {
-        engine.OnHoldingRegistersRead(info, start, count, values);
-    };
-    reporter.OnDownloadSingleRegisterWrite = [&engine](const TTransactionInfo& info,
-                                                       std::uint16_t reg, std::uint16_t value) {
-        engine.OnSingleRegisterWrite(info, reg, value);
-    };
+    const TClientDownloadCompletions completions(client, engine);
     engine.UpdateCommunicationDelays();
 
     try {
@@ -201,7 +191,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     if (!exports.empty() && !finished) {
         std::cerr << "sondrel-cli: nothing exported: the download did not finish\n";
         failed = true;
-    } else if (!WriteExports(exports, engine.List(), engine.State(), std::cerr)) {
+    } else if (!WriteExports(exports, engine.List(), engine.State().AllDataMode, std::cerr)) {
         failed = true;
     }
     return failed ? 1 : 0;

@@ -49,7 +49,7 @@ std::vector<TExportRequest> ParseExportOptions(const TCommandLine& line) {
 }
 
 bool WriteExports(const std::vector<TExportRequest>& requests, const TRecordList& list,
-                  const TDownloadState& state, std::ostream& err) {
+                  bool allDataMode, std::ostream& err) {
     if (requests.empty()) {
         return true;
     }
@@ -58,7 +58,7 @@ bool WriteExports(const std::vector<TExportRequest>& requests, const TRecordList
         return false;
     }
     bool allWritten = true;
-    const TLogExporter exporter(list, state);
+    const TLogExporter exporter(list, allDataMode);
     for (const TExportRequest& request : requests) {
         try {
             exporter.Export(request.Kind, request.Path);

@@ -7,7 +7,6 @@
 
 #include "CommandLine.h"
 
-#include "DownloadState.h"
 #include "ExportKind.h"
 #include "RecordList.h"
 
@@ -35,6 +34,6 @@ std::vector<TExportRequest> ParseExportOptions(const SondrelOptions::TCommandLin
 // Writes every requested export; each failure is written to err as one line. An empty list is
 // refused as the window refuses it. Returns true when every file was written.
 bool WriteExports(const std::vector<TExportRequest>& requests, const Sondrel::TRecordList& list,
-                  const Sondrel::TDownloadState& state, std::ostream& err);
+                  bool allDataMode, std::ostream& err);
 
 } // namespace SondrelCli

@@ -37,7 +37,7 @@ public:
     virtual void PumpWait(int ms) = 0;
     // Runs the script and waits for it to end while the window keeps processing its events.
     // Throws when the script cannot be started.
-    virtual TScriptRunOutcome RunScript(const std::string& scriptPath) = 0;
+    virtual TScriptRunOutcome RunAndWait(const std::string& scriptPath) = 0;
 };
 
 } // namespace Sondrel

@@ -105,7 +105,7 @@ bool TFirmwareUpdater::WriteAndRunScript(const TProgramJob& job) {
     try {
         WriteScript(ProgramScriptText(job, FKind));
         FHost.PumpWait(ScriptSettleMs);
-        outcome = FHost.RunScript(ScriptPath());
+        outcome = FHost.RunAndWait(ScriptPath());
     } catch (...) {
         RemoveScript();
         FHost.ShowError(std::string(ExceptionErrorText));

@@ -76,13 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         Corvane::TTransactionInfo info;
         info.Status = (kind & 0x40) ? Corvane::rsTimeoutExpired : Corvane::rsNormalResponse;
-        importer.OnHoldingRegistersRead(info, start, count, values);
+        (void)importer.OnHoldingRegistersRead(info, start, count, values);
         if ((kind & 0x20) && passes++ < 3) {
-            importer.importData();
-            Check(state.BlockCount >= 0 && state.BlockCount <= state.RecordsRequested);
+            const auto missing = importer.importData();
+            Check(!missing || missing->size() <= static_cast<std::size_t>(state.RecordsRequested));
         }
     }
-    importer.importData();
+    (void)importer.importData();
     importer.SortRecordList();
 
     const TRecordList& list = importer.List();

@@ -77,9 +77,14 @@ private:
     bool& FRunning;
 };
 
-TDownloadEngine::TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests)
-    : FHost(host), FRequests(requests), FImporter(S, host),
+TDownloadEngine::TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests,
+                                 TDownloadView& view)
+    : FHost(host), FRequests(requests), FView(view), FImporter(S, host, view),
       FStopwatch([&host] { return host.TickMs(); }) {}
+
+void TDownloadEngine::Report(const std::string& text, TDownloadStepKind kind) {
+    ReportStep(FHost, FView, text, kind);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Helpers with fixed results
@@ -168,7 +173,30 @@ void TDownloadEngine::OnSingleRegisterWrite(const Corvane::TTransactionInfo& inf
 void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& info,
                                              std::uint16_t startReg, std::uint16_t regCount,
                                              const Corvane::TRegValues& values) {
-    FImporter.OnHoldingRegistersRead(info, startReg, regCount, values);
+    S.WriteAcknowledged = false;
+    const TRecordImporter::TReadResult found =
+        FImporter.OnHoldingRegistersRead(info, startReg, regCount, values);
+    if (found.RecordPointer) {
+        S.RecordPointer = *found.RecordPointer;
+    }
+    if (found.CurrentRecord) {
+        S.CurrentRecord = *found.CurrentRecord;
+    }
+    if (found.Completed) {
+        S.ReadCompleted = true;
+    }
+}
+
+void TDownloadEngine::ImportPass() {
+    const std::optional<std::vector<std::int32_t>> missing = FImporter.importData();
+    if (!missing) {
+        // Stopped during the import: the next pass has nothing to read.
+        S.BlockCount = 0;
+        return;
+    }
+    std::copy(missing->begin(), missing->end(), S.BlockList.begin());
+    S.BlockCount = static_cast<std::int32_t>(missing->size());
+    S.ListComplete = missing->empty();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -214,7 +242,7 @@ void TDownloadEngine::RequestFailed(const std::string& message) {
     // One line per procedure: once the connection is gone every later request fails alike.
     if (!FRequestErrorReported) {
         FRequestErrorReported = true;
-        FHost.ReportFailure(message);
+        Report(message, skFailure);
     }
     if (FInDownload) {
         S.DownloadFailed = true;
@@ -230,13 +258,13 @@ bool TDownloadEngine::ValueThere() const {
 // Shared steps
 
 void TDownloadEngine::EnableComponents(bool enabled) {
-    FHost.enableComponents(enabled);
-    FHost.SetHourglassCursor(false);
+    FView.enableComponents(enabled);
+    FView.SetHourglassCursor(false);
 }
 
 void TDownloadEngine::EnableExportTab(bool enabled) {
-    FHost.EnableExportTabControls(enabled, S.ExportReady);
-    FHost.SetHourglassCursor(false);
+    FView.EnableExportTabControls(enabled, S.ExportReady);
+    FView.SetHourglassCursor(false);
 }
 
 bool TDownloadEngine::ConfirmEstimate(double seconds, bool ask) {
@@ -244,8 +272,8 @@ bool TDownloadEngine::ConfirmEstimate(double seconds, bool ask) {
     if (ask && !FHost.AskYesNo("", kEstimatePrefix + duration + ". Continue?", false)) {
         return false;
     }
-    FHost.ReportGreen(kEstimatePrefix + duration);
-    FHost.ReportStep("Initializing Download...");
+    Report(kEstimatePrefix + duration, skEstimate);
+    Report("Initializing Download...");
     return true;
 }
 
@@ -276,10 +304,10 @@ void TDownloadEngine::getRecords(std::int32_t count, bool following, bool byDate
         GetCurrentRecord();
     }
     if (S.CurrentRecord > kRecordLimit) {
-        FHost.ReportFailure("Download FAILED! Date/Time record not found.");
+        Report("Download FAILED! Date/Time record not found.", skFailure);
         S.AbortRequested = true;
     }
-    FHost.ReportStep("Current Record: " + std::to_string(S.CurrentRecord), true, 8, lcBlack);
+    Report("Current Record: " + std::to_string(S.CurrentRecord), skBold);
 
     const std::int64_t span = std::int64_t{count} * S.Interval;
     std::int64_t first = following ? S.CurrentRecord
@@ -302,38 +330,38 @@ void TDownloadEngine::getRecords(std::int32_t count, bool following, bool byDate
     S.BlockCount = blocks;
     // The newest record of the window.
     const std::int64_t last = (first + span) % TDownloadState::RecordSpace;
-    FHost.ReportStep("First Record: " + std::to_string(first));
+    Report("First Record: " + std::to_string(first));
 
     FImporter.ImportedRows().Clear();
-    FHost.SetDisplayText("Updating list.  Please wait...");
-    FHost.ReportStep("Updating List... Please Wait...");
+    FView.SetDisplayText("Updating list.  Please wait...");
+    Report("Updating List... Please Wait...");
 
     bool timedOut = false;
     while (!S.ListComplete && !S.AbortRequested) {
         if (S.PassNumber == 2) {
-            FHost.ReportStep("Data cleanup... Please wait...");
+            Report("Data cleanup... Please wait...");
         }
         if (S.PassNumber > kMaxPasses) {
             timedOut = true;
             break;
         }
         FImporter.ReceivedRows().Clear();
-        FHost.SetProgress(pbImported, 0);
-        FHost.SetProgressTextWhite(pbImported, false);
+        FView.SetProgress(pbImported, 0);
+        FView.SetProgressTextWhite(pbImported, false);
         ReadRecordBlocks(S.PassNumber);
-        FImporter.importData();
+        ImportPass();
         ++S.PassNumber;
     }
     if (!timedOut) {
-        FHost.ReportStep("Last Record: " + std::to_string(last));
+        Report("Last Record: " + std::to_string(last));
     } else if (FImporter.List().Count() != count) {
-        FHost.ReportFailure("Download FAILED! Timed out before retrieving all records.");
+        Report("Download FAILED! Timed out before retrieving all records.", skFailure);
     }
 }
 
 void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
     FImporter.ReceivedRows().Clear();
-    FHost.SetProgressTextWhite(pbReceived, false);
+    FView.SetProgressTextWhite(pbReceived, false);
     // Later passes wait a little longer for the instrument.
     S.WriteDelay += (pass - 1) * 3;
     S.ReadDelay += (pass - 1) * 3;
@@ -357,14 +385,14 @@ bool TDownloadEngine::ReadBlockAndWait(std::uint16_t start, std::uint16_t count)
 }
 
 void TDownloadEngine::FinishDownload() {
-    FHost.SetProgress(pbReceived, 0);
-    FHost.SetProgress(pbImported, 0);
-    FHost.ReportStep("Sorting List... Please Wait...");
+    FView.SetProgress(pbReceived, 0);
+    FView.SetProgress(pbImported, 0);
+    Report("Sorting List... Please Wait...");
     FImporter.SortRecordList();
     FStopwatch.Stop();
     const std::int64_t elapsed = FStopwatch.ElapsedMs();
     if ((elapsed / 60000) % 60 * 60 + (elapsed / 1000) % 60 != 0) {
-        FHost.ReportBlue("Elapsed Time: " + FormatElapsed(elapsed));
+        Report("Elapsed Time: " + FormatElapsed(elapsed), skElapsed);
     }
     S.ExportReady = true;
     if (S.FullDumpMode && !S.AbortRequested &&
@@ -374,24 +402,24 @@ void TDownloadEngine::FinishDownload() {
                        true) &&
         Write(kErase, 1)) {
         FHost.PumpWait(S.WriteDelay);
-        FHost.ReportStep("Log data memory erased...");
+        Report("Log data memory erased...");
     }
     EnableComponents(true);
     EnableExportTab(true);
     startAcquisition();
-    FHost.ReportGreen("Download Complete!");
+    Report("Download Complete!", skCompletion);
 }
 
 void TDownloadEngine::startAcquisition() {
-    FHost.ReportStep("Start Acquisition...");
+    Report("Start Acquisition...");
     S.WriteAcknowledged = false;
     WriteAndWait(kAcquisition, kStartAcquisition, 250);
     if (!S.WriteAcknowledged) {
-        FHost.ReportFailure("Start Acquisition FAILED!");
+        Report("Start Acquisition FAILED!", skFailure);
     }
     WriteAndWait(kOutputLogsB, 0, 350);
     WriteAndWait(kOutputLogsA, 0, 350);
-    FHost.SetDisplayText("");
+    FView.SetDisplayText("");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -464,13 +492,12 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
                                       const std::array<std::uint16_t, 4>& when) {
     FImporter.RecordTable().Fill(1, kRecordLimit, 1, 43, 0);
     S.AllDataMode = true;
-    FHost.SetTransactionTimerEnabled(false);
+    FView.SetTransactionTimerEnabled(false);
     EnableComponents(false);
-    FHost.SetConsoleRegisterAccess(false);
+    FView.SetConsoleRegisterAccess(false);
     S.DownloadFailed = false;
     FStopwatch.Reset();
     FStopwatch.Start();
-    S.ImportedCount = 0;
     S.AbortRequested = false;
     FInDownload = true;
     FRequestErrorReported = false;
@@ -487,46 +514,46 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
         return;
     }
 
-    S.ReceivedCount = 0;
-    FHost.ReportStep("All Data Checked...");
+    FImporter.ClearCounts();
+    Report("All Data Checked...");
     FImporter.List().Clear();
-    FHost.ShowListView();
-    FHost.SetRemoveRecordsButtonEnabled(false);
+    FView.ShowListView();
+    FView.SetRemoveRecordsButtonEnabled(false);
 
-    FHost.ReportStep("Stop Acquisition...");
+    Report("Stop Acquisition...");
     S.WriteAcknowledged = false;
     WriteAndWait(kAcquisition, kStopAcquisition, 500);
     if (S.WriteAcknowledged && !S.DownloadFailed) {
-        FHost.ReportStep("Modbus Mode...");
+        Report("Modbus Mode...");
         S.WriteAcknowledged = false;
         WriteAndWait(kModbusMode, kModbusModeOn, 3500);
     } else {
         S.DownloadFailed = true;
-        FHost.ReportFailure("Stop Acquisition FAILED!");
+        Report("Stop Acquisition FAILED!", skFailure);
     }
     WriteAndWait(kOutputLogsA, 65535, S.WriteDelay);
     WriteAndWait(kOutputLogsB, 65535, S.WriteDelay);
     if (S.WriteAcknowledged && !S.DownloadFailed) {
-        FHost.ReportStep("Write Number of Output Logs...");
+        Report("Write Number of Output Logs...");
         S.WriteAcknowledged = false;
         WriteAndWait(kOutputLogsB, 0, 500);
         WriteAndWait(kOutputLogsA, 5, 1000);
     } else {
         S.DownloadFailed = true;
-        FHost.ReportFailure("Modbus Mode FAILED!");
+        Report("Modbus Mode FAILED!", skFailure);
     }
     if (S.WriteAcknowledged && !S.DownloadFailed) {
-        FHost.ReportStep("Write Nth Record...");
+        Report("Write Nth Record...");
         S.WriteAcknowledged = false;
         WriteAndWait(kNthRecord, static_cast<std::uint16_t>(S.Interval), 250);
     } else {
         S.DownloadFailed = true;
-        FHost.ReportFailure("Write Number of Output Logs FAILED!");
+        Report("Write Number of Output Logs FAILED!", skFailure);
     }
 
     S.PassNumber = 1;
     S.ListComplete = false;
-    FHost.SetProgress(pbReceived, 0);
+    FView.SetProgress(pbReceived, 0);
     if (!S.DownloadFailed) {
         if (byDate) {
             RetrieveByDate(records, when);
@@ -538,38 +565,38 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     if (!S.DownloadFailed) {
         FinishDownload();
     } else {
-        FHost.ReportFailure("** RETRIEVE LOG DATA FAILED **");
+        Report("** RETRIEVE LOG DATA FAILED **", skFailure);
         FHost.ShowMessageBox(
             biError, "Retrieve Log Data FAILED! Please check your configuration and try again.");
-        FHost.SetProgress(pbReceived, 0);
-        FHost.SetProgress(pbImported, 0);
+        FView.SetProgress(pbReceived, 0);
+        FView.SetProgress(pbImported, 0);
         FStopwatch.Stop();
         startAcquisition();
         EnableComponents(true);
     }
-    FHost.AddLogLine("");
+    FHost.LogStep(skPlain, "");
     FInDownload = false;
 }
 
 void TDownloadEngine::RetrieveMostRecent(std::int32_t records) {
-    FHost.ReportStep("Start Retrieving Most Recent Records...");
-    FHost.ReportStep("Find Current Record...");
+    Report("Start Retrieving Most Recent Records...");
+    Report("Find Current Record...");
     GetCurrentRecord();
     FHost.PumpWait(250);
-    FHost.ReportStep("Retrieve All Records...");
+    Report("Retrieve All Records...");
     if (S.ReadCompleted) {
         getRecords(records, false, false);
     } else {
-        FHost.ReportFailure("Find Current Record FAILED!");
+        Report("Find Current Record FAILED!", skFailure);
         S.DownloadFailed = true;
     }
 }
 
 void TDownloadEngine::RetrieveByDate(std::int32_t records,
                                      const std::array<std::uint16_t, 4>& when) {
-    FHost.ReportStep("Start Retrieving by Date...");
-    FHost.ReportStep("Find Current Record...");
-    FHost.ReportStep("Write Minute...");
+    Report("Start Retrieving by Date...");
+    Report("Find Current Record...");
+    Report("Write Minute...");
     S.WriteAcknowledged = false;
     WriteAndWait(kSearchMinute, when[0], 250);
 
@@ -590,26 +617,26 @@ void TDownloadEngine::RetrieveByDate(std::int32_t records,
     for (const TSearchStep& step : writes) {
         if (S.WriteAcknowledged && !S.DownloadFailed) {
             S.WriteAcknowledged = false;
-            FHost.ReportStep(step.Line);
+            Report(step.Line);
             WriteAndWait(step.Reg, step.Value, step.Wait);
         } else {
-            FHost.ReportFailure(step.PreviousFailed);
+            Report(step.PreviousFailed, skFailure);
             S.DownloadFailed = true;
         }
     }
     S.ReadCompleted = false;
     if (S.WriteAcknowledged && !S.DownloadFailed) {
         S.WriteAcknowledged = false;
-        FHost.ReportStep("Find Current Record...");
+        Report("Find Current Record...");
         ReadAndWait(kFoundRecord, 1, 500);
     } else {
-        FHost.ReportFailure("Write Month FAILED!");
+        Report("Write Month FAILED!", skFailure);
         S.DownloadFailed = true;
     }
     if (S.ReadCompleted && !S.DownloadFailed) {
         getRecords(records, FInputs.PrevFollIndex == 1, true);
     } else {
-        FHost.ReportFailure("Find Current Record FAILED!");
+        Report("Find Current Record FAILED!", skFailure);
         S.DownloadFailed = true;
     }
 }
@@ -626,18 +653,17 @@ void TDownloadEngine::downloadButtonClick() {
 
     S.FullDumpMode = true;
     FImporter.List().Clear();
-    FHost.ShowListView();
+    FView.ShowListView();
     S.Interval = 1;
     FImporter.RecordTable().Fill(1, kRecordLimit, 1, 75, std::nullopt);
-    FHost.SetTransactionTimerEnabled(false);
+    FView.SetTransactionTimerEnabled(false);
     S.ExportReady = false;
     EnableExportTab(false);
-    FHost.SetConsoleRegisterAccess(false);
+    FView.SetConsoleRegisterAccess(false);
     S.DownloadFailed = false;
     S.AbortRequested = false;
     FInDownload = true;
     FRequestErrorReported = false;
-    S.ImportedCount = 0;
     FStopwatch.Reset();
     FStopwatch.Start();
     UpdateCommunicationDelays();
@@ -652,7 +678,7 @@ void TDownloadEngine::downloadButtonClick() {
     if (records == 0) {
         if (!S.DownloadFailed) {
             FHost.ShowMessageBox(biQuestion, kEmptyLog);
-            FHost.ReportStep(std::string(kEmptyLog) + "..");
+            Report(std::string(kEmptyLog) + "..");
         }
         S.DownloadFailed = true;
     } else if (!S.DownloadFailed &&
@@ -663,20 +689,20 @@ void TDownloadEngine::downloadButtonClick() {
         return;
     }
 
-    S.ReceivedCount = 0;
-    FHost.SetRemoveRecordsButtonEnabled(false);
+    FImporter.ClearCounts();
+    FView.SetRemoveRecordsButtonEnabled(false);
     if (!S.DownloadFailed) {
-        FHost.ReportStep("Stop Acquisition...");
+        Report("Stop Acquisition...");
         WriteAndWait(kAcquisition, kStopAcquisition, 350);
     }
     if (!S.DownloadFailed) {
-        FHost.ReportStep("Modbus Mode...");
+        Report("Modbus Mode...");
         S.WriteAcknowledged = false;
         WriteAndWait(kModbusMode, kModbusModeOn, 750);
     }
 
     ReadSizeTable();
-    FHost.SetListHeaderBold();
+    FView.SetListHeaderBold();
     S.SizeDataMode = false;
     WriteAndWait(kOutputLogsA, 0, S.WriteDelay);
     WriteAndWait(kOutputLogsB, 65535, S.WriteDelay);
@@ -684,45 +710,45 @@ void TDownloadEngine::downloadButtonClick() {
     S.AllDataMode = false;
 
     if (S.WriteAcknowledged && !S.DownloadFailed) {
-        FHost.ReportStep("Write Number of Output Logs...");
+        Report("Write Number of Output Logs...");
         S.WriteAcknowledged = false;
         WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
         WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
     } else {
         if (!S.DownloadFailed) {
-            FHost.ReportFailure("Modbus Mode FAILED!");
+            Report("Modbus Mode FAILED!", skFailure);
         }
         S.DownloadFailed = true;
     }
     if (S.WriteAcknowledged && !S.DownloadFailed) {
-        FHost.ReportStep("Write Nth Record...");
+        Report("Write Nth Record...");
         S.WriteAcknowledged = false;
         WriteAndWait(kNthRecord, 1, 250);
     } else {
         if (!S.DownloadFailed) {
-            FHost.ReportFailure("Write Number of Output Logs FAILED!");
+            Report("Write Number of Output Logs FAILED!", skFailure);
         }
         S.DownloadFailed = true;
     }
 
     S.PassNumber = 1;
     S.ListComplete = false;
-    FHost.SetProgress(pbReceived, 0);
+    FView.SetProgress(pbReceived, 0);
     if (!S.DownloadFailed) {
-        FHost.ReportStep("Retrieving All Data...");
+        Report("Retrieving All Data...");
         getRecords(records, false, false);
     }
 
     if (!S.DownloadFailed) {
         FinishDownload();
     } else {
-        FHost.SetProgress(pbReceived, 0);
-        FHost.SetProgress(pbImported, 0);
+        FView.SetProgress(pbReceived, 0);
+        FView.SetProgress(pbImported, 0);
         FStopwatch.Stop();
         startAcquisition();
         EnableExportTab(true);
     }
-    FHost.AddLogLine("");
+    FHost.LogStep(skPlain, "");
     FInDownload = false;
 }
 
@@ -734,7 +760,7 @@ void TDownloadEngine::ReadSizeTable() {
         return;
     }
     S.AllDataMode = true;
-    FHost.ReportStep("Retrieve Size Data...");
+    Report("Retrieve Size Data...");
     WriteAndWait(kOutputLogsA, 1, S.WriteDelay);
     WriteAndWait(kOutputLogsB, 0, S.WriteDelay);
     WriteAndWait(kNthRecord, 1, S.WriteDelay);
@@ -748,7 +774,7 @@ void TDownloadEngine::ReadSizeTable() {
             FImporter.SizeData().ApplyCaptions(FImporter.List());
         }
     } else if (!S.DownloadFailed) {
-        FHost.ReportFailure("Retrieve Size Data FAILED! Continuing...");
+        Report("Retrieve Size Data FAILED! Continuing...", skFailure);
     }
 }
 
@@ -771,7 +797,7 @@ bool TDownloadEngine::StopIfLineLost() {
         return false;
     }
     // As the queue watch does: its own failure line, then the stop.
-    FHost.ReportFailure(kLineLostFailure);
+    Report(kLineLostFailure, skFailure);
     StopDownload();
     return true;
 }
@@ -779,9 +805,9 @@ bool TDownloadEngine::StopIfLineLost() {
 void TDownloadEngine::StopDownload() {
     S.AbortRequested = true;
     S.DownloadFailed = true;
-    FHost.SetHourglassCursor(true);
-    FHost.ReportStep("Stopping Download...");
-    FHost.RepaintWindow();
+    FView.SetHourglassCursor(true);
+    Report("Stopping Download...");
+    FView.RepaintWindow();
 }
 
 void TDownloadEngine::EraseSampleDatafromMemory1Click() {
@@ -801,7 +827,7 @@ void TDownloadEngine::EraseSampleDatafromMemory1Click() {
         return;
     }
     FHost.PumpWait(S.WriteDelay);
-    FHost.ReportStep("Log data memory erased...");
+    Report("Log data memory erased...");
     startAcquisition();
 }
 

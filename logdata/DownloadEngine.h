@@ -10,8 +10,9 @@
 //
 // Each procedure talks to the instrument only through TDownloadRequests and paces itself with
 // fixed waits (host PumpWait), checking after each wait whether the instrument acknowledged.
-// Completions reach the engine through OnSingleRegisterWrite and OnHoldingRegistersRead, which
-// the host calls whenever ModbusClient1 raises them, during a download or not.
+// Completions reach the engine through OnSingleRegisterWrite and OnHoldingRegistersRead,
+// whenever ModbusClient1 raises them, during a download or not (TClientDownloadCompletions
+// subscribes the engine to a client). Its steps go to the host's log by kind and to the view.
 //
 // The window's queue watch (Timer1Timer) does nothing while AbortRequested() is true and
 // otherwise calls StopDownload after its own failure line when the queue overflows or stalls;
@@ -32,13 +33,15 @@
 // failure line, marks the download failed and stopped, skips the wait that belonged to it, and
 // the procedure ends through its failure path.
 //
-// Threads: main thread only. The engine owns the download state, the record table, the record
-// list and the stopwatch; the host and the requests are borrowed and must outlive the engine.
+// Threads: main thread only. The engine owns the download state (and is its only writer), the
+// record table, the record list and the stopwatch; the host, the requests and the view are
+// borrowed and must outlive the engine.
 #pragma once
 
 #include "DownloadHost.h"
 #include "DownloadRequests.h"
 #include "DownloadState.h"
+#include "DownloadView.h"
 #include "ModbusTransaction.h"
 #include "ModbusTypes.h"
 #include "RecordImporter.h"
@@ -48,12 +51,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Sondrel {
 
 class TDownloadEngine {
 public:
-    TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests);
+    // A host without a window passes no view.
+    TDownloadEngine(TDownloadHost& host, TDownloadRequests& requests,
+                    TDownloadView& view = TDownloadView::None());
 
     // --- procedures
     void startButtonClick();
@@ -98,6 +104,8 @@ private:
     void GetCurrentRecord();
     void getRecords(std::int32_t count, bool following, bool byDate);
     void ReadRecordBlocks(std::int32_t pass);
+    // The import after a pass; stores the next pass's block list.
+    void ImportPass();
     bool ReadBlockAndWait(std::uint16_t start, std::uint16_t count);
     // Stops the download with a failure line when the line is gone; true when it did.
     bool StopIfLineLost();
@@ -122,11 +130,13 @@ private:
     // by RecordPointer holds it.
     bool ValueThere() const;
     bool ConfirmEstimate(double seconds, bool ask);
+    void Report(const std::string& text, TDownloadStepKind kind = skPlain);
     void EnableComponents(bool enabled);
     void EnableExportTab(bool enabled);
 
     TDownloadHost& FHost;
     TDownloadRequests& FRequests;
+    TDownloadView& FView;
     TDownloadState S;
     TRecordImporter FImporter;
     TStopwatch FStopwatch;

@@ -1,7 +1,10 @@
-// The state of a download, as plain fields shared by the procedures (TDownloadEngine) and the
-// decoding and import of the replies (TRecordImporter).
+// The state of a download, as plain fields: the procedures' inputs, flags, delays, pointers and
+// the block list of the next pass.
 //
-// Threads: main thread only. Owned by TDownloadEngine; read-only for everyone else.
+// Threads: main thread only. Owned and written by TDownloadEngine alone. The record importer
+// reads it and returns what it found (a read's value, the records missing after a pass), which
+// the engine stores; the importer's own counters (records received and imported) live in the
+// importer. The export is given only the layout flag it needs (AllDataMode).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +18,7 @@ struct TDownloadState {
     static constexpr std::int32_t RecordSpace = 62001;
 
     std::int32_t RecordsRequested = 0; // N
-    std::int32_t BlockCount = 0;       // blocks to read in the next pass
+    std::int32_t BlockCount = 0;       // entries of BlockList to read in the next pass
     std::int32_t Interval = 1;         // every Interval-th record
     std::int32_t WriteDelay = 0;       // ms after register writes
     std::int32_t ReadDelay = 0;        // ms after block reads
@@ -33,11 +36,8 @@ struct TDownloadState {
     bool FullDumpMode = false;
     bool SizeDataMode = false;
     std::vector<std::int32_t> BlockList = std::vector<std::int32_t>(RecordSpace, 0);
-    std::int32_t ReceivedCount = 0;     // records stored since the download started
-    std::int32_t ImportedCount = 0;     // records added to the list
-    std::int32_t BlockOffset = 0;       // 0 for every all-data block
-    std::int32_t LastRegisterCount = 0; // count of the last read of an unlisted start register
-    bool ExportReady = false;           // a download has been finished and can be exported
+    std::int32_t BlockOffset = 0; // 0 for every all-data block
+    bool ExportReady = false;     // a download has been finished and can be exported
 };
 
 } // namespace Sondrel

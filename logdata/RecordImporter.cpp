@@ -28,17 +28,24 @@ std::int32_t WrapRecord(std::int64_t n) {
 
 } // namespace
 
-TRecordImporter::TRecordImporter(TDownloadState& state, TDownloadHost& host)
-    : S(state), FHost(host) {
+TRecordImporter::TRecordImporter(const TDownloadState& state, TDownloadHost& host,
+                                 TDownloadView& view)
+    : S(state), FHost(host), FView(view) {
     FSkipWindow.fill(TRowList::Free);
 }
 
-void TRecordImporter::OnHoldingRegistersRead(const Corvane::TTransactionInfo& info,
-                                             std::uint16_t startReg, std::uint16_t regCount,
-                                             const Corvane::TRegValues& values) {
-    S.WriteAcknowledged = false;
+void TRecordImporter::ClearCounts() {
+    FReceivedCount = 0;
+    FImportedCount = 0;
+}
+
+TRecordImporter::TReadResult
+TRecordImporter::OnHoldingRegistersRead(const Corvane::TTransactionInfo& info,
+                                        std::uint16_t startReg, std::uint16_t regCount,
+                                        const Corvane::TRegValues& values) {
+    TReadResult found;
     if (info.Status != Corvane::rsNormalResponse) {
-        return;
+        return found;
     }
     switch (startReg) {
     case 2:
@@ -46,19 +53,19 @@ void TRecordImporter::OnHoldingRegistersRead(const Corvane::TTransactionInfo& in
     case 230: {
         // One-register reads: the current record's words, or the date search's result.
         if (values.empty()) {
-            return;
+            return found;
         }
         const std::uint16_t v = values[0];
         FTable.SetValue(v, 0, v);
-        S.RecordPointer = v;
+        found.RecordPointer = v;
         if (startReg == 230) {
-            S.CurrentRecord = v;
+            found.CurrentRecord = v;
         }
-        S.ReadCompleted = true;
-        return;
+        found.Completed = true;
+        return found;
     }
     case 0:
-        return;
+        return found;
     case 256:
     case 344:
     case 375:
@@ -67,13 +74,13 @@ void TRecordImporter::OnHoldingRegistersRead(const Corvane::TTransactionInfo& in
         } else {
             StoreRecordBlock(values);
         }
-        S.ReadCompleted = true;
-        return;
+        found.Completed = true;
+        return found;
     default:
         StoreRecordBlock(values);
-        S.LastRegisterCount = regCount;
-        S.ReadCompleted = true;
-        return;
+        FLastRegisterCount = regCount;
+        found.Completed = true;
+        return found;
     }
 }
 
@@ -90,11 +97,11 @@ void TRecordImporter::StoreRecordBlock(const Corvane::TRegValues& values) {
             FTable.SetValue(row, static_cast<std::int32_t>(j), values[j]);
         }
         FReceivedRows.Add(row);
-        ++S.ReceivedCount;
-        const std::int32_t position = Percent(S.ReceivedCount, S.RecordsRequested);
-        FHost.SetProgress(pbReceived, position);
+        ++FReceivedCount;
+        const std::int32_t position = Percent(FReceivedCount, S.RecordsRequested);
+        FView.SetProgress(pbReceived, position);
         if (position > 48) {
-            FHost.SetProgressTextWhite(pbReceived, true);
+            FView.SetProgressTextWhite(pbReceived, true);
         }
         FHost.ProcessEvents();
         return;
@@ -111,7 +118,7 @@ void TRecordImporter::StoreRecordBlock(const Corvane::TRegValues& values) {
         FTable.SetValue(r, static_cast<std::int32_t>(j), values[j]);
     }
     FReceivedRows.Add(r);
-    ++S.ReceivedCount;
+    ++FReceivedCount;
 }
 
 std::int32_t TRecordImporter::validRecord(std::int32_t n) const {
@@ -128,24 +135,22 @@ std::int32_t TRecordImporter::WindowPosition(std::int32_t n, std::int32_t first,
     return p >= 1 && p <= span ? p : NotInWindow;
 }
 
-void TRecordImporter::importData() {
-    std::fill(S.BlockList.begin(), S.BlockList.end(), 0);
-    S.BlockCount = 0;
-
+std::optional<std::vector<std::int32_t>> TRecordImporter::importData() {
     FList.BeginUpdate();
     ImportReceivedRows();
     FList.EndUpdate();
 
-    FHost.SetDisplayText("Data cleanup... Please wait...");
+    FView.SetDisplayText("Data cleanup... Please wait...");
     FSkipWindow.fill(TRowList::Free);
-    if (!S.AbortRequested) {
-        FindMissingRecords();
+    if (S.AbortRequested) {
+        return std::nullopt;
     }
+    return FindMissingRecords();
 }
 
 void TRecordImporter::ImportReceivedRows() {
     // A pass whose first arrival was already imported brings nothing new.
-    if (FImportedRows.Contains(FReceivedRows[0]) || S.ImportedCount >= S.RecordsRequested) {
+    if (FImportedRows.Contains(FReceivedRows[0]) || FImportedCount >= S.RecordsRequested) {
         return;
     }
     // Indexed walk over the live count: replies that arrive while events are processed below
@@ -163,38 +168,38 @@ void TRecordImporter::ImportReceivedRows() {
             return; // a conversion error ends this pass's import; the rule below asks again
         }
         FImportedRows.Add(row);
-        ++S.ImportedCount;
+        ++FImportedCount;
         FList.Append(*item);
-        FHost.SetProgress(pbImported, Percent(i + 1, FReceivedRows.Count()));
+        FView.SetProgress(pbImported, Percent(i + 1, FReceivedRows.Count()));
         if (Percent(i + 1, FReceivedRows.Count()) > 48) {
-            FHost.SetProgressTextWhite(pbImported, true);
+            FView.SetProgressTextWhite(pbImported, true);
         }
         FHost.ProcessEvents();
     }
 }
 
-void TRecordImporter::FindMissingRecords() {
+std::vector<std::int32_t> TRecordImporter::FindMissingRecords() {
     FReceivedRows.Clear();
     // The record indexes that the list holds.
     TRowList listed;
     for (std::int32_t i = 0; i < FList.Count(); ++i) {
         listed.Add(FList.Item(i).RecordIndex());
     }
-    S.ListComplete = true;
+    std::vector<std::int32_t> missing;
     const std::int32_t n = std::min(S.RecordsRequested, TDownloadState::RecordSpace);
     for (std::int32_t k = 1; k <= n; ++k) {
         const std::int32_t record = WrapRecord(S.FirstRecord + std::int64_t{S.Interval} * k);
         if (listed.Contains(record) || InSkipWindow(record)) {
             continue;
         }
-        S.BlockList[static_cast<std::size_t>(S.BlockCount++)] = record;
-        S.ListComplete = false;
+        missing.push_back(record);
         // The next thirteen records of a run are left for later passes.
         for (std::int32_t e = 0; e < SkipWindowSize; ++e) {
             FSkipWindow[static_cast<std::size_t>(e)] =
                 WrapRecord(record + std::int64_t{e} * S.Interval);
         }
     }
+    return missing;
 }
 
 bool TRecordImporter::InSkipWindow(std::int32_t n) const {
@@ -203,7 +208,7 @@ bool TRecordImporter::InSkipWindow(std::int32_t n) const {
 
 void TRecordImporter::SortRecordList() {
     FList.SortAndRemoveDuplicates();
-    FHost.ReportStep("List Count: " + std::to_string(FList.Count()));
+    ReportStep(FHost, FView, "List Count: " + std::to_string(FList.Count()));
 }
 
 } // namespace Sondrel

@@ -22,21 +22,21 @@ private:
 
 } // namespace
 
-void TExportCommands::expButtonXLSClick(std::int32_t kindIndex) {
+void TExportCommands::expButtonXLSClick(std::int32_t kindIndex, bool allDataMode) {
     if (FList.Count() == 0) {
         FHost.ShowExportError(EmptyListMessage);
         return;
     }
-    exportData(kindIndex);
+    exportData(kindIndex, allDataMode);
 }
 
-void TExportCommands::exportButtonClick(std::int32_t kindIndex) {
-    if (FState.AllDataMode) {
-        expButtonXLSClick(kindIndex);
+void TExportCommands::exportButtonClick(std::int32_t kindIndex, bool allDataMode) {
+    if (allDataMode) {
+        expButtonXLSClick(kindIndex, allDataMode);
     }
 }
 
-void TExportCommands::exportData(std::int32_t kindIndex) {
+void TExportCommands::exportData(std::int32_t kindIndex, bool allDataMode) {
     const std::optional<TExportKind> kind = ExportKindOfIndex(kindIndex);
     if (!kind) {
         return;
@@ -49,7 +49,7 @@ void TExportCommands::exportData(std::int32_t kindIndex) {
     {
         TBusyGuard busy(FHost);
         try {
-            TLogExporter(FList, FState)
+            TLogExporter(FList, allDataMode)
                 .Export(*kind, *path, [this](std::int32_t written, std::int32_t total) {
                     FHost.ShowExportProgress(written, total);
                 });

@@ -8,12 +8,11 @@
 //   list to the chosen file (TLogExporter), with the host busy and shown the progress while it
 //   runs. A failure is shown in an error box with its message. An index that names no kind
 //   does nothing.
+// Each command is given the download's layout flag AllDataMode as it is at the time.
 //
-// Threads: main thread. The host, the list and the state are borrowed and must outlive the
-// commands.
+// Threads: main thread. The host and the list are borrowed and must outlive the commands.
 #pragma once
 
-#include "DownloadState.h"
 #include "ExportHost.h"
 #include "RecordList.h"
 
@@ -26,17 +25,15 @@ inline constexpr const char* EmptyListMessage =
 
 class TExportCommands {
 public:
-    TExportCommands(TExportHost& host, const TRecordList& list, const TDownloadState& state)
-        : FHost(host), FList(list), FState(state) {}
+    TExportCommands(TExportHost& host, const TRecordList& list) : FHost(host), FList(list) {}
 
-    void expButtonXLSClick(std::int32_t kindIndex);
-    void exportButtonClick(std::int32_t kindIndex);
-    void exportData(std::int32_t kindIndex);
+    void expButtonXLSClick(std::int32_t kindIndex, bool allDataMode);
+    void exportButtonClick(std::int32_t kindIndex, bool allDataMode);
+    void exportData(std::int32_t kindIndex, bool allDataMode);
 
 private:
     TExportHost& FHost;
     const TRecordList& FList;
-    const TDownloadState& FState;
 };
 
 } // namespace Sondrel

@@ -21,7 +21,7 @@ void TLogExporter::Export(TExportKind kind, const std::string& path,
     }
     case ekXlsx: {
         TVirtualDataEngine engine;
-        TVirtualEngineHandlers handlers(engine, FList, FState);
+        TVirtualEngineHandlers handlers(engine, FList, FAllDataMode);
         TExportFile::WritePath(path, [&](const std::string& temporaryPath) {
             TXlsxExporter::Write(engine, temporaryPath, progress);
         });

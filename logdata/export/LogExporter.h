@@ -2,15 +2,14 @@
 // components are configured:
 // - CSV: the text writer (TCsvExporter) given the list-view engine;
 // - XLSX: the spreadsheet writer (TXlsxExporter) given the virtual engine with the window's
-//   callbacks (TVirtualEngineHandlers), which follow the download state's AllDataMode;
+//   callbacks (TVirtualEngineHandlers), which follow the download's layout flag AllDataMode;
 // - HTML: the HTML writer (THtmlExporter) given the list-view engine.
 // The file goes through TExportFile: complete or not at all.
 //
-// Threads: main thread (it reads the record list). The list and the state are borrowed and
-// must outlive the exporter; neither may change during an export.
+// Threads: main thread (it reads the record list). The list is borrowed and must outlive the
+// exporter; it may not change during an export.
 #pragma once
 
-#include "DownloadState.h"
 #include "ExportKind.h"
 #include "ExportProgress.h"
 #include "RecordList.h"
@@ -21,8 +20,8 @@ namespace Sondrel {
 
 class TLogExporter {
 public:
-    TLogExporter(const TRecordList& list, const TDownloadState& state)
-        : FList(list), FState(state) {}
+    TLogExporter(const TRecordList& list, bool allDataMode)
+        : FList(list), FAllDataMode(allDataMode) {}
 
     // Writes the file; throws EExportError ("Cannot write "<path>": <reason>").
     void Export(TExportKind kind, const std::string& path,
@@ -30,7 +29,7 @@ public:
 
 private:
     const TRecordList& FList;
-    const TDownloadState& FState;
+    bool FAllDataMode;
 };
 
 } // namespace Sondrel

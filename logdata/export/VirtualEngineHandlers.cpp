@@ -37,8 +37,8 @@ const std::array<std::string, 26>& SubItemFields() {
 } // namespace
 
 TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list,
-                                               const TDownloadState& state)
-    : FEngine(engine), FList(list), FState(state) {
+                                               bool allDataMode)
+    : FEngine(engine), FList(list), FAllDataMode(allDataMode) {
     FEngine.OnFirst = [this] { VirtualDataEngine1First(); };
     FEngine.OnNext = [this] { VirtualDataEngine1Next(); };
     FEngine.OnCount = [this] { return VirtualDataEngine1Count(); };
@@ -49,7 +49,7 @@ TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const
 }
 
 std::optional<std::int32_t> TVirtualEngineHandlers::VirtualDataEngine1Count() const {
-    if (!FState.AllDataMode) {
+    if (!FAllDataMode) {
         return std::nullopt;
     }
     return FList.Count();
@@ -57,7 +57,7 @@ std::optional<std::int32_t> TVirtualEngineHandlers::VirtualDataEngine1Count() co
 
 void TVirtualEngineHandlers::VirtualDataEngine1FillColumns() {
     FEngine.ClearColumns();
-    if (FState.AllDataMode) {
+    if (FAllDataMode) {
         AddAllDataColumns();
     } else {
         AddCountDataColumns();
@@ -94,7 +94,7 @@ void TVirtualEngineHandlers::AddCountDataColumns() {
 }
 
 std::string TVirtualEngineHandlers::VirtualDataEngine1GetValue(const TExportColumn* column) const {
-    if (!FState.AllDataMode || column == nullptr) {
+    if (!FAllDataMode || column == nullptr) {
         return {};
     }
     if (column->FieldName == "Record Index") {

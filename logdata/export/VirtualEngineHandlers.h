@@ -15,11 +15,12 @@
 // - AddColumn(field name, width, cell type code, title): code 0 a string column, 2 a double
 //   column, anything else an integer column.
 //
-// Threads: main thread. The engine, the list and the download state are borrowed and must
-// outlive the handlers; the handlers must outlive every use of the engine.
+// The layout flag AllDataMode is the download's at the time the handlers are made.
+//
+// Threads: main thread. The engine and the list are borrowed and must outlive the handlers;
+// the handlers must outlive every use of the engine.
 #pragma once
 
-#include "DownloadState.h"
 #include "RecordList.h"
 #include "VirtualDataEngine.h"
 
@@ -29,8 +30,7 @@ namespace Sondrel {
 
 class TVirtualEngineHandlers {
 public:
-    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list,
-                           const TDownloadState& state);
+    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list, bool allDataMode);
     TVirtualEngineHandlers(const TVirtualEngineHandlers&) = delete;
     TVirtualEngineHandlers& operator=(const TVirtualEngineHandlers&) = delete;
 
@@ -50,7 +50,7 @@ private:
 
     TVirtualDataEngine& FEngine;
     const TRecordList& FList;
-    const TDownloadState& FState;
+    bool FAllDataMode;
     std::int32_t FRow = 0;
 };
 

@@ -49,10 +49,20 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
         return QString::fromStdString(FList.Text(index.row(), index.column()));
     case Qt::ForegroundRole:
-        return QBrush(FList.IsSilver(index.row()) ? kSilver : kBlack);
+        return index.column() == 0 ? logListViewCustomDrawItem(index.row())
+                                   : logListViewCustomDrawSubItem(index.row(), index.column());
     default:
         return {};
     }
+}
+
+QBrush TRecordListModel::logListViewCustomDrawItem(int row) const {
+    return QBrush(FList.IsSilver(row) ? kSilver : kBlack);
+}
+
+QBrush TRecordListModel::logListViewCustomDrawSubItem(int row, int /*column*/) const {
+    // Every cell of a row takes the row's colour.
+    return logListViewCustomDrawItem(row);
 }
 
 QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {

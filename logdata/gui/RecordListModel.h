@@ -21,6 +21,7 @@
 
 #include <QAbstractTableModel>
 
+class QBrush;
 class QTableView;
 
 namespace Sondrel {
@@ -39,6 +40,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     const TRecordList& List() const { return FList; }
+
+    // The drawing of the list's rows: the text colour of a row's first cell (the item) and of
+    // its other cells (the sub-items), silver for a record whose "Cnts 1" reads "65535",
+    // black for the others. The view asks for it as the cells' foreground.
+    QBrush logListViewCustomDrawItem(int row) const;
+    QBrush logListViewCustomDrawSubItem(int row, int column) const;
 
 private:
     void ItemsAppended(std::int32_t first, std::int32_t count);

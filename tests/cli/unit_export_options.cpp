@@ -30,13 +30,11 @@ TEST(ExportOptions, WritesEveryFileAndReportsEachFailureOnItsOwnLine) {
     TTempFolder folder;
     TRecordList list;
     FillWithRecords(list, 4);
-    TDownloadState state;
-    state.AllDataMode = true;
     const std::string missing = folder.File("missing/log.html");
     std::ostringstream err;
     EXPECT_FALSE(WriteExports(
         {{ekCsv, folder.File("log.csv")}, {ekHtml, missing}, {ekXlsx, folder.File("log.xlsx")}},
-        list, state, err));
+        list, true, err));
     EXPECT_EQ(err.str(),
               "sondrel-cli: Cannot write \"" + missing + "\": No such file or directory\n");
     EXPECT_EQ(SplitCrLfLines(ReadFile(folder.File("log.csv"))).size(), 5U);
@@ -46,10 +44,9 @@ TEST(ExportOptions, WritesEveryFileAndReportsEachFailureOnItsOwnLine) {
 TEST(ExportOptions, EmptyListIsRefusedAsTheWindowRefusesIt) {
     TTempFolder folder;
     TRecordList list;
-    TDownloadState state;
     std::ostringstream err;
-    EXPECT_TRUE(WriteExports({}, list, state, err));
-    EXPECT_FALSE(WriteExports({{ekCsv, folder.File("log.csv")}}, list, state, err));
+    EXPECT_TRUE(WriteExports({}, list, true, err));
+    EXPECT_FALSE(WriteExports({{ekCsv, folder.File("log.csv")}}, list, true, err));
     EXPECT_EQ(err.str(), "sondrel-cli: The list is empty.  Please run the import again to "
                          "retrieve data.\n");
     EXPECT_TRUE(folder.Entries().empty());

@@ -184,7 +184,7 @@ TEST_F(FirmwareUpdate, ThePortVerifyAndBaudChoicesAreStored) {
 
 TEST_F(FirmwareUpdate, TheToolbarButtonShowsTheFirmwarePage) {
     auto& window = Start();
-    window.ToolButton("FirmwareToolButton").click();
+    window.FirmwareToolButton->click();
     EXPECT_EQ(Ui().PageControl1->currentWidget(), Ui().FirmwareTabSheet);
 }
 

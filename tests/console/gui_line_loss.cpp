@@ -126,10 +126,10 @@ protected:
         Dialogs.Errors.clear();
 
         EXPECT_TRUE(Page().startButton->isEnabled());
-        EXPECT_TRUE(Window().ToolButton("startToolButton").isEnabled());
+        EXPECT_TRUE(Window().startToolButton->isEnabled());
         EXPECT_TRUE(Page().recordsEdit->isEnabled());
         EXPECT_FALSE(Page().stopButton->isEnabled());
-        EXPECT_FALSE(Window().ToolButton("stopToolButton").isEnabled());
+        EXPECT_FALSE(Window().stopToolButton->isEnabled());
         EXPECT_EQ(Page().ALProgressBar11->value(), 0);
         EXPECT_EQ(Page().ALProgressBar21->value(), 0);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -148,7 +148,7 @@ protected:
         Window().Disconnect1Click();
         EXPECT_FALSE(Window().ModbusConnection1.Active());
         EXPECT_EQ(Panel(0), QStringLiteral("Modbus connection: Closed"));
-        EXPECT_TRUE(Window().ToolButton("ConnectToolButton").isEnabled());
+        EXPECT_TRUE(Window().ConnectToolButton->isEnabled());
     }
 
     // A download of five records that must succeed, compared with the instrument's log.

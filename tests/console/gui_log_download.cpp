@@ -91,7 +91,7 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
     bool startEnabledWhileRunning = true;
     QTimer::singleShot(2500, [&] {
         stopEnabledWhileRunning =
-            Page().stopButton->isEnabled() && Window().ToolButton("stopToolButton").isEnabled();
+            Page().stopButton->isEnabled() && Window().stopToolButton->isEnabled();
         startEnabledWhileRunning = Page().startButton->isEnabled();
         Dialogs.YesNoAnswers.push_back(false);
         Page().stopButton->click();
@@ -129,7 +129,7 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
     EXPECT_TRUE(Page().startButton->isEnabled());
     EXPECT_TRUE(Page().recordsEdit->isEnabled());
     EXPECT_FALSE(Page().stopButton->isEnabled());
-    EXPECT_FALSE(Window().ToolButton("stopToolButton").isEnabled());
+    EXPECT_FALSE(Window().stopToolButton->isEnabled());
     EXPECT_TRUE(Page().expButton->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 

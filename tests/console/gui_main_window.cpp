@@ -4,6 +4,7 @@
 #include "WindowFixture.h"
 
 #include "ApplicationSettings.h"
+#include "DownloadController.h"
 #include "FirmwarePage.h"
 #include "LogDataPage.h"
 #include "ui_FirmwarePage.h"
@@ -197,22 +198,22 @@ TEST_F(Connection, ConnectAndDisconnectWriteTheirLinesAndSwitchTheControls) {
                                        "Modbus connection has been successfully opened.", ""}));
     EXPECT_EQ(Panel(0), "Modbus connection: Opened [" + port + "]");
     EXPECT_FALSE(Ui().Connect1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("ConnectToolButton").isEnabled());
+    EXPECT_FALSE(window.ConnectToolButton->isEnabled());
     EXPECT_TRUE(Ui().Disconnect1->isEnabled());
-    EXPECT_TRUE(window.ToolButton("DisconnectToolButton").isEnabled());
-    EXPECT_TRUE(window.ToolButton("startToolButton").isEnabled());
+    EXPECT_TRUE(window.DisconnectToolButton->isEnabled());
+    EXPECT_TRUE(window.startToolButton->isEnabled());
     EXPECT_FALSE(Ui().ModbusDevicePortSettings1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("PortSettingsToolButton").isEnabled());
+    EXPECT_FALSE(window.PortSettingsToolButton->isEnabled());
     EXPECT_TRUE(window.LogDataPage().Form().startButton->isEnabled());
 
-    window.ToolButton("DisconnectToolButton").click();
+    window.DisconnectToolButton->click();
     EXPECT_FALSE(window.ModbusConnection1.Active());
     EXPECT_EQ(LogLines().mid(3),
               Lines({"Closing Modbus connection...", "Modbus Connection has been closed.", ""}));
     EXPECT_EQ(Panel(0), "Modbus connection: Closed");
     EXPECT_TRUE(Ui().Connect1->isEnabled());
     EXPECT_FALSE(Ui().Disconnect1->isEnabled());
-    EXPECT_FALSE(window.ToolButton("startToolButton").isEnabled());
+    EXPECT_FALSE(window.startToolButton->isEnabled());
     EXPECT_TRUE(Ui().ModbusDevicePortSettings1->isEnabled());
     EXPECT_FALSE(window.LogDataPage().Form().startButton->isEnabled());
 }
@@ -414,6 +415,41 @@ TEST_F(TransactionLog, StyledLinesCarryTheirAttributesAndPlainLinesTheDefaults) 
     EXPECT_EQ(format(2).foreground().color(), QColor(0, 128, 0));
     // The caret is at the end of the log.
     EXPECT_TRUE(Ui().LogMemo->textCursor().atEnd());
+}
+
+// The download reports its lines by kind; the window writes each kind in its own style, the
+// same for every line of that kind.
+TEST_F(TransactionLog, DownloadLinesOfEachKindHaveTheirStyle) {
+    auto& window = Start();
+    struct TExpected {
+        Sondrel::TDownloadStepKind Kind;
+        QFont::Weight Weight;
+        double Size;
+        QColor Colour;
+    };
+    const std::vector<TExpected> expected = {
+        {Sondrel::skPlain, QFont::Normal, 7, QColor(0, 0, 0)},
+        {Sondrel::skBold, QFont::Bold, 8, QColor(0, 0, 0)},
+        {Sondrel::skFailure, QFont::Bold, 8, QColor(255, 0, 0)},
+        {Sondrel::skEstimate, QFont::Bold, 8, QColor(0, 128, 0)},
+        {Sondrel::skElapsed, QFont::Bold, 8, QColor(0, 0, 255)},
+        {Sondrel::skCompletion, QFont::Bold, 8, QColor(0, 128, 0)},
+    };
+    for (const TExpected& line : expected) {
+        window.Download().LogStep(line.Kind, "line " + std::to_string(line.Kind));
+    }
+    window.Download().LogStep(Sondrel::skPlain, "");
+    ASSERT_EQ(LogLines().size(), static_cast<qsizetype>(expected.size()) + 1);
+    EXPECT_EQ(LogLines().back(), QString());
+    const QTextDocument* document = Ui().LogMemo->document();
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        const QTextCharFormat format =
+            document->findBlockByNumber(static_cast<int>(i)).begin().fragment().charFormat();
+        EXPECT_EQ(LogLines()[static_cast<qsizetype>(i)], QStringLiteral("line %1").arg(i));
+        EXPECT_EQ(format.fontWeight(), expected[i].Weight) << i;
+        EXPECT_EQ(format.fontPointSize(), expected[i].Size) << i;
+        EXPECT_EQ(format.foreground().color(), expected[i].Colour) << i;
+    }
 }
 
 // 100 000 lines: appending stays linear and scrolling through the log stays quick. The times are

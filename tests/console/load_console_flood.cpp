@@ -282,26 +282,26 @@ TEST_F(ConsoleFlood, AThousandReadsOfASilentDeviceEachFailWithTheirOwnReport) {
 TEST_F(ConsoleFlood, ASlowDeviceThatKeepsTheQueueFullIsReportedOnceAsAStall) {
     // 120 reads answered 30 ms apart keep two or more pending for well over 30 stall ticks;
     // the stall counter ticks every 20 ms here instead of every second.
-    constexpr int kReads = 120;
+    constexpr int kSlowReads = 120;
     Peer = std::make_unique<GatedAsciiPeer>(Pty, Answer, true, std::chrono::milliseconds(30));
     auto& window = StartConnected(10000);
     window.transactionTimer->setInterval(20);
-    ClickReads(kReads);
+    ClickReads(kSlowReads);
 
     // The reports, the stall line and the stopping line.
-    const int expectedBlocks = LogBlockCount() + kReads * 4 + (2 * kReads) / 3 + 2;
+    const int expectedBlocks = LogBlockCount() + kSlowReads * 4 + (2 * kSlowReads) / 3 + 2;
     ASSERT_TRUE(RunEventLoopUntil([&] { return LogBlockCount() >= expectedBlocks; }, 60000));
     RunEventLoopFor(600);
 
     const FloodLog log(NewLines());
-    ExpectOneReportEach(log, kReads, kSuccess);
+    ExpectOneReportEach(log, kSlowReads, kSuccess);
     EXPECT_EQ(log.Other, QStringList({kStallLine, kStoppingLine}));
     // The line came while the device was still working through the queue.
     const QStringList lines = NewLines();
     const auto stallAt = lines.indexOf(kStallLine);
     EXPECT_LT(std::count_if(lines.begin(), lines.begin() + stallAt,
                             [](const QString& l) { return l.startsWith("DONE: "); }),
-              kReads - 2);
+              kSlowReads - 2);
 }
 
 TEST_F(ConsoleFlood, ClosingTheConnectionWithAThousandQueuedDropsThemWithoutReports) {

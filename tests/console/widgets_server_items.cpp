@@ -91,6 +91,19 @@ TEST_F(ServerItemListModel, RowsStayInKindThenAddressOrderAsItemsArrive) {
                                   "Holding Register 4", "Input Register 1"}));
 }
 
+TEST(ServerItemsListViewCompare, KindFirstThenAddressAndARowWithoutAnItemIsEqual) {
+    const TServerItem coil9 = Item(ikCoil, 9);
+    const TServerItem input0 = Item(ikDiscreteInput, 0);
+    const TServerItem coil2 = Item(ikCoil, 2, 7);
+    EXPECT_LT(TServerItemListModel::ServerItemsListViewCompare(&coil9, &input0), 0);
+    EXPECT_GT(TServerItemListModel::ServerItemsListViewCompare(&input0, &coil9), 0);
+    EXPECT_LT(TServerItemListModel::ServerItemsListViewCompare(&coil2, &coil9), 0);
+    const TServerItem coil2Other = Item(ikCoil, 2, 1); // the value plays no part
+    EXPECT_EQ(TServerItemListModel::ServerItemsListViewCompare(&coil2, &coil2Other), 0);
+    EXPECT_EQ(TServerItemListModel::ServerItemsListViewCompare(nullptr, &coil2), 0);
+    EXPECT_EQ(TServerItemListModel::ServerItemsListViewCompare(&coil2, nullptr), 0);
+}
+
 TEST_F(ServerItemListModel, AddingAnExistingAddressAndKindOverwritesItsRow) {
     Model.AddOrOverwriteItem(Item(ikCoil, 5, 0));
     Model.AddOrOverwriteItem(Item(ikCoil, 6, 0));

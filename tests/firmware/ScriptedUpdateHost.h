@@ -39,7 +39,7 @@ public:
     void ShowInfo(const std::string& text) override { Calls.push_back("info:" + text); }
     void SetHexFileText(const std::string& text) override { Calls.push_back("hex:" + text); }
     void PumpWait(int ms) override { Calls.push_back("wait:" + std::to_string(ms)); }
-    TScriptRunOutcome RunScript(const std::string& path) override {
+    TScriptRunOutcome RunAndWait(const std::string& path) override {
         Calls.push_back("run:" + path);
         return OnRun ? OnRun(path) : roCompleted;
     }

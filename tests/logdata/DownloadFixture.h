@@ -89,5 +89,5 @@ protected:
 
     TFakeInstrument Instrument;
     TTestHost Host{Instrument};
-    Sondrel::TDownloadEngine Engine{Host, Host};
+    Sondrel::TDownloadEngine Engine{Host, Host, Host};
 };

@@ -40,15 +40,6 @@ void TTestHost::ProcessEvents() {
     RunUntil(Now);
 }
 
-void TTestHost::AddLogLine(const std::string& text) {
-    Log.push_back({text});
-}
-
-void TTestHost::AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                                 Sondrel::TLogColour colour) {
-    Log.push_back({text, true, bold, size, colour});
-}
-
 void TTestHost::ShowMessageBox(Sondrel::TBoxIcon icon, const std::string& text) {
     Boxes.emplace_back(icon, text);
 }

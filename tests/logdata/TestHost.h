@@ -1,5 +1,5 @@
-// A scripted host for the download engine: a virtual clock, the fake instrument behind the
-// requests, replies delivered to the engine's completions during PumpWait, answers to the
+// A scripted host and view for the download engine: a virtual clock, the fake instrument behind
+// the requests, replies delivered to the engine's completions during PumpWait, answers to the
 // questions given in advance, and a record of everything shown.
 //
 // Requests are applied to the instrument at once and answered LatencyMs later; an unanswered
@@ -11,6 +11,7 @@
 #include "DownloadEngine.h"
 #include "DownloadHost.h"
 #include "DownloadRequests.h"
+#include "DownloadView.h"
 #include "FakeInstrument.h"
 
 #include <deque>
@@ -20,10 +21,7 @@
 
 struct TLogLine {
     std::string Text;
-    bool Styled = false;
-    bool Bold = false;
-    std::int32_t Size = 0;
-    Sondrel::TLogColour Colour = Sondrel::lcBlack;
+    Sondrel::TDownloadStepKind Kind = Sondrel::skPlain;
 };
 
 struct TQuestion {
@@ -32,7 +30,9 @@ struct TQuestion {
     bool NoIsDefault = false;
 };
 
-class TTestHost : public Sondrel::TDownloadHost, public Sondrel::TDownloadRequests {
+class TTestHost : public Sondrel::TDownloadHost,
+                  public Sondrel::TDownloadView,
+                  public Sondrel::TDownloadRequests {
 public:
     explicit TTestHost(TFakeInstrument& instrument) : FInstrument(instrument) {}
 
@@ -88,12 +88,14 @@ public:
     void PumpWait(std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override { return Now; }
-    void AddLogLine(const std::string& text) override;
-    void AddStyledLogLine(const std::string& text, bool bold, std::int32_t size,
-                          Sondrel::TLogColour colour) override;
-    void SetDisplayText(const std::string& text) override { DisplayText = text; }
+    void LogStep(Sondrel::TDownloadStepKind kind, const std::string& text) override {
+        Log.push_back({text, kind});
+    }
     void ShowMessageBox(Sondrel::TBoxIcon icon, const std::string& text) override;
     bool AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) override;
+
+    // TDownloadView
+    void SetDisplayText(const std::string& text) override { DisplayText = text; }
     void SetProgress(Sondrel::TDownloadProgressBar bar, std::int32_t position) override;
     void SetProgressTextWhite(Sondrel::TDownloadProgressBar bar, bool white) override {
         ProgressWhite[bar] = white;

@@ -17,14 +17,13 @@ TEST_F(DownloadTest, MissingStopAcknowledgementFailsEveryLaterStep) {
     const std::vector<std::string> failures = {
         "Stop Acquisition FAILED!", "Modbus Mode FAILED!", "Write Number of Output Logs FAILED!",
         "** RETRIEVE LOG DATA FAILED **", "Start Acquisition FAILED!"};
-    std::vector<std::string> red;
+    std::vector<std::string> failed;
     for (const auto& line : Host.Log) {
-        if (line.Styled && line.Colour == lcRed) {
-            EXPECT_TRUE(line.Bold && line.Size == 8) << line.Text;
-            red.push_back(line.Text);
+        if (line.Kind == skFailure) {
+            failed.push_back(line.Text);
         }
     }
-    EXPECT_EQ(red, failures);
+    EXPECT_EQ(failed, failures);
     ASSERT_EQ(Host.Boxes.size(), 1U);
     EXPECT_EQ(Host.Boxes[0].first, biError);
     EXPECT_EQ(Host.Boxes[0].second, kFailureBox);
@@ -67,7 +66,7 @@ TEST_F(DownloadTest, NoConnectionEndsThroughTheFailurePathWithoutWaiting) {
 
     const TLogLine* error = Host.FindLine("There is no active connection");
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(error->Colour, lcRed);
+    EXPECT_EQ(error->Kind, skFailure);
     EXPECT_TRUE(Host.HasLine("Stop Acquisition FAILED!"));
     EXPECT_TRUE(Host.HasLine("** RETRIEVE LOG DATA FAILED **"));
     ASSERT_EQ(Host.Boxes.size(), 1U);
@@ -111,7 +110,7 @@ TEST_F(DownloadTest, LineGoneDuringTheBlocksStopsBeforeTheNextBlock) {
 
     const TLogLine* gone = Host.FindLine("** RETRIEVE LOG DATA FAILED ** The serial line is gone.");
     ASSERT_NE(gone, nullptr);
-    EXPECT_EQ(gone->Colour, lcRed);
+    EXPECT_EQ(gone->Kind, skFailure);
     EXPECT_TRUE(Host.HasLine("Stopping Download..."));
     EXPECT_TRUE(Host.HasLine("** RETRIEVE LOG DATA FAILED **"));
     EXPECT_TRUE(Host.HasLine("Start Acquisition FAILED!"));
@@ -294,5 +293,8 @@ TEST_F(DownloadTest, WatchdogStopDuringTheImportKeepsWhatWasImported) {
     EXPECT_TRUE(Host.HasLine("** RETRIEVE LOG DATA FAILED **"));
     EXPECT_EQ(Engine.List().Count(), 10);
     EXPECT_EQ(Engine.State().PassNumber, 2);
+    // The stopped import looked for no missing records: nothing is left to read.
+    EXPECT_EQ(Engine.State().BlockCount, 0);
+    EXPECT_FALSE(Engine.State().ListComplete);
     EXPECT_FALSE(Engine.Running());
 }

@@ -81,14 +81,12 @@ TEST_F(DownloadTest, SuccessfulDownloadWritesEveryStepInOrder) {
     EXPECT_EQ(lines, expected);
 
     const TLogLine* estimate = Host.FindLine(expected[0]);
-    EXPECT_TRUE(estimate->Styled && estimate->Bold && estimate->Size == 8 &&
-                estimate->Colour == lcGreen);
+    EXPECT_EQ(estimate->Kind, skEstimate);
     const TLogLine* current = Host.FindLine("Current Record: 10");
-    EXPECT_TRUE(current->Styled && current->Bold && current->Size == 8 &&
-                current->Colour == lcBlack);
-    EXPECT_EQ(Host.Log[16].Colour, lcBlue);
-    EXPECT_EQ(Host.FindLine("Download Complete!")->Colour, lcGreen);
-    EXPECT_FALSE(Host.FindLine("Modbus Mode...")->Styled);
+    EXPECT_EQ(current->Kind, skBold);
+    EXPECT_EQ(Host.Log[16].Kind, skElapsed);
+    EXPECT_EQ(Host.FindLine("Download Complete!")->Kind, skCompletion);
+    EXPECT_EQ(Host.FindLine("Modbus Mode...")->Kind, skPlain);
 
     const std::vector<std::string> setup = {"W 246=10", "W 245=85", "W 243=65535", "W 244=65535",
                                             "W 244=0",  "W 243=5",  "W 255=1",     "R 2x1",
@@ -208,7 +206,7 @@ TEST_F(DownloadTest, UnknownDateEndsWithRecordNotFoundAndNoBlockRead) {
 
     const TLogLine* failed = Host.FindLine("Download FAILED! Date/Time record not found.");
     ASSERT_NE(failed, nullptr);
-    EXPECT_TRUE(failed->Bold && failed->Size == 8 && failed->Colour == lcRed);
+    EXPECT_EQ(failed->Kind, skFailure);
     EXPECT_TRUE(Host.HasLine("Current Record: 65535"));
     EXPECT_TRUE(PointerWrites().empty());
     EXPECT_TRUE(Host.RequestsStartingWith("R 256").empty());
@@ -286,7 +284,7 @@ TEST_F(DownloadTest, RecordsStillMissingAfterTenPassesTimeOut) {
     const TLogLine* line =
         Host.FindLine("Download FAILED! Timed out before retrieving all records.");
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->Colour, lcRed);
+    EXPECT_EQ(line->Kind, skFailure);
     EXPECT_FALSE(Host.HasLine("Last Record: 5000"));
     EXPECT_TRUE(Host.HasLine("Download Complete!"));
     // Pass 1 reads all 30, every later pass the first of each run of 14 missing records.

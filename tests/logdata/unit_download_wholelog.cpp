@@ -111,7 +111,7 @@ TEST_F(WholeLogTest, MissingSizeTableGoesOnWithTheDownload) {
     Engine.downloadButtonClick();
     const TLogLine* line = Host.FindLine("Retrieve Size Data FAILED! Continuing...");
     ASSERT_NE(line, nullptr);
-    EXPECT_EQ(line->Colour, lcRed);
+    EXPECT_EQ(line->Kind, skFailure);
     EXPECT_EQ(Engine.List().Count(), 31);
     EXPECT_TRUE(Host.HasLine("Download Complete!"));
 }
@@ -178,13 +178,13 @@ TEST_F(WholeLogTest, MissingOutputAcknowledgementEndsSilentlyAfterOneFailureLine
     Instrument.SilencedWrites = {243, 244, 255};
     Engine.downloadButtonClick();
 
-    std::vector<std::string> red;
+    std::vector<std::string> failed;
     for (const auto& line : Host.Log) {
-        if (line.Colour == lcRed) {
-            red.push_back(line.Text);
+        if (line.Kind == skFailure) {
+            failed.push_back(line.Text);
         }
     }
-    EXPECT_EQ(red, (std::vector<std::string>{"Modbus Mode FAILED!"}));
+    EXPECT_EQ(failed, (std::vector<std::string>{"Modbus Mode FAILED!"}));
     EXPECT_TRUE(Host.Boxes.empty());
     EXPECT_EQ(PointerWrites(), (std::vector<std::int32_t>{29})); // the size table's only
     EXPECT_FALSE(Host.HasLine("Download Complete!"));
@@ -197,7 +197,7 @@ TEST_F(WholeLogTest, MissingOutputAcknowledgementEndsSilentlyAfterOneFailureLine
 TEST(EraseFromMenu, YesErasesAndRestartsAcquisitionNoSendsNothing) {
     TFakeInstrument instrument;
     TTestHost host(instrument);
-    TDownloadEngine engine(host, host);
+    TDownloadEngine engine(host, host, host);
     host.Attach(engine);
     engine.UpdateCommunicationDelays();
 

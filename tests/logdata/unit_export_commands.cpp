@@ -35,14 +35,13 @@ protected:
     TTempFolder Folder;
     TScriptedExportHost Host;
     TRecordList List;
-    TDownloadState State;
-    TExportCommands Commands{Host, List, State};
+    TExportCommands Commands{Host, List};
 };
 
 } // namespace
 
 TEST_F(ExportCommandsTest, EmptyListIsRefusedBeforeAnyDialog) {
-    Commands.expButtonXLSClick(0);
+    Commands.expButtonXLSClick(0, false);
     EXPECT_EQ(Host.Errors,
               std::vector<std::string>{
                   "The list is empty.  Please run the import again to retrieve data."});
@@ -51,19 +50,17 @@ TEST_F(ExportCommandsTest, EmptyListIsRefusedBeforeAnyDialog) {
 
 TEST_F(ExportCommandsTest, HiddenExportButtonWorksOnlyInAllDataMode) {
     FillWithRecords(List, 2);
-    State.AllDataMode = false;
-    Commands.exportButtonClick(1);
+    Commands.exportButtonClick(1, false);
     EXPECT_TRUE(Host.Dialogs.empty());
     EXPECT_TRUE(Host.Errors.empty());
-    State.AllDataMode = true;
-    Commands.exportButtonClick(1);
+    Commands.exportButtonClick(1, true);
     EXPECT_EQ(Host.Dialogs.size(), 1U);
 }
 
 TEST_F(ExportCommandsTest, EachKindHasItsDialogAndCancelWritesNothing) {
     FillWithRecords(List, 2);
     for (std::int32_t kind = -1; kind <= 3; ++kind) {
-        Commands.expButtonXLSClick(kind);
+        Commands.expButtonXLSClick(kind, false);
     }
     const std::vector<TSaveDialogParams> expected = {
         {"Save your csv file", "CSV file|*.csv", "csv", 1},
@@ -78,7 +75,7 @@ TEST_F(ExportCommandsTest, EachKindHasItsDialogAndCancelWritesNothing) {
 TEST_F(ExportCommandsTest, ConfirmedExportRunsBusyWithProgressToTheLastRow) {
     FillWithRecords(List, 2500);
     Host.Answer = Folder.File("log.csv");
-    Commands.expButtonXLSClick(0);
+    Commands.expButtonXLSClick(0, false);
     EXPECT_TRUE(Host.Errors.empty());
     EXPECT_EQ(Host.Busy, (std::vector<bool>{true, false}));
     EXPECT_EQ(Host.Progress, (std::vector<std::pair<std::int32_t, std::int32_t>>{
@@ -89,7 +86,7 @@ TEST_F(ExportCommandsTest, ConfirmedExportRunsBusyWithProgressToTheLastRow) {
 TEST_F(ExportCommandsTest, FailureIsShownWithItsMessageAfterTheBusyStateEnds) {
     FillWithRecords(List, 2);
     Host.Answer = Folder.File("missing/log.html");
-    Commands.expButtonXLSClick(2);
+    Commands.expButtonXLSClick(2, false);
     EXPECT_EQ(Host.Busy, (std::vector<bool>{true, false}));
     EXPECT_EQ(Host.Errors, std::vector<std::string>{"Cannot write \"" + *Host.Answer +
                                                     "\": No such file or directory"});
@@ -100,7 +97,7 @@ TEST_F(DownloadTest, ExportAfterLogDataDownloadWritesTheListAndAllDataColumns) {
     ASSERT_EQ(Engine.List().Count(), 20);
     ASSERT_TRUE(Engine.State().AllDataMode);
     TTempFolder folder;
-    const TLogExporter exporter(Engine.List(), Engine.State());
+    const TLogExporter exporter(Engine.List(), Engine.State().AllDataMode);
     exporter.Export(ekXlsx, folder.File("log.xlsx"));
     exporter.Export(ekCsv, folder.File("log.csv"));
 
@@ -135,7 +132,7 @@ TEST_F(DownloadTest, ExportAfterWholeLogDownloadUsesTheSecondColumnSetButCsvShow
     ASSERT_EQ(Engine.List().Count(), 13); // records 0..12
     ASSERT_FALSE(Engine.State().AllDataMode);
     TTempFolder folder;
-    const TLogExporter exporter(Engine.List(), Engine.State());
+    const TLogExporter exporter(Engine.List(), Engine.State().AllDataMode);
     exporter.Export(ekXlsx, folder.File("log.xlsx"));
     exporter.Export(ekHtml, folder.File("log.html"));
 

@@ -80,18 +80,14 @@ std::string ErrorOf(const std::function<void()>& action) {
 
 class FailedExport : public ::testing::Test {
 protected:
-    FailedExport() {
-        FillWithRecords(List, 300);
-        State.AllDataMode = true;
-    }
+    FailedExport() { FillWithRecords(List, 300); }
 
     std::string Export(TExportKind kind, const std::string& path) {
-        return ErrorOf([&] { TLogExporter(List, State).Export(kind, path); });
+        return ErrorOf([&] { TLogExporter(List, true).Export(kind, path); });
     }
 
     TTempFolder Folder;
     TRecordList List;
-    TDownloadState State;
 };
 
 } // namespace

@@ -38,7 +38,7 @@ std::vector<int> WholeWidths(const TSheet& sheet) {
 class XlsxExport : public ::testing::Test {
 protected:
     TSheet Export() {
-        TLogExporter(List, State).Export(ekXlsx, Path);
+        TLogExporter(List, AllDataMode).Export(ekXlsx, Path);
         TSheet sheet = ReadXlsx(Path);
         EXPECT_TRUE(sheet.ReadOk) << sheet.Output;
         return sheet;
@@ -47,13 +47,13 @@ protected:
     TTempFolder Folder;
     std::string Path = Folder.File("log.xlsx");
     TRecordList List;
-    TDownloadState State;
+    bool AllDataMode = false;
 };
 
 } // namespace
 
 TEST_F(XlsxExport, AllDataModeWritesTheListsColumnsWithTypedCells) {
-    State.AllDataMode = true;
+    AllDataMode = true;
     List.Append(MakeItem(5, {{3, 2014},
                              {4, 3},
                              {5, 7},
@@ -93,7 +93,7 @@ TEST_F(XlsxExport, AllDataModeWritesTheListsColumnsWithTypedCells) {
 }
 
 TEST_F(XlsxExport, WithoutAllDataModeTheSecondColumnSetHasNoDataRows) {
-    State.AllDataMode = false;
+    AllDataMode = false;
     FillWithRecords(List, 3);
     const TSheet sheet = Export();
 
@@ -160,19 +160,17 @@ TEST(XlsxCells, TextsThatAreNotWholeNumbersBecomeEmptyCellsNeverWrongOnes) {
 TEST(VirtualEngine, CountNotSetMeansNoRowsAndValuesFollowTheMode) {
     TRecordList list;
     FillWithRecords(list, 2);
-    TDownloadState state;
     TVirtualDataEngine engine;
-    TVirtualEngineHandlers handlers(engine, list, state);
-
-    state.AllDataMode = false;
-    EXPECT_EQ(handlers.VirtualDataEngine1Count(), std::nullopt);
+    const TVirtualEngineHandlers countData(engine, list, false);
+    EXPECT_EQ(countData.VirtualDataEngine1Count(), std::nullopt);
     EXPECT_EQ(engine.RowCount(), 0);
     engine.Open();
     ASSERT_EQ(engine.Columns().size(), 13U);
     EXPECT_EQ(engine.Columns()[3], (TExportColumn{"Count 1", "Count1 1", 14, ctInteger}));
     EXPECT_EQ(engine.Value(0), "");
 
-    state.AllDataMode = true;
+    // Handlers of the other layout over the same engine.
+    TVirtualEngineHandlers handlers(engine, list, true);
     EXPECT_EQ(engine.RowCount(), 2);
     engine.Open(); // the columns are cleared before the other set is added
     ASSERT_EQ(engine.Columns().size(), 27U);
