@@ -26,6 +26,21 @@ std::uint32_t BitsPerCharacter(TDataBits dataBits, TParityScheme parity, TStopBi
            (stopBits == sb2 ? 2u : 1u);
 }
 
+std::int64_t WireCharacters(TTransmissionMode mode, std::int32_t messageSize) {
+    if (messageSize <= 0) {
+        return 0;
+    }
+    return mode == tmASCII ? 2 * (std::int64_t{messageSize} + 1) + 3
+                           : std::int64_t{messageSize} + 2;
+}
+
+double ExchangeUs(const TExchangeTiming& line, std::int32_t requestSize, std::int32_t replySize) {
+    const double characters = static_cast<double>(WireCharacters(line.Mode, requestSize) +
+                                                  WireCharacters(line.Mode, replySize)) +
+                              3.5;
+    return characters * line.CharacterUs + static_cast<double>(line.SilentUs);
+}
+
 TFrameGaps ComputeFrameGaps(TFrameTiming timing, TTransmissionMode mode, std::uint32_t baudRate,
                             TDataBits dataBits, TParityScheme parity, TStopBits stopBits,
                             std::uint32_t silentInterval) {

@@ -33,8 +33,31 @@ struct TFrameGaps {
     bool operator==(const TFrameGaps&) const = default;
 };
 
+// What one exchange costs on a connection's line, for callers that pace themselves by it or
+// estimate how long a series of exchanges takes.
+struct TExchangeTiming {
+    TTransmissionMode Mode = tmRTU;
+    // One character on the wire.
+    double CharacterUs = 0;
+    // The silence this side keeps per exchange: after a reply before it counts as ended
+    // (classic), or before the next request (standard).
+    std::uint64_t SilentUs = 0;
+    // The longest one exchange can take, all its attempts included.
+    std::uint32_t LimitMs = 0;
+};
+
 // Bits of one character on the wire: start bit, data bits, parity bit (when any), stop bits.
 std::uint32_t BitsPerCharacter(TDataBits dataBits, TParityScheme parity, TStopBits stopBits);
+
+// Characters on the wire of a message of messageSize bytes (address, function, data) without
+// its check: RTU adds the two CRC bytes; ASCII writes ':', two hex digits per byte and for the
+// LRC, CR and LF. 0 for an empty message.
+std::int64_t WireCharacters(TTransmissionMode mode, std::int32_t messageSize);
+
+// How long a request of requestSize and its reply of replySize bytes (messages without their
+// checks) take on the line: their characters and the 3.5 characters of silence the standard
+// puts between them, plus the silence this side keeps. In microseconds.
+double ExchangeUs(const TExchangeTiming& line, std::int32_t requestSize, std::int32_t replySize);
 
 // The gaps of a line; baudRate must not be 0 for RTU.
 TFrameGaps ComputeFrameGaps(TFrameTiming timing, TTransmissionMode mode, std::uint32_t baudRate,

@@ -168,6 +168,10 @@ public:
 
     // True once the open line reported that its other end went away (an unplugged adapter).
     bool LineLost() const override;
+    // The line's character time, the silence kept per exchange and the longest an exchange
+    // takes: MaxRetries x (ReceiveTimeout + RefetchDelay + the largest request and reply on
+    // the line), from the current settings, open or not.
+    TExchangeTiming ExchangeTiming() const override;
 
     TMainThreadBridge& Bridge() const { return FBridge; }
 

@@ -13,10 +13,6 @@
 
 namespace SondrelSim {
 
-// Characters on the wire of a message of messageSize bytes without its check: RTU adds the
-// two CRC bytes; ASCII writes ':', two hex digits per byte and the LRC, CR and LF.
-std::int64_t WireCharacters(Corvane::TTransmissionMode mode, std::int32_t messageSize);
-
 // (request + reply characters + 3.5) x bitsPerCharacter / baud; baud must not be 0.
 std::chrono::microseconds WireTime(Corvane::TTransmissionMode mode, std::int32_t requestSize,
                                    std::int32_t replySize, std::uint32_t baud,

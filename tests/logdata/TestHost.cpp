@@ -9,18 +9,22 @@ void TTestHost::At(std::int64_t time, std::function<void()> action) {
     FEvents.push_back({time, FOrder++, std::move(action)});
 }
 
+bool TTestHost::RunNext(std::int64_t time) {
+    const auto next = std::min_element(FEvents.begin(), FEvents.end(), [](auto& a, auto& b) {
+        return a.Due != b.Due ? a.Due < b.Due : a.Order < b.Order;
+    });
+    if (next == FEvents.end() || next->Due > time) {
+        return false;
+    }
+    Now = std::max(Now, next->Due);
+    auto action = std::move(next->Action);
+    FEvents.erase(next);
+    action();
+    return true;
+}
+
 void TTestHost::RunUntil(std::int64_t time) {
-    for (;;) {
-        const auto next = std::min_element(FEvents.begin(), FEvents.end(), [](auto& a, auto& b) {
-            return a.Due != b.Due ? a.Due < b.Due : a.Order < b.Order;
-        });
-        if (next == FEvents.end() || next->Due > time) {
-            return;
-        }
-        Now = std::max(Now, next->Due);
-        auto action = std::move(next->Action);
-        FEvents.erase(next);
-        action();
+    while (RunNext(time)) {
     }
 }
 
@@ -31,6 +35,19 @@ void TTestHost::PumpWait(std::int32_t ms) {
     const std::int64_t end = Now + ms;
     RunUntil(end);
     Now = std::max(Now, end);
+}
+
+void TTestHost::PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) {
+    if (ms <= 0 || done()) {
+        return;
+    }
+    const std::int64_t end = Now + ms;
+    while (!done()) {
+        if (!RunNext(end)) {
+            Now = std::max(Now, end);
+            return;
+        }
+    }
 }
 
 void TTestHost::ProcessEvents() {

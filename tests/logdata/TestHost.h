@@ -4,8 +4,7 @@
 //
 // Requests are applied to the instrument at once and answered LatencyMs later; an unanswered
 // request completes with rsTimeoutExpired after TimeoutMs, as the client does once its retries
-// are spent. No test sleeps:
-// PumpWait moves the virtual clock.
+// are spent. No test sleeps: PumpWait and PumpWaitUntil move the virtual clock.
 #pragma once
 
 #include "DownloadEngine.h"
@@ -86,6 +85,7 @@ public:
     Corvane::TBaudRate BaudRate() override { return Baud; }
     Sondrel::TDelayMenuChoice DelayMenuChoice() override { return Delay; }
     void PumpWait(std::int32_t ms) override;
+    void PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override { return Now; }
     void LogStep(Sondrel::TDownloadStepKind kind, const std::string& text) override {
@@ -114,6 +114,11 @@ public:
     std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) override;
     std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) override;
     bool LineLost() const override { return LineGone; }
+    // 115200 bit/s 8N1 with the standard's silence; an exchange takes at most the time an
+    // unanswered request takes to complete.
+    Corvane::TExchangeTiming ExchangeTiming() const override {
+        return {Corvane::tmRTU, 1e7 / 115200, 1750, static_cast<std::uint32_t>(TimeoutMs)};
+    }
 
 private:
     struct TEvent {
@@ -122,6 +127,8 @@ private:
         std::function<void()> Action;
     };
     void RunUntil(std::int64_t time);
+    // Runs the earliest event due by time; false when there is none.
+    bool RunNext(std::int64_t time);
     Corvane::TTransactionInfo NextInfo(bool answered);
 
     TFakeInstrument& FInstrument;

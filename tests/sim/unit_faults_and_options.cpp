@@ -3,6 +3,8 @@
 #include "SimulatorOptions.h"
 #include "WireTime.h"
 
+#include "FrameTiming.h"
+
 #include "CommandLine.h"
 
 #include "Framing.h"
@@ -84,8 +86,8 @@ TEST(WireTime, RequestReplyAndTheGapAtTheLinesSpeed) {
     EXPECT_EQ(WireTime(Corvane::tmRTU, 6, 23, 115200, 10), std::chrono::microseconds(3169));
     // A record block at 9600 8N1: 8 + 213 + 3.5 characters.
     EXPECT_EQ(WireTime(Corvane::tmRTU, 6, 211, 9600, 10), std::chrono::microseconds(233855));
-    EXPECT_EQ(WireCharacters(Corvane::tmASCII, 6), 17) << "':', 7 bytes in hex, CR LF";
-    EXPECT_EQ(WireCharacters(Corvane::tmRTU, 0), 0) << "no reply, no characters";
+    EXPECT_EQ(Corvane::WireCharacters(Corvane::tmASCII, 6), 17) << "':', 7 bytes in hex, CR LF";
+    EXPECT_EQ(Corvane::WireCharacters(Corvane::tmRTU, 0), 0) << "no reply, no characters";
 }
 
 TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
