@@ -129,10 +129,11 @@ std::int32_t TTestHost::WriteSingleRegister(std::uint16_t reg, std::uint16_t val
     }
     const std::string text = "W " + std::to_string(reg) + "=" + std::to_string(value);
     Requests.push_back(text);
-    const bool answered = FInstrument.Write(reg, value);
+    const auto plan = Plan ? Plan(text) : std::nullopt;
+    const bool answered = !(plan && plan->Lost) && FInstrument.Write(reg, value);
     const auto info = NextInfo(answered);
-    At(Now + (answered ? LatencyMs : TimeoutMs),
-       [this, info, reg, value] { FEngine->OnSingleRegisterWrite(info, reg, value); });
+    const std::int32_t after = !answered ? TimeoutMs : plan ? plan->AfterMs : LatencyMs;
+    At(Now + after, [this, info, reg, value] { FEngine->OnSingleRegisterWrite(info, reg, value); });
     if (OnRequest) {
         OnRequest(text);
     }
@@ -145,10 +146,12 @@ std::int32_t TTestHost::ReadHoldingRegisters(std::uint16_t start, std::uint16_t 
     }
     const std::string text = "R " + std::to_string(start) + "x" + std::to_string(count);
     Requests.push_back(text);
-    const auto reply = FInstrument.Read(start, count);
+    const auto plan = Plan ? Plan(text) : std::nullopt;
+    const auto reply = plan && plan->Lost ? std::nullopt : FInstrument.Read(start, count);
     const auto info = NextInfo(reply.has_value());
     const Corvane::TRegValues values = reply.value_or(Corvane::TRegValues{});
-    At(Now + (reply ? LatencyMs : TimeoutMs), [this, info, start, count, values] {
+    const std::int32_t after = !reply ? TimeoutMs : plan ? plan->AfterMs : LatencyMs;
+    At(Now + after, [this, info, start, count, values] {
         FEngine->OnHoldingRegistersRead(info, start, count, values);
     });
     if (OnRequest) {

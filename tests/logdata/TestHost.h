@@ -15,6 +15,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,14 @@ public:
     std::int32_t TimeoutMs = 4000;
     // Called after every request with its text ("W 254=5", "R 256x104").
     std::function<void(const std::string&)> OnRequest;
+    // How one request completes, when not as the instrument decides: lost (never reaches the
+    // instrument; completes as a timeout after TimeoutMs), or answered after AfterMs (a reply
+    // lost once and given to the retry).
+    struct TReplyPlan {
+        bool Lost = false;
+        std::int32_t AfterMs = 0;
+    };
+    std::function<std::optional<TReplyPlan>(const std::string& request)> Plan;
     // Called whenever the engine processes events without waiting.
     std::function<void()> OnProcessEvents;
 
@@ -73,6 +82,7 @@ public:
     std::int32_t ListShown = 0;
     bool HeaderBold = false;
     bool RemoveRecordsEnabled = true;
+    std::vector<Sondrel::TPassProgress> Passes;
 
     // The log texts in order, and the requests matching a prefix.
     std::vector<std::string> Lines() const;
@@ -109,6 +119,9 @@ public:
     void ShowListView() override { ++ListShown; }
     void SetListHeaderBold() override { HeaderBold = true; }
     void SetRemoveRecordsButtonEnabled(bool enabled) override { RemoveRecordsEnabled = enabled; }
+    void ShowPassProgress(const Sondrel::TPassProgress& progress) override {
+        Passes.push_back(progress);
+    }
 
     // TDownloadRequests
     std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) override;
