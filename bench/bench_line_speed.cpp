@@ -8,12 +8,27 @@
 //   BackToBack  the same reads, each sent as soon as the one before completed: with the
 //               standard timing ours keeps the 3.5-character silence (1.75 ms above 19200
 //               bit/s) before each request, which libmodbus does not;
+//   Download    "Retrieve Data" of the 200 most recent records by our download engine over our
+//               client, with --delay fast (classic timing, as before) and with --delay line
+//               (classic and standard timing), beside a libmodbus master that writes the record
+//               pointer (254) and reads the 104-register block (256) back to back for the same
+//               200 records; with the line-speed estimate beside the measured time.
 // A table of every ratio to libmodbus follows the benchmark output.
 //
 // Run from a release build: build/release/bench/bench_line_speed
-// (--benchmark_filter=RoundTrip picks a group).
+// (--benchmark_filter=RoundTrip|BackToBack|Download picks a group; the downloads at 9600 bit/s
+// take about six minutes).
 #include "MainThreadPump.h"
 #include "SimulatorProcess.h"
+
+#include "CliDownloadHost.h"
+#include "DownloadProgress.h"
+#include "StdoutLogView.h"
+
+#include "ClientDownloadCompletions.h"
+#include "ClientDownloadRequests.h"
+#include "DownloadEngine.h"
+#include "TransactionLog.h"
 
 #include "MainThreadBridge.h"
 #include "ModbusClient.h"
@@ -26,6 +41,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -209,6 +225,130 @@ void RegisterRoundTrips() {
     }
 }
 
+// --- Downloads -----------------------------------------------------------------------------
+
+constexpr std::int32_t kDownloadRecords = 200;
+// sondrel-sim's current record unless told otherwise.
+constexpr std::int32_t kCurrentRecord = 10;
+
+// A speed as the port settings would choose it: its own rate when it has one.
+void SetBaud(TModbusConnection& connection, std::uint32_t baud) {
+    for (int rate = br110; rate < brCustom; ++rate) {
+        if (BaudRateValue(static_cast<TBaudRate>(rate)) == baud) {
+            connection.SetBaudRate(static_cast<TBaudRate>(rate));
+            return;
+        }
+    }
+    connection.SetCustomBaudRate(baud);
+}
+
+struct TDownloadRun {
+    double Seconds = 0;
+    double EstimateSeconds = 0;
+    bool Complete = false;
+};
+
+// "Retrieve Data" of the most recent records as sondrel-cli runs it, without its output.
+TDownloadRun OurDownload(const std::string& port, std::uint32_t baud,
+                         Sondrel::TDelayMenuChoice delay, TFrameTiming timing) {
+    SondrelCli::TStdoutLogView view;
+    view.Silent = true;
+    Sondrel::TTransactionLog log(view);
+    TModbusConnection connection;
+    connection.SetPort(port);
+    SetBaud(connection, baud);
+    connection.SetParity(psNone);
+    connection.SetFrameTiming(timing);
+    connection.SetMaxRetries(3);
+    TModbusClient client;
+    client.SetConnection(&connection);
+    Sondrel::TDownloadInputs inputs;
+    inputs.RecordsText = std::to_string(kDownloadRecords);
+    inputs.IntervalText = "1";
+    SondrelCli::TCliDownloadHost host(log, inputs, connection.BaudRate(), delay);
+    host.Quiet = true;
+    SondrelCli::TDownloadProgress progress(std::cerr, SondrelCli::TDownloadProgress::psQuiet);
+    Sondrel::TClientDownloadRequests requests(client);
+    Sondrel::TDownloadEngine engine(host, requests, progress);
+    const Sondrel::TClientDownloadCompletions completions(client, engine);
+    connection.SetActive(true);
+    const auto start = Clock::now();
+    engine.startButtonClick();
+    TDownloadRun run;
+    run.Seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    run.EstimateSeconds = engine.EstimatedSeconds();
+    run.Complete = !engine.State().DownloadFailed && engine.List().Count() == kDownloadRecords;
+    connection.SetActive(false);
+    return run;
+}
+
+void BM_DownloadOurs(benchmark::State& state) {
+    const auto baud = static_cast<std::uint32_t>(state.range(0));
+    const auto delay = static_cast<Sondrel::TDelayMenuChoice>(state.range(1));
+    const auto timing = static_cast<TFrameTiming>(state.range(2));
+    const std::string who = std::string(delay == Sondrel::dmLine ? "line" : "fast") + "+" +
+                            (timing == ftStandard ? "standard" : "classic");
+    TDownloadRun run;
+    for (auto _ : state) {
+        run = OurDownload(SimulatedLine(baud).PortPath(), baud, delay, timing);
+    }
+    if (!run.Complete) {
+        state.SkipWithError("the download did not bring all records");
+        return;
+    }
+    state.counters["seconds"] = run.Seconds;
+    state.counters["estimate_s"] = run.EstimateSeconds;
+    Results()[Key("download", baud, who) + "/seconds"] = run.Seconds;
+    if (delay == Sondrel::dmLine) {
+        Results()[Key("estimate", baud, who) + "/seconds"] = run.EstimateSeconds;
+        Results()[Key("estimate", baud, who) + "/measured"] = run.Seconds;
+    }
+}
+
+void BM_DownloadLibmodbus(benchmark::State& state) {
+    const auto baud = static_cast<std::uint32_t>(state.range(0));
+    LibmodbusMaster master(SimulatedLine(baud).PortPath(), baud);
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto start = Clock::now();
+        for (std::int32_t k = 1; k <= kDownloadRecords; ++k) {
+            // The records the download reads: one after its first record, then on.
+            const int record = (kCurrentRecord - kDownloadRecords + k + 62001) % 62001;
+            std::uint16_t block[104];
+            if (modbus_write_register(master.Context(), 254, static_cast<std::uint16_t>(record)) !=
+                    1 ||
+                modbus_read_registers(master.Context(), 256, 104, block) != 104) {
+                state.SkipWithError("a libmodbus request failed");
+                return;
+            }
+        }
+        seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    }
+    state.counters["seconds"] = seconds;
+    Results()[Key("download", baud, "libmodbus") + "/seconds"] = seconds;
+}
+
+void RegisterDownloads() {
+    for (std::int64_t baud : {115200, 9600}) {
+        for (const auto& [delay, timing] :
+             {std::pair{Sondrel::dmFast, ftClassic}, std::pair{Sondrel::dmLine, ftClassic},
+              std::pair{Sondrel::dmLine, ftStandard}}) {
+            benchmark::RegisterBenchmark("BM_DownloadOurs", BM_DownloadOurs)
+                ->ArgNames({"baud", "delay", "standard"})
+                ->Args({baud, delay, timing})
+                ->Iterations(1)
+                ->UseRealTime()
+                ->Unit(benchmark::kSecond);
+        }
+        benchmark::RegisterBenchmark("BM_DownloadLibmodbus", BM_DownloadLibmodbus)
+            ->ArgName("baud")
+            ->Arg(baud)
+            ->Iterations(1)
+            ->UseRealTime()
+            ->Unit(benchmark::kSecond);
+    }
+}
+
 // Every measured value beside libmodbus's, with their ratio.
 void PrintRatios() {
     std::printf("\nRatios to libmodbus on the same simulated line (lower is faster):\n");
@@ -217,7 +357,7 @@ void PrintRatios() {
         const std::size_t second = key.find('/', first + 1);
         const std::size_t third = key.rfind('/');
         const std::string who = key.substr(second + 1, third - second - 1);
-        if (who == "libmodbus") {
+        if (who == "libmodbus" || key.rfind("estimate/", 0) == 0) {
             continue;
         }
         const std::string reference = key.substr(0, second + 1) + "libmodbus" + key.substr(third);
@@ -225,8 +365,19 @@ void PrintRatios() {
         if (it == Results().end() || it->second <= 0) {
             continue;
         }
-        std::printf("  %-34s %10.3f ms   libmodbus %10.3f ms   ratio %.3f\n", key.c_str(), value,
-                    it->second, value / it->second);
+        const char* unit = key.rfind("download/", 0) == 0 ? "s " : "ms";
+        std::printf("  %-38s %10.3f %s   libmodbus %10.3f %s   ratio %.3f\n", key.c_str(), value,
+                    unit, it->second, unit, value / it->second);
+    }
+    std::printf("\nThe line-speed estimate beside the measured download:\n");
+    for (const auto& [key, value] : Results()) {
+        if (key.rfind("estimate/", 0) != 0 || key.find("/seconds") == std::string::npos) {
+            continue;
+        }
+        const std::string base = key.substr(0, key.rfind('/'));
+        const double measured = Results()[base + "/measured"];
+        std::printf("  %-38s estimate %8.2f s   measured %8.2f s   measured/estimate %.3f\n",
+                    base.c_str(), value, measured, measured / value);
     }
 }
 
@@ -234,6 +385,7 @@ void PrintRatios() {
 
 int main(int argc, char** argv) {
     RegisterRoundTrips();
+    RegisterDownloads();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
