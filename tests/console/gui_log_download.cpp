@@ -29,6 +29,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <set>
 
 namespace {
@@ -64,6 +65,23 @@ protected:
         return rows;
     }
 
+    // Starts sondrel-sim on a new pseudo-terminal with the log and the extra options; the
+    // device path, or empty when it did not start.
+    std::string StartSimulator(const E2eTests::SimulatedLog& log,
+                               const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
+        for (const auto& list : {log.SimulatorArguments(), extra}) {
+            argv.insert(argv.end(), list.begin(), list.end());
+        }
+        Simulator = std::make_unique<TestSupport::ChildProcess>(argv);
+        if (!Simulator->WaitForLine("/dev/", std::chrono::seconds(10))) {
+            return {};
+        }
+        return Simulator->Output().substr(0, Simulator->Output().find('\n'));
+    }
+
+    std::unique_ptr<TestSupport::ChildProcess> Simulator;
+
     int LinesEqualTo(const QString& text) {
         const QStringList lines = LogLines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), text));
@@ -73,13 +91,9 @@ protected:
 TEST_F(LogDownloadWindow, AtLineSpeedTheProgressBarsMoveAndTheTimesAreShown) {
     // A line that takes a real line's time: 100 records cost about two and a half seconds.
     const E2eTests::SimulatedLog log(Instrument());
-    std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty",  "--wire-time", "--timing",
-                                     "standard",          "--baud", "115200"};
-    const auto simArgs = log.SimulatorArguments();
-    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(argv);
-    ASSERT_TRUE(simulator.WaitForLine("/dev/", std::chrono::seconds(10)));
-    const std::string port = simulator.Output().substr(0, simulator.Output().find('\n'));
+    const std::string port =
+        StartSimulator(log, {"--wire-time", "--timing", "standard", "--baud", "115200"});
+    ASSERT_FALSE(port.empty());
 
     Start();
     Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port), Sondrel::dpLineSpeed);
@@ -126,12 +140,8 @@ TEST_F(LogDownloadWindow, AtLineSpeedTheProgressBarsMoveAndTheTimesAreShown) {
 
 TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
     const E2eTests::SimulatedLog log(Instrument());
-    std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
-    const auto simArgs = log.SimulatorArguments();
-    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(argv);
-    ASSERT_TRUE(simulator.WaitForLine("/dev/", std::chrono::seconds(10)));
-    const std::string port = simulator.Output().substr(0, simulator.Output().find('\n'));
+    const std::string port = StartSimulator(log);
+    ASSERT_FALSE(port.empty());
 
     Start();
     Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));

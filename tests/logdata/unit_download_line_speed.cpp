@@ -25,6 +25,18 @@ std::function<std::optional<TReplyPlan>(const std::string&)> OnTheNth(const std:
 // A reply lost once and answered by the client's retry after its 1000 ms receive timeout.
 constexpr TReplyPlan kAnsweredByTheRetry{false, 1020};
 
+// Another instrument, host and engine beside the fixture's, with the same inputs.
+struct TOtherDownload {
+    TOtherDownload(const TDownloadInputs& inputs, TDelayMenuChoice delay) {
+        Host.Attach(Engine);
+        Host.InputValues = inputs;
+        Host.Delay = delay;
+    }
+    TFakeInstrument Instrument;
+    TTestHost Host{Instrument};
+    TDownloadEngine Engine{Host, Host, Host};
+};
+
 class LineSpeed : public DownloadTest {
 protected:
     LineSpeed() {
@@ -54,13 +66,9 @@ TEST_F(LineSpeed, EveryWaitEndsWithItsReplyAndTheProcedureIsUnchanged) {
     ASSERT_EQ(Engine.List().Count(), 20);
 
     // The same download with the fast delay: the same requests and steps, at the fixed pace.
-    TFakeInstrument fastInstrument;
-    TTestHost fast(fastInstrument);
-    TDownloadEngine fastEngine(fast, fast, fast);
-    fast.Attach(fastEngine);
-    fast.InputValues = Host.InputValues;
-    fast.Delay = dmFast;
-    fastEngine.startButtonClick();
+    TOtherDownload other(Host.InputValues, dmFast);
+    TTestHost& fast = other.Host;
+    other.Engine.startButtonClick();
     EXPECT_EQ(lineRequests, fast.Requests);
     std::vector<std::string> fastLog = fast.Lines();
     ASSERT_FALSE(fastLog.empty());
@@ -149,17 +157,12 @@ TEST_F(DownloadTest, ASetupRequestAnsweredByItsRetryLetsTheDownloadGoOnInEveryDe
     for (TDelayMenuChoice delay : {dmFast, dmDefault, dmSlow, dmLine}) {
         for (const char* lost : {"R 2x1", "W 246=10", "W 255=1", "R 3x1"}) {
             SCOPED_TRACE(std::string(lost) + " with delay " + std::to_string(delay));
-            TFakeInstrument instrument;
-            TTestHost host(instrument);
-            TDownloadEngine engine(host, host, host);
-            host.Attach(engine);
-            host.InputValues = Host.InputValues;
-            host.Delay = delay;
-            host.Plan = OnTheNth(lost, 1, kAnsweredByTheRetry);
-            engine.startButtonClick();
-            EXPECT_FALSE(engine.State().DownloadFailed);
-            EXPECT_EQ(engine.List().Count(), 20);
-            EXPECT_TRUE(host.HasLine("Download Complete!"));
+            TOtherDownload other(Host.InputValues, delay);
+            other.Host.Plan = OnTheNth(lost, 1, kAnsweredByTheRetry);
+            other.Engine.startButtonClick();
+            EXPECT_FALSE(other.Engine.State().DownloadFailed);
+            EXPECT_EQ(other.Engine.List().Count(), 20);
+            EXPECT_TRUE(other.Host.HasLine("Download Complete!"));
         }
     }
 }

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 using namespace SondrelSim;
@@ -56,13 +57,23 @@ TEST(FaultInjector, AStartMovesTheFirstFaultAndTheRateGoesOnFromThere) {
 
 namespace {
 
+// The request made of these bytes (address, function, data), as the dispatch hands it over.
+std::unique_ptr<Corvane::TModbusBuffer> Query(std::initializer_list<std::uint8_t> bytes) {
+    auto query = std::make_unique<Corvane::TModbusBuffer>(32);
+    for (std::uint8_t b : bytes) {
+        query->WriteByte(b);
+    }
+    return query;
+}
+
 // Whether the injector drops the request made of these bytes as its chosen one.
 bool Chosen(TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
-    Corvane::TModbusBuffer query(32);
-    for (std::uint8_t b : bytes) {
-        query.WriteByte(b);
-    }
-    return faults.IsChosenDrop(query);
+    return faults.IsChosenDrop(*Query(bytes));
+}
+
+// Whether the injector silences the request made of these bytes.
+bool Silenced(const TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
+    return faults.IsSilenced(*Query(bytes));
 }
 
 } // namespace
@@ -123,19 +134,6 @@ TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
     EXPECT_EQ(ascii[3], '0');
     EXPECT_EQ(ascii[4], 'F');
 }
-
-namespace {
-
-// Whether the injector silences the request made of these bytes (address, function, data).
-bool Silenced(const TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
-    Corvane::TModbusBuffer query(32);
-    for (std::uint8_t b : bytes) {
-        query.WriteByte(b);
-    }
-    return faults.IsSilenced(query);
-}
-
-} // namespace
 
 TEST(FaultInjector, SilencesOnlyWritesThatReachTheSilentRegister) {
     TFaultSettings settings;
