@@ -226,10 +226,12 @@ void TDownloadEngine::ImportPass() {
 // Requests
 
 bool TDownloadEngine::Write(std::uint16_t reg, std::uint16_t value) {
-    FOutcomeKnown = false;
+    // A request that throws has no outcome to wait for.
+    FOutcomeKnown = true;
     FOutcomeNormal = false;
     try {
         FAwaitedId = FRequests.WriteSingleRegister(reg, value);
+        FOutcomeKnown = false;
         return true;
     } catch (const std::exception& e) {
         RequestFailed(e.what());
@@ -240,10 +242,11 @@ bool TDownloadEngine::Write(std::uint16_t reg, std::uint16_t value) {
 }
 
 bool TDownloadEngine::Read(std::uint16_t start, std::uint16_t count) {
-    FOutcomeKnown = false;
+    FOutcomeKnown = true;
     FOutcomeNormal = false;
     try {
         FAwaitedId = FRequests.ReadHoldingRegisters(start, count);
+        FOutcomeKnown = false;
         return true;
     } catch (const std::exception& e) {
         RequestFailed(e.what());
@@ -282,6 +285,12 @@ void TDownloadEngine::AwaitRequest(std::int32_t fixedMs, TWaitKind kind) {
 
 void TDownloadEngine::WaitForOutcome(std::int32_t ms) {
     FHost.PumpWaitUntil([this] { return FOutcomeKnown; }, ms);
+}
+
+void TDownloadEngine::SettleLastRequest() {
+    if (FDelayChoice == dmLine && !FOutcomeKnown) {
+        WaitForOutcome(ClampToInt32(FRequests.ExchangeTiming().LimitMs));
+    }
 }
 
 void TDownloadEngine::RequestFailed(const std::string& message) {
@@ -418,6 +427,7 @@ void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
         if (StopIfLineLost()) {
             break;
         }
+        SettleLastRequest();
         S.RecordPointer = S.BlockList[static_cast<std::size_t>(i)];
         WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF),
                      S.WriteDelay, wkBlock);
@@ -429,6 +439,7 @@ void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
         }
         ShowProgress(pass, i + 1, started);
     }
+    SettleLastRequest();
 }
 
 void TDownloadEngine::ShowProgress(std::int32_t pass, std::int32_t done, std::int64_t passStartMs) {

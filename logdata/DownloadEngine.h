@@ -25,8 +25,10 @@
 // - "Line Speed" (dmLine): every wait ends as soon as its request's outcome is known. A record
 //   block's waits are bounded by WriteDelay and ReadDelay (a block not answered by then counts
 //   as missed and is asked for again in the next pass, its late reply is still stored); the
-//   block is read only once its pointer write was acknowledged. The estimate is what the line
-//   needs for the download's exchanges (LineSpeedEstimate.h).
+//   block is read only once its pointer write was acknowledged, and a request that passed its
+//   bound is waited for (at most its time limit) before the next one goes out, so that no
+//   request queues behind it. The estimate is what the line needs for the download's
+//   exchanges (LineSpeedEstimate.h).
 //
 // The window's queue watch (Timer1Timer) does nothing while AbortRequested() is true and
 // otherwise calls StopDownload after its own failure line when the queue overflows or stalls;
@@ -150,6 +152,11 @@ private:
     void AwaitRequest(std::int32_t fixedMs, TWaitKind kind);
     // Waits at most ms for the outcome of the last request.
     void WaitForOutcome(std::int32_t ms);
+    // At the speed of the line, waits for the outcome of a block's request that passed its
+    // bound, at most its time limit, before the next request goes out: queued behind it on the
+    // line, every later request would pass its own bound too and each block would count as
+    // missed in turn.
+    void SettleLastRequest();
     // Notes a completion; the outcome of the awaited request when its ID is that one's.
     void NoteOutcome(const Corvane::TTransactionInfo& info);
     void RequestFailed(const std::string& message);
@@ -175,7 +182,7 @@ private:
     TDelayMenuChoice FDelayChoice = dmNone;
     // The request the next wait is about, and what its completion said.
     std::int32_t FAwaitedId = -1;
-    bool FOutcomeKnown = false;
+    bool FOutcomeKnown = true;
     bool FOutcomeNormal = false;
     // The duration estimated when the download started (0: none).
     double FEstimateSeconds = 0;

@@ -134,6 +134,21 @@ TEST_F(LineSpeed, EveryDelayModeGetsPastALostCurrentRecordRead) {
     }
 }
 
+TEST_F(LineSpeed, ABlockReadAnsweredByItsRetryHoldsUpNoOtherBlock) {
+    // The fifth block's reply is lost; the client asks again after its full second. Behind
+    // that retry on the line, the blocks after it must not count as missed one after another.
+    SimulatedInstrument& sim = StartSimulator(
+        Instrument(10), {"--verbose", "--timing", "standard", "--drop-request", "3:256:5"},
+        ChildProcess::ErrorOutput::Capture);
+    const ProgramRun run = Cli(sim, Join({"download", "--recent", "20"}, kLineSpeed));
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    const std::vector<std::string> log = LogTexts(run.Out);
+    EXPECT_TRUE(InOrder(log, {"List Count: 20", "Download Complete!"}));
+    EXPECT_FALSE(Contains(log, "Data cleanup... Please wait...")) << "a second pass was needed";
+    EXPECT_EQ(DataRows(run), ExpectedRows(sim, Records(61992, 20), 61991));
+    EXPECT_EQ(DroppedRequests(sim), std::set<std::string>{"read 256 x104"});
+}
+
 TEST_F(LineSpeed, TheProgressGoesToStandardErrorAndQuietLeavesOnlyTheTable) {
     const SimulatedInstrument& sim = StartSimulator(Instrument(10), {"--timing", "standard"});
     const ProgramRun run = Cli(sim, Join({"download", "--recent", "20"}, kLineSpeed));
