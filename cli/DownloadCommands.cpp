@@ -13,7 +13,6 @@
 #include "DownloadEngine.h"
 
 #include "CorvaneError.h"
-#include "SerialLine.h"
 
 #include <cstdio>
 #include <iostream>
@@ -187,8 +186,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     try {
         connection.SetActive(true);
     } catch (const ECorvaneError& e) {
-        const std::string detail = LastSerialLineErrorDetail();
-        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        std::cerr << LineFailureText(e) << "\n";
         return 1;
     }
     if (command == "download") {

@@ -2,7 +2,9 @@
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
+#include "FirmwareCommand.h"
 #include "LineOptions.h"
+#include "ProgramVersion.h"
 #include "ServeCommand.h"
 #include "SimulatorProcess.h"
 
@@ -19,15 +21,17 @@
 namespace {
 
 void PrintHelp() {
-    std::cout << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
-              << SondrelCli::ClientCommandsHelp() << "\n"
-              << SondrelCli::DownloadCommandsHelp() << "\n"
-              << SondrelCli::ServeCommandHelp() << "\n"
-              << SondrelOptions::LineOptionsHelp()
-              << "\n--demo starts the instrument simulator on a new pseudo-terminal that takes a\n"
-                 "real line's time at --baud, and uses it as the port (for example: sondrel-cli\n"
-                 "--demo download --recent 100 --delay line --timing standard --baud 115200).\n"
-              << "\n--help after any command shows this text.\n";
+    std::cout
+        << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
+        << SondrelCli::ClientCommandsHelp() << "\n"
+        << SondrelCli::DownloadCommandsHelp() << "\n"
+        << SondrelCli::ServeCommandHelp() << "\n"
+        << SondrelCli::FirmwareCommandHelp() << "\n"
+        << SondrelOptions::LineOptionsHelp()
+        << "\n--demo starts the instrument simulator on a new pseudo-terminal that takes a\n"
+           "real line's time at --baud, and uses it as the port (for example: sondrel-cli\n"
+           "--demo download --recent 100 --delay line --timing standard --baud 115200).\n"
+        << "\n--help after any command shows this text; --version shows the program's version.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
@@ -70,6 +74,10 @@ int main(int argc, char** argv) {
             PrintHelp();
             return 0;
         }
+        if (arg == "--version") {
+            std::cout << Sondrel::VersionText("sondrel-cli");
+            return 0;
+        }
     }
     if (args.empty()) {
         PrintHelp();
@@ -81,8 +89,10 @@ int main(int argc, char** argv) {
     if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
         args.erase(demo);
         try {
+            // The running executable itself, wherever it was started from (argv[0] may be a
+            // bare name found on the search path).
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
-                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]),
+                SondrelLauncher::TSimulatorProcess::LocateBeside("/proc/self/exe"),
                 std::vector<std::string>{"--wire-time", "--timing", "standard", "--baud",
                                          OptionValue(args, "baud").value_or("9600")});
         } catch (const std::exception& e) {
@@ -99,6 +109,9 @@ int main(int argc, char** argv) {
         }
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
+        }
+        if (command == "firmware") {
+            return SondrelCli::RunFirmwareCommand(args);
         }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);

@@ -67,7 +67,8 @@ const char* SimulatorHelp() {
             "                         crossed a real line at --baud (plus the 3.5-character\n"
             "                         pause between them); a pseudo-terminal moves bytes at\n"
             "                         once. Give --timing standard too, so that the\n"
-            "                         simulator's own end-of-frame silence adds nothing\n\n"
+            "                         simulator's own end-of-frame silence adds nothing\n"
+            "  --version              show the program's version and exit\n\n"
             "Line faults (0: off):\n"
             "  --drop-every K         no reply to every K-th request\n"
             "  --drop-start S         the first request --drop-every drops is the S-th\n"
@@ -91,10 +92,14 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
                          "drop-every", "corrupt-every", "delay-ms", "silent-register", "drop-start",
                          "corrupt-start", "drop-request"});
     const SondrelOptions::TCommandLine line(args, valueOptions,
-                                            {"pty", "verbose", "help", "wire-time"});
+                                            {"pty", "verbose", "help", "wire-time", "version"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
+        return options;
+    }
+    if (line.Flag("version")) {
+        options.Version = true;
         return options;
     }
     if (!line.Positional().empty()) {

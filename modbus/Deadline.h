@@ -1,8 +1,9 @@
 // TDeadline: a point on the monotonic clock that a wait must not pass, and the time that is
-// left until it (for poll() in milliseconds, for ppoll() to the nanosecond). Waits recompute
-// the remaining time after every wake-up instead of sleeping a fixed amount, so that EINTR and
-// partial progress never stretch a time limit, and a limit below a millisecond (the gaps of
-// the Modbus serial line standard at high speeds) is kept as it is. Used by one thread at a
+// left until it (in milliseconds for poll() and WaitForMultipleObjects, to the nanosecond for
+// ppoll()). Waits recompute the remaining time after every wake-up instead of sleeping a fixed
+// amount, so that EINTR, spurious wake-ups and partial progress never stretch a time limit,
+// and a limit below a millisecond (the gaps of the Modbus serial line standard at high speeds)
+// is kept as it is where the platform's timer allows. Used by one thread at a
 // time.
 #pragma once
 
