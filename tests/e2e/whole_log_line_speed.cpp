@@ -13,9 +13,9 @@ namespace {
 using WholeLogAtLineSpeed = DownloadTest;
 
 TEST_F(WholeLogAtLineSpeed, EveryRecordArrivesAsTheModelHasIt) {
-    const SimulatedInstrument& sim = StartSimulator(
-        Instrument(SondrelSim::kLastRecordNumber),
-        {"--wire-time", "--timing", "standard", "--baud", "115200"});
+    const SimulatedInstrument& sim =
+        StartSimulator(Instrument(SondrelSim::kLastRecordNumber),
+                       {"--wire-time", "--timing", "standard", "--baud", "115200"});
     const auto start = std::chrono::steady_clock::now();
     const auto cli = StartCli(sim, {"download-all", "--delay", "line", "--timing", "standard"});
     const ProgramRun run = ProgramRun::Finish(*cli, std::chrono::hours(3));
@@ -30,8 +30,8 @@ TEST_F(WholeLogAtLineSpeed, EveryRecordArrivesAsTheModelHasIt) {
             std::printf("%s\n", line.c_str());
         }
     }
-    EXPECT_TRUE(InOrder(log, {"Current Record: 62000", "First Record: 62000",
-                              "List Count: 62001", "Download Complete!"}));
+    EXPECT_TRUE(InOrder(log, {"Current Record: 62000", "First Record: 62000", "List Count: 62001",
+                              "Download Complete!"}));
     const auto rows = DataRows(run);
     EXPECT_EQ(rows.size(), 62001U);
     EXPECT_TRUE(rows == ExpectedRows(sim, Records(0, 62001), 62000))
