@@ -31,6 +31,23 @@ protected:
         EXPECT_TRUE(WaitForCompletions(before + 1));
         return Completions.back();
     }
+
+    // Whether one of at most `reads` reads ends with `status` and `frame` as the frame received.
+    // A pause between two bursts is seen as it was written only when the worker wakes within it
+    // and the pseudo-terminal hands the first burst on at once; on a busy machine one read can
+    // see another pause, never each of a few.
+    bool SomeReadEndsWith(TReplyStatus status, const Bytes& frame, int reads = 5) {
+        for (int i = 0; i < reads; ++i) {
+            const std::size_t before = Received.size();
+            const TReplyStatus got = Read().Info.Status;
+            const bool received = Received.size() > before && Received[before] == frame;
+            PumpFor(50ms); // the rest of a split reply arrives and is purged before the next send
+            if (got == status && received) {
+                return true;
+            }
+        }
+        return false;
+    }
 };
 
 // The reply, cut before each of the given positions into bursts written `gap` apart. With
@@ -84,10 +101,8 @@ TEST_F(StandardTiming, AGapLongerThanTheSilenceEndsTheReplyThereUnlikeClassic) {
     const Bytes reply = HoldingReply(1, {0x1111, 0x2222});
     StartPeer([&](const Bytes&, int) { return Bursts(reply, {4}, 2ms, true); });
     Open();
-    EXPECT_EQ(Read().Info.Status, rsFrameCorrupted);
-    ASSERT_FALSE(Received.empty());
-    EXPECT_EQ(Received[0], Bytes(reply.begin(), reply.begin() + 4)) << "the frame ends at the gap";
-    PumpFor(50ms); // the rest of the split reply arrives and is purged before the next send
+    EXPECT_TRUE(SomeReadEndsWith(rsFrameCorrupted, Bytes(reply.begin(), reply.begin() + 4)))
+        << "the frame ends at the gap";
 
     Connection.SetFrameTiming(ftClassic);
     const Completion& classic = Read();
@@ -99,7 +114,8 @@ TEST_F(StandardTiming, CharactersResumingAfterTheInterCharacterLimitMakeTheReply
     const Bytes reply = HoldingReply(1, {0x1111, 0x2222});
     StartPeer([&](const Bytes&, int) { return Bursts(reply, {4}, 1200us, true); });
     Open();
-    EXPECT_EQ(Read().Info.Status, rsFrameCorrupted) << "discarded although its CRC checks";
+    EXPECT_TRUE(SomeReadEndsWith(rsFrameCorrupted, reply))
+        << "the whole reply, discarded although its CRC checks";
 }
 
 TEST_F(StandardTiming, AReplyFollowedAtOnceByNoiseEndsByItsLength) {
