@@ -126,22 +126,16 @@ TReceivedFrame TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capaci
     const bool limited = interCharacter.count() > 0 && interCharacter < silent;
     // Waits for the next characters; false once the silence that ends the frame has passed.
     // Characters that come after the inter-character limit but within the silence make the
-    // frame incomplete. Both limits count from the last read that returned characters, so
-    // that a worker woken late by a busy machine does not stretch the silence.
-    const auto leftOf = [&](std::chrono::microseconds limit) {
-        const auto left = FLastTraffic + limit - TClock::now();
-        return left > TClock::duration::zero() ? std::chrono::ceil<std::chrono::microseconds>(left)
-                                               : std::chrono::microseconds(0);
-    };
+    // frame incomplete.
     const auto more = [&] {
         if (!limited) {
             return FLine.WaitForDataFor(silent) == wrData;
         }
-        const TWaitResult first = FLine.WaitForDataFor(leftOf(interCharacter));
+        const TWaitResult first = FLine.WaitForDataFor(interCharacter);
         if (first != wrTimeout) {
             return first == wrData;
         }
-        if (FLine.WaitForDataFor(leftOf(silent)) != wrData) {
+        if (FLine.WaitForDataFor(silent - interCharacter) != wrData) {
             return false;
         }
         frame.Incomplete = true;

@@ -36,7 +36,7 @@ protected:
     // A pause between two bursts is seen as it was written only when the worker wakes within it
     // and the pseudo-terminal hands the first burst on at once; on a busy machine one read can
     // see another pause, never each of a few.
-    bool SomeReadEndsWith(TReplyStatus status, const Bytes& frame, int reads = 5) {
+    bool SomeReadEndsWith(TReplyStatus status, const Bytes& frame, int reads = 8) {
         for (int i = 0; i < reads; ++i) {
             const std::size_t before = Received.size();
             const TReplyStatus got = Read().Info.Status;
