@@ -12,7 +12,8 @@
 //                          out as /sys/class/tty) instead of the system's; for tests and
 //                          demonstrations with ports that come and go.
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
-//                          as the device port for this run (the stored port is not changed).
+//                          as the device port for this run, at the speed of the line (the
+//                          stored settings are not changed).
 //   --advanced             show, for this run, the commands and pages that the window keeps
 //                          hidden (as the settings store value "ShowAdvanced" = "T" does).
 //   --version              print the program's version and exit.

@@ -8,14 +8,19 @@
 
 namespace Sondrel {
 
-void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port) {
+void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port, TDemoPacing pacing) {
     TDevicePortChoice choice;
     choice.Port = port.toStdString();
     choice.Indexes.BaudRate = DemoBaudRateIndex;
     window.UseRunOnlyPortSettings(choice,
                                   QString::fromStdString(SimulatedInstrumentLabel(choice.Port)));
     // setChecked does not trigger the item, so the stored delay choice stays.
-    window.Form().fastMenuItem->setChecked(true);
+    if (pacing == dpLineSpeed) {
+        window.Form().lineSpeedMenuItem->setChecked(true);
+        window.ModbusConnection1.SetFrameTiming(Corvane::ftStandard);
+    } else {
+        window.Form().fastMenuItem->setChecked(true);
+    }
     window.Download().UpdateCommunicationDelays();
     window.AddLogLine(SimulatedInstrumentGreeting(choice.Port));
 }
