@@ -36,7 +36,7 @@ const std::array<std::string, 26>& SubItemFields() {
 
 } // namespace
 
-TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list,
+TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list,
                                                bool allDataMode)
     : FEngine(engine), FList(list), FAllDataMode(allDataMode) {
     FEngine.OnFirst = [this] { VirtualDataEngine1First(); };

@@ -21,7 +21,7 @@
 // the handlers must outlive every use of the engine.
 #pragma once
 
-#include "RecordList.h"
+#include "RecordRows.h"
 #include "VirtualDataEngine.h"
 
 #include <optional>
@@ -30,7 +30,7 @@ namespace Sondrel {
 
 class TVirtualEngineHandlers {
 public:
-    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list, bool allDataMode);
+    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list, bool allDataMode);
     TVirtualEngineHandlers(const TVirtualEngineHandlers&) = delete;
     TVirtualEngineHandlers& operator=(const TVirtualEngineHandlers&) = delete;
 
@@ -49,7 +49,7 @@ private:
     void AddCountDataColumns();
 
     TVirtualDataEngine& FEngine;
-    const TRecordList& FList;
+    const TRecordRows& FList;
     bool FAllDataMode;
     std::int32_t FRow = 0;
 };
