@@ -1,0 +1,24 @@
+#include "OpenArchive.h"
+
+#include "ArchiveError.h"
+#include "SqliteArchive.h"
+
+namespace Sondrel {
+
+std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
+                                           const TArchiveOpenOptions& options) {
+    if (location.Backend != "sqlite") {
+        throw EArchiveError(afBadLocation, location.Text,
+                            "this program keeps archives in SQLite files (FILE or sqlite:FILE), "
+                            "not in \"" + location.Backend + "\" databases");
+    }
+    if (location.Path.empty()) {
+        throw EArchiveError(afBadLocation, location.Text, "it names no file");
+    }
+    TSqliteArchiveOptions sqlite;
+    sqlite.ReadOnly = options.ReadOnly;
+    sqlite.BusyTimeoutMs = options.BusyTimeoutMs;
+    return std::make_unique<TSqliteArchive>(location.Path, location.Text, sqlite);
+}
+
+} // namespace Sondrel
