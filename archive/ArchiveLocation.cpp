@@ -27,8 +27,8 @@ std::optional<TArchiveLocation> ParseArchiveLocation(const std::string& text) {
     }
     // "scheme://...": a URL; a path never starts with a word and "://" (a drive letter has one
     // letter and no "//").
-    if (const auto at = text.find("://"); at != std::string::npos && at > 1 &&
-                                          text.find_first_of("/\\") > at) {
+    if (const auto at = text.find("://");
+        at != std::string::npos && at > 1 && text.find_first_of("/\\") > at) {
         location.Backend = text.substr(0, at);
         return location;
     }

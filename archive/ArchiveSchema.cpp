@@ -52,43 +52,50 @@ std::vector<TSchemaStep> ArchiveSchemaSteps(const TSqlDialect& dialect) {
     first.Statements = {
         "CREATE TABLE schema_version (version INTEGER NOT NULL)",
         "CREATE TABLE instruments (\n"
-        "  id " + dialect.IdColumn + ",\n"
-        "  identity TEXT NOT NULL UNIQUE,\n"
-        "  name TEXT NOT NULL,\n"
-        "  server_id TEXT NOT NULL,\n"
-        "  port TEXT NOT NULL,\n"
-        "  address INTEGER NOT NULL,\n"
-        "  first_seen TEXT NOT NULL,\n"
-        "  last_seen TEXT NOT NULL)",
+        "  id " +
+            dialect.IdColumn +
+            ",\n"
+            "  identity TEXT NOT NULL UNIQUE,\n"
+            "  name TEXT NOT NULL,\n"
+            "  server_id TEXT NOT NULL,\n"
+            "  port TEXT NOT NULL,\n"
+            "  address INTEGER NOT NULL,\n"
+            "  first_seen TEXT NOT NULL,\n"
+            "  last_seen TEXT NOT NULL)",
         "CREATE TABLE downloads (\n"
-        "  id " + dialect.IdColumn + ",\n"
-        "  instrument_id BIGINT NOT NULL REFERENCES instruments (id),\n"
-        "  kind TEXT NOT NULL,\n"
-        "  request TEXT NOT NULL,\n"
-        "  started_at TEXT NOT NULL,\n"
-        "  ended_at TEXT,\n"
-        "  user_name TEXT NOT NULL,\n"
-        "  host_name TEXT NOT NULL,\n"
-        "  line_settings TEXT NOT NULL,\n"
-        "  outcome TEXT NOT NULL,\n"
-        "  records_received BIGINT NOT NULL,\n"
-        "  chain_id BIGINT,\n"
-        "  window_start INTEGER,\n"
-        "  base_record INTEGER,\n"
-        "  base_recorded_at TEXT,\n"
-        "  newest_record INTEGER,\n"
-        "  newest_recorded_at TEXT)",
+        "  id " +
+            dialect.IdColumn +
+            ",\n"
+            "  instrument_id BIGINT NOT NULL REFERENCES instruments (id),\n"
+            "  kind TEXT NOT NULL,\n"
+            "  request TEXT NOT NULL,\n"
+            "  started_at TEXT NOT NULL,\n"
+            "  ended_at TEXT,\n"
+            "  user_name TEXT NOT NULL,\n"
+            "  host_name TEXT NOT NULL,\n"
+            "  line_settings TEXT NOT NULL,\n"
+            "  outcome TEXT NOT NULL,\n"
+            "  records_received BIGINT NOT NULL,\n"
+            "  chain_id BIGINT,\n"
+            "  window_start INTEGER,\n"
+            "  base_record INTEGER,\n"
+            "  base_recorded_at TEXT,\n"
+            "  newest_record INTEGER,\n"
+            "  newest_recorded_at TEXT)",
         "CREATE INDEX downloads_by_instrument ON downloads (instrument_id, kind, id)",
         "CREATE TABLE records (\n"
-        "  id " + dialect.IdColumn + ",\n"
-        "  instrument_id BIGINT NOT NULL REFERENCES instruments (id),\n"
-        "  record_number INTEGER NOT NULL,\n"
-        "  recorded_at TEXT NOT NULL,\n" + fields +
-        "  registers " + dialect.BlobType + " NOT NULL,\n"
-        "  registers_crc32 BIGINT NOT NULL,\n"
-        "  download_id BIGINT NOT NULL REFERENCES downloads (id),\n"
-        "  downloaded_at TEXT NOT NULL,\n"
-        "  UNIQUE (instrument_id, record_number, recorded_at))",
+        "  id " +
+            dialect.IdColumn +
+            ",\n"
+            "  instrument_id BIGINT NOT NULL REFERENCES instruments (id),\n"
+            "  record_number INTEGER NOT NULL,\n"
+            "  recorded_at TEXT NOT NULL,\n" +
+            fields + "  registers " + dialect.BlobType +
+            " NOT NULL,\n"
+            "  registers_crc32 BIGINT NOT NULL,\n"
+            "  download_id BIGINT NOT NULL REFERENCES downloads (id),\n"
+            "  downloaded_at TEXT NOT NULL,\n"
+            "  UNIQUE (instrument_id, record_number, recorded_at))",
         "CREATE INDEX records_by_time ON records (recorded_at, instrument_id, record_number)",
         "CREATE INDEX records_by_download ON records (download_id)",
     };

@@ -53,9 +53,9 @@ public:
                                     const std::vector<TArchivedRecord>& records) = 0;
     // The keys of the instrument's records dated sinceRecordedAt or later, or brought by
     // download fromDownloadId or a later one (either condition left out when not given).
-    virtual std::vector<TArchivedKey>
-    RecordKeys(std::int64_t instrumentId, const std::optional<std::string>& sinceRecordedAt,
-               std::optional<std::int64_t> fromDownloadId) = 0;
+    virtual std::vector<TArchivedKey> RecordKeys(std::int64_t instrumentId,
+                                                 const std::optional<std::string>& sinceRecordedAt,
+                                                 std::optional<std::int64_t> fromDownloadId) = 0;
     virtual std::int64_t CountRecords(const TRecordQuery& query) = 0;
     // Up to limit records of the range in the query's order, starting at the offset-th. A read
     // of the rows right after the previous one costs no more than the first page.

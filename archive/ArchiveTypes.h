@@ -148,8 +148,7 @@ struct TArchiveCheck {
     std::int64_t DamagedRecords = 0;
 
     bool Sound() const {
-        return IntegrityMessages.size() == 1 && IntegrityMessages[0] == "ok" &&
-               DamagedRecords == 0;
+        return IntegrityMessages.size() == 1 && IntegrityMessages[0] == "ok" && DamagedRecords == 0;
     }
 };
 

@@ -10,7 +10,8 @@ std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
     if (location.Backend != "sqlite") {
         throw EArchiveError(afBadLocation, location.Text,
                             "this program keeps archives in SQLite files (FILE or sqlite:FILE), "
-                            "not in \"" + location.Backend + "\" databases");
+                            "not in \"" +
+                                location.Backend + "\" databases");
     }
     if (location.Path.empty()) {
         throw EArchiveError(afBadLocation, location.Text, "it names no file");

@@ -13,8 +13,7 @@ namespace Sondrel {
 namespace {
 
 // The columns that a page reads, and the order of the time index.
-const char* const kRecordColumns =
-    "instrument_id, record_number, recorded_at, registers";
+const char* const kRecordColumns = "instrument_id, record_number, recorded_at, registers";
 const char* const kTimeOrderColumns[] = {"recorded_at", "instrument_id", "record_number"};
 
 // The WHERE clause of a query's range; parameters from `first` on, in the order Bind binds.
@@ -171,10 +170,10 @@ void TSqliteArchive::CheckAndMigrate(const std::vector<TSchemaStep>& steps, bool
     }
     if (version < latest && readOnly) {
         throw EArchiveError(version == 0 ? afMissing : afOlderSchema, FLocation,
-                            version == 0 ? "it holds no archive yet"
-                                         : "it needs an upgrade (schema version " +
-                                               std::to_string(version) +
-                                               "): open it once for writing");
+                            version == 0
+                                ? "it holds no archive yet"
+                                : "it needs an upgrade (schema version " + std::to_string(version) +
+                                      "): open it once for writing");
     }
     for (const TSchemaStep& step : steps) {
         if (step.Version <= version) {
@@ -190,10 +189,10 @@ void TSqliteArchive::CheckAndMigrate(const std::vector<TSchemaStep>& steps, bool
         for (const std::string& statement : step.Statements) {
             FDb->Execute(statement);
         }
-        FDb->Execute(now == 0 ? "INSERT INTO schema_version (version) VALUES (" +
-                                    std::to_string(step.Version) + ")"
-                              : "UPDATE schema_version SET version = " +
-                                    std::to_string(step.Version));
+        FDb->Execute(now == 0
+                         ? "INSERT INTO schema_version (version) VALUES (" +
+                               std::to_string(step.Version) + ")"
+                         : "UPDATE schema_version SET version = " + std::to_string(step.Version));
         transaction.Commit();
         version = step.Version;
     }
@@ -227,10 +226,10 @@ std::int64_t TSqliteArchive::EnsureInstrument(const TInstrumentDescription& inst
 }
 
 std::vector<TInstrumentSummary> TSqliteArchive::Instruments() {
-    TSqliteStatement query = FDb->Prepare(
-        "SELECT i.id, i.identity, i.name, i.port, i.address, COUNT(r.id), "
-        "MIN(r.recorded_at), MAX(r.recorded_at) FROM instruments i "
-        "LEFT JOIN records r ON r.instrument_id = i.id GROUP BY i.id ORDER BY i.id");
+    TSqliteStatement query =
+        FDb->Prepare("SELECT i.id, i.identity, i.name, i.port, i.address, COUNT(r.id), "
+                     "MIN(r.recorded_at), MAX(r.recorded_at) FROM instruments i "
+                     "LEFT JOIN records r ON r.instrument_id = i.id GROUP BY i.id ORDER BY i.id");
     std::vector<TInstrumentSummary> instruments;
     while (query.Step()) {
         TInstrumentSummary s;
@@ -421,14 +420,15 @@ std::vector<TStoredRecord> TSqliteArchive::ReadRecords(const TRecordQuery& query
     if (offset < 0 || limit <= 0) {
         return {};
     }
-    return IsTimeOrder(query) ? ReadByTime(query, offset, limit) : ReadOrdered(query, offset, limit);
+    return IsTimeOrder(query) ? ReadByTime(query, offset, limit)
+                              : ReadOrdered(query, offset, limit);
 }
 
 std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
                                                       std::int64_t offset, std::int32_t limit) {
     const bool continues = FCursor && FCursor->Query == query && FCursor->NextOffset == offset;
-    std::string sql = std::string("SELECT ") + kRecordColumns + " FROM records WHERE " +
-                      RangeCondition(query);
+    std::string sql =
+        std::string("SELECT ") + kRecordColumns + " FROM records WHERE " + RangeCondition(query);
     if (continues) {
         sql += std::string(" AND (recorded_at, instrument_id, record_number) ") +
                (query.Ascending ? ">" : "<") + " (?, ?, ?)";
@@ -482,10 +482,10 @@ std::vector<TStoredRecord> TSqliteArchive::ReadOrdered(const TRecordQuery& query
         make.Run();
         FOrderedQuery = query;
     }
-    TSqliteStatement page = FDb->Prepare(
-        "SELECT r.instrument_id, r.record_number, r.recorded_at, r.registers FROM "
-        "temp.record_order o JOIN records r ON r.id = o.record_id WHERE o.rowid > ? "
-        "ORDER BY o.rowid LIMIT ?");
+    TSqliteStatement page =
+        FDb->Prepare("SELECT r.instrument_id, r.record_number, r.recorded_at, r.registers FROM "
+                     "temp.record_order o JOIN records r ON r.id = o.record_id WHERE o.rowid > ? "
+                     "ORDER BY o.rowid LIMIT ?");
     page.Bind(1, offset).Bind(2, std::int64_t{limit});
     std::vector<TStoredRecord> records;
     while (page.Step()) {

@@ -53,11 +53,10 @@ EArchiveError SqliteFailure(int code, sqlite3* db, const std::string& location) 
 
 // --- statement -------------------------------------------------------------------------------
 
-TSqliteStatement::TSqliteStatement(sqlite3* db, const std::string& sql,
-                                   const std::string& location)
+TSqliteStatement::TSqliteStatement(sqlite3* db, const std::string& sql, const std::string& location)
     : FDb(db), FLocation(location) {
-    const int result = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()),
-                                          &FStatement, nullptr);
+    const int result =
+        sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &FStatement, nullptr);
     if (result != SQLITE_OK) {
         sqlite3_finalize(FStatement);
         throw SqliteFailure(result, db, location);
@@ -140,9 +139,9 @@ std::int64_t TSqliteStatement::Int(int column) const {
 std::string TSqliteStatement::Text(int column) const {
     const auto* text = sqlite3_column_text(FStatement, column);
     const int size = sqlite3_column_bytes(FStatement, column);
-    return text != nullptr ? std::string(reinterpret_cast<const char*>(text),
-                                         static_cast<std::size_t>(size))
-                           : std::string();
+    return text != nullptr
+               ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(size))
+               : std::string();
 }
 
 std::optional<std::string> TSqliteStatement::OptionalText(int column) const {
@@ -169,8 +168,9 @@ std::size_t TSqliteStatement::BlobSize(int column) const {
 TSqliteDatabase::TSqliteDatabase(const std::string& path, bool readOnly,
                                  const std::string& location)
     : FLocation(location) {
-    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
-                      SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+    const int flags =
+        (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE) |
+        SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
     const int result = sqlite3_open_v2(path.c_str(), &FDb, flags, nullptr);
     if (result != SQLITE_OK) {
         const EArchiveError failure = SqliteFailure(result, FDb, location);

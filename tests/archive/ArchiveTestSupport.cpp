@@ -82,8 +82,8 @@ TScratchMount::~TScratchMount() {
 }
 
 bool TScratchMount::MakeReadOnly() {
-    return FMounted && mount("tmpfs", FFolder.Path().c_str(), "tmpfs",
-                             MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+    return FMounted &&
+           mount("tmpfs", FFolder.Path().c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
 }
 
 } // namespace ArchiveTest

@@ -250,9 +250,7 @@ TEST_F(SqliteArchiveTest, NewerSchemaIsRefusedWithoutWritingAndOlderOneNeedsWrit
     TSqliteArchiveOptions readOnly;
     readOnly.ReadOnly = true;
     EXPECT_EQ(FaultOf([&] { Open(readOnly); }), afNewerSchema);
-    EXPECT_EQ(FaultOf([&] {
-                  TSqliteArchive("/nonexistent/none.sqlite", "none", readOnly);
-              }),
+    EXPECT_EQ(FaultOf([&] { TSqliteArchive("/nonexistent/none.sqlite", "none", readOnly); }),
               afMissing);
 }
 
@@ -358,8 +356,7 @@ TEST_F(SqliteArchiveTest, ReadOnlyFileSystemIsRefusedForWritingButReadsWork) {
         EXPECT_NE(e.Fault(), afOther) << e.what();
     }
     // A folder that cannot be made.
-    EXPECT_EQ(FaultOf([&] { TSqliteArchive(disk.File("new/archive.sqlite"), "new"); }),
-              afReadOnly);
+    EXPECT_EQ(FaultOf([&] { TSqliteArchive(disk.File("new/archive.sqlite"), "new"); }), afReadOnly);
 }
 
 TEST_F(SqliteArchiveTest, ArchiveLockedByAnotherProgramIsRefusedAfterTheBusyTimeout) {
@@ -377,8 +374,7 @@ TEST_F(SqliteArchiveTest, ArchiveLockedByAnotherProgramIsRefusedAfterTheBusyTime
         FAIL() << "wrote under another program's lock";
     } catch (const EArchiveError& e) {
         EXPECT_EQ(e.Fault(), afLocked);
-        EXPECT_NE(std::string(e.what()).find("another program holds it locked"),
-                  std::string::npos)
+        EXPECT_NE(std::string(e.what()).find("another program holds it locked"), std::string::npos)
             << e.what();
     }
     sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
