@@ -50,8 +50,8 @@ const TRecordItem* TArchiveRecordRows::Item(std::int32_t row) const {
             const auto records = FStore.ReadRecords(FQuery, first, PageSize);
             items.reserve(records.size());
             for (std::size_t i = 0; i < records.size(); ++i) {
-                auto item = TRecordItem::FromRegisters(records[i].Registers,
-                                                       records[i].RecordNumber, 0);
+                auto item =
+                    TRecordItem::FromRegisters(records[i].Registers, records[i].RecordNumber, 0);
                 if (!item) {
                     item = TRecordItem(); // a damaged record shows as an empty row
                 }

@@ -50,6 +50,7 @@ bool TArchiveRecorder::Await(std::future<void>& done) {
 
 void TArchiveRecorder::DownloadStarted(TDownloadKind kind, const std::string& request) {
     FTarget = std::make_shared<TArchiveWorker::TTarget>();
+    FFailureReported = false;
     TDownloadRecord download;
     download.Kind = KindText(kind);
     download.Request = request;
@@ -69,10 +70,9 @@ void TArchiveRecorder::RecordRead(const std::vector<std::uint16_t>& registers) {
     if (!FTarget || IsEmptyRecordBlock(registers) || registers.size() < 84) {
         return;
     }
-    std::vector<std::uint16_t> kept(registers.begin(),
-                                    registers.begin() +
-                                        static_cast<std::ptrdiff_t>(std::min(
-                                            registers.size(), kArchivedRegisterCount)));
+    std::vector<std::uint16_t> kept(
+        registers.begin(), registers.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                   registers.size(), kArchivedRegisterCount)));
     FWorker.AddRecord(FTarget, {registers[1], std::move(kept), UtcNow()});
 }
 
@@ -128,9 +128,8 @@ TNewRecordsWindow TArchiveRecorder::PlanNewRecords(std::int32_t current, std::in
         Await(done);
         return keys;
     };
-    const TNewRecordsPlan plan =
-        Sondrel::PlanNewRecords(current, fallbackCount, usable ? latest : std::nullopt, probe,
-                                archived);
+    const TNewRecordsPlan plan = Sondrel::PlanNewRecords(
+        current, fallbackCount, usable ? latest : std::nullopt, probe, archived);
     if (!plan.Failure && usable) {
         FWorker.Submit([target, chain = plan.Chain](IArchiveStore& store) {
             if (target->DownloadId != 0) {
@@ -149,10 +148,11 @@ TNewRecordsWindow TArchiveRecorder::PlanNewRecords(std::int32_t current, std::in
 
 std::optional<std::string> TArchiveRecorder::TakeFailure() {
     std::optional<std::string> failure = FWorker.TakeFailure();
-    if (failure) {
-        *failure = "Not archived: " + *failure;
+    if (!failure || FFailureReported) {
+        return std::nullopt;
     }
-    return failure;
+    FFailureReported = true;
+    return "Not archived: " + *failure;
 }
 
 } // namespace Sondrel

@@ -12,7 +12,8 @@
 // - PlanNewRecords: NewRecordsPlan.h over the archive's records of the instrument and the
 //   engine's block reader; when the archive cannot be used, the plan of an archive that knows
 //   nothing (the most recent records).
-// - TakeFailure: "Not archived: " and the archive's error.
+// - TakeFailure: "Not archived: " and the archive's error, once a download (an archive that
+//   cannot be opened fails every step of it alike).
 //
 // Waiting: PlanNewRecords and DownloadEnded wait for the writer's answers through the wait
 // function they are given (the download host's PumpWait), so the window keeps running.
@@ -61,6 +62,7 @@ private:
     TInstrumentDescription FInstrument;
     std::string FLineSettings;
     std::shared_ptr<TArchiveWorker::TTarget> FTarget;
+    bool FFailureReported = false;
 };
 
 } // namespace Sondrel

@@ -20,7 +20,8 @@ std::string Hex(std::vector<std::uint8_t>::const_iterator first,
 
 bool Printable(std::vector<std::uint8_t>::const_iterator first,
                std::vector<std::uint8_t>::const_iterator last) {
-    return first != last && std::all_of(first, last, [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
+    return first != last &&
+           std::all_of(first, last, [](std::uint8_t c) { return c >= 0x20 && c < 0x7F; });
 }
 
 } // namespace
@@ -30,8 +31,8 @@ std::string DefaultInstrumentName(const std::string& port, std::int32_t address)
 }
 
 TInstrumentDescription DescribeInstrument(const std::optional<std::vector<std::uint8_t>>& reply,
-                                          const std::string& operatorName,
-                                          const std::string& port, std::int32_t address) {
+                                          const std::string& operatorName, const std::string& port,
+                                          std::int32_t address) {
     TInstrumentDescription d;
     d.Port = port;
     d.Address = address;

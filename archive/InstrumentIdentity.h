@@ -26,8 +26,8 @@ namespace Sondrel {
 // The description of the instrument at port and address: by its reply when there is one,
 // otherwise by the operator's name for it (which must not be empty then).
 TInstrumentDescription DescribeInstrument(const std::optional<std::vector<std::uint8_t>>& reply,
-                                          const std::string& operatorName,
-                                          const std::string& port, std::int32_t address);
+                                          const std::string& operatorName, const std::string& port,
+                                          std::int32_t address);
 
 // The operator's name for an instrument that the operator has not named: its address and
 // port ("address 1 on /dev/ttyUSB0").

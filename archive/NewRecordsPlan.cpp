@@ -117,8 +117,8 @@ TNewRecordsPlan PlanNewRecords(std::int32_t current, std::int32_t fallbackCount,
     }
     for (std::int32_t k = 1; k <= plan.WindowSize; ++k) {
         const std::int32_t record = Wrap(std::int64_t{plan.FirstRecord} + k);
-        const bool written = Distance(chain.BaseRecord, record) >= 1 &&
-                             Distance(chain.BaseRecord, record) <= since;
+        const bool written =
+            Distance(chain.BaseRecord, record) >= 1 && Distance(chain.BaseRecord, record) <= since;
         const auto n = static_cast<std::size_t>(record);
         const bool have = written ? afterBase[n] || byChain[n] : byChain[n];
         if (!have) {

@@ -110,7 +110,8 @@ bool Mentions(const TNewRecordsPlan& plan, const std::string& text) {
 TEST(NewRecordsPlan, WithNothingArchivedTheMostRecentRecordsAreReadAndTheChainStartsAtTheCurrent) {
     TRing ring = TRing::Written(10, 62001, 100000);
     const TArchived archive;
-    const TNewRecordsPlan plan = PlanNewRecords(10, 20, std::nullopt, ring.Probe(), archive.Query());
+    const TNewRecordsPlan plan =
+        PlanNewRecords(10, 20, std::nullopt, ring.Probe(), archive.Query());
     ASSERT_FALSE(plan.Failure);
     EXPECT_EQ(plan.FirstRecord, 61991); // 10 - 20 + 62001
     EXPECT_EQ(plan.WindowSize, 20);
@@ -127,7 +128,8 @@ TEST(NewRecordsPlan, WithNothingArchivedTheMostRecentRecordsAreReadAndTheChainSt
 TEST(NewRecordsPlan, AfterACompleteDownloadOnlyWhatWasWrittenSinceIsReadAndNothingTwice) {
     TRing ring = TRing::Written(500, 1000, 5000);
     TArchived archive;
-    const TNewRecordsPlan first = PlanNewRecords(500, 100, std::nullopt, ring.Probe(), archive.Query());
+    const TNewRecordsPlan first =
+        PlanNewRecords(500, 100, std::nullopt, ring.Probe(), archive.Query());
     archive.Add(ring, first.Records, 1);
     const TDownloadRecord done = Stored(1, first, kOutcomeComplete);
 
@@ -188,7 +190,8 @@ TEST(NewRecordsPlan, CutDownloadIsResumedWithWhatItMissedAndWhatCameSince) {
 TEST(NewRecordsPlan, RecordsArchivedByAnotherDownloadAfterTheBaseAreNotReadAgain) {
     TRing ring = TRing::Written(1000, 5000, 9000);
     TArchived archive;
-    const TNewRecordsPlan first = PlanNewRecords(1000, 10, std::nullopt, ring.Probe(), archive.Query());
+    const TNewRecordsPlan first =
+        PlanNewRecords(1000, 10, std::nullopt, ring.Probe(), archive.Query());
     archive.Add(ring, first.Records, 1);
     const TDownloadRecord done = Stored(1, first, kOutcomeComplete);
     ring.Sample(30);
@@ -201,7 +204,8 @@ TEST(NewRecordsPlan, RecordsArchivedByAnotherDownloadAfterTheBaseAreNotReadAgain
 TEST(NewRecordsPlan, RingThatWentRoundPastTheBaseSaysSoAndReadsTheMostRecent) {
     TRing ring = TRing::Written(100, 62001, 70000);
     TArchived archive;
-    const TNewRecordsPlan first = PlanNewRecords(100, 50, std::nullopt, ring.Probe(), archive.Query());
+    const TNewRecordsPlan first =
+        PlanNewRecords(100, 50, std::nullopt, ring.Probe(), archive.Query());
     archive.Add(ring, first.Records, 1);
     const TDownloadRecord done = Stored(1, first, kOutcomeComplete);
     ring.Sample(62001 + 5); // more than a whole round: record 100 holds a newer sample
@@ -216,7 +220,8 @@ TEST(NewRecordsPlan, RingThatWentRoundPastTheBaseSaysSoAndReadsTheMostRecent) {
 TEST(NewRecordsPlan, ErasedLogOrOlderRecordsSaySoAndReadTheMostRecent) {
     TRing ring = TRing::Written(300, 1000, 80000);
     TArchived archive;
-    const TNewRecordsPlan first = PlanNewRecords(300, 40, std::nullopt, ring.Probe(), archive.Query());
+    const TNewRecordsPlan first =
+        PlanNewRecords(300, 40, std::nullopt, ring.Probe(), archive.Query());
     archive.Add(ring, first.Records, 1);
     const TDownloadRecord done = Stored(1, first, kOutcomeComplete);
 
