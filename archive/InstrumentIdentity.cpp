@@ -62,6 +62,34 @@ TInstrumentDescription DescribeInstrument(const std::optional<std::vector<std::u
     return d;
 }
 
+std::string DescribeLine(const Corvane::TModbusConnection& connection, std::int32_t address) {
+    const std::uint32_t baud = connection.BaudRate() == Corvane::brCustom
+                                   ? connection.CustomBaudRate()
+                                   : Corvane::BaudRateValue(connection.BaudRate());
+    const char parity = connection.Parity() == Corvane::psOdd    ? 'O'
+                        : connection.Parity() == Corvane::psEven ? 'E'
+                                                                 : 'N';
+    return connection.Port() + ", " + std::to_string(baud) + " bit/s " +
+           (connection.DataBits() == Corvane::db7 ? "7" : "8") + parity +
+           (connection.StopBits() == Corvane::sb2 ? "2" : "1") + ", " +
+           (connection.TransmissionMode() == Corvane::tmASCII ? "ASCII" : "RTU") + ", address " +
+           std::to_string(address);
+}
+
+TInstrumentDescription IdentifyInstrument(Corvane::TModbusClient& client,
+                                          const Corvane::TModbusConnection& connection,
+                                          const std::string& operatorName,
+                                          const std::function<void(std::int32_t)>& wait) {
+    const std::int32_t address = client.ServerAddress();
+    const auto timeout = static_cast<std::int32_t>(std::min<std::uint64_t>(
+        60000, std::uint64_t{connection.MaxRetries() + 1} * connection.ReceiveTimeout() + 250));
+    const auto reply = ReportServerId(client, wait, timeout);
+    const std::string name = operatorName.empty() && !reply
+                                 ? DefaultInstrumentName(connection.Port(), address)
+                                 : operatorName;
+    return DescribeInstrument(reply, name, connection.Port(), address);
+}
+
 std::optional<std::vector<std::uint8_t>>
 ReportServerId(Corvane::TModbusClient& client, const std::function<void(std::int32_t)>& wait,
                std::int32_t timeoutMs) {

@@ -14,6 +14,7 @@
 #include "ArchiveTypes.h"
 
 #include "ModbusClient.h"
+#include "ModbusConnection.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,17 @@ TInstrumentDescription DescribeInstrument(const std::optional<std::vector<std::u
 // The operator's name for an instrument that the operator has not named: its address and
 // port ("address 1 on /dev/ttyUSB0").
 std::string DefaultInstrumentName(const std::string& port, std::int32_t address);
+
+// The line as a download stores it: "/dev/ttyUSB0, 9600 bit/s 8N1, RTU, address 1".
+std::string DescribeLine(const Corvane::TModbusConnection& connection, std::int32_t address);
+
+// The instrument that the client reaches over its connection, for the archive: asks Report
+// Server ID (waiting up to the connection's attempts times its receive timeout) and describes
+// the instrument by the reply, or by operatorName (DefaultInstrumentName when it is empty).
+TInstrumentDescription IdentifyInstrument(Corvane::TModbusClient& client,
+                                          const Corvane::TModbusConnection& connection,
+                                          const std::string& operatorName,
+                                          const std::function<void(std::int32_t)>& wait);
 
 // Asks the instrument for its Report Server ID reply (function 17) through the client and
 // waits for the answer with wait(ms), at most timeoutMs. Nothing when it answers with an

@@ -1,4 +1,5 @@
 // sondrel-cli: the console's engines without a window.
+#include "ArchiveCommands.h"
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
@@ -22,6 +23,7 @@ void PrintHelp() {
         << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
         << SondrelCli::ClientCommandsHelp() << "\n"
         << SondrelCli::DownloadCommandsHelp() << "\n"
+        << SondrelCli::ArchiveCommandsHelp() << "\n"
         << SondrelCli::ServeCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
         << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
@@ -31,8 +33,8 @@ void PrintHelp() {
 
 // The command is the first argument that is neither an option nor an option's value.
 std::string CommandName(const std::vector<std::string>& args) {
-    static const std::set<std::string> kFlags = {"broadcast", "save",  "following",
-                                                 "previous",  "erase", "yes"};
+    static const std::set<std::string> kFlags = {"broadcast", "save", "following", "previous",
+                                                 "erase",     "yes",  "new",       "no-archive"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
             return args[i];
@@ -80,6 +82,9 @@ int main(int argc, char** argv) {
         }
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
+        }
+        if (SondrelCli::IsArchiveCommand(command)) {
+            return SondrelCli::RunArchiveCommand(args);
         }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);

@@ -20,8 +20,11 @@ struct TSimulatorOptions {
     std::uint8_t Address = 1;
     TInstrumentSettings Instrument;
     TFaultSettings Faults;
-    // Seconds of real time between two samples while acquisition runs; 0: never.
-    std::uint32_t SamplePeriodSeconds = 60;
+    // Milliseconds of real time between two samples while acquisition runs; 0: never.
+    std::uint32_t SamplePeriodMs = 60000;
+    // Answers Report Server ID (function 17); without it the request is refused (01), as an
+    // instrument that does not know it refuses it.
+    bool AnswersServerId = true;
     bool Verbose = false;
     bool Help = false;
 };

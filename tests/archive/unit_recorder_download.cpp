@@ -93,10 +93,11 @@ protected:
                            "line_settings FROM downloads ORDER BY id",
                            -1, &query, nullptr);
         while (sqlite3_step(query) == SQLITE_ROW) {
-            rows.push_back(std::string(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))) +
-                           " " + reinterpret_cast<const char*>(sqlite3_column_text(query, 1)) + " " +
-                           std::to_string(sqlite3_column_int(query, 2)) +
-                           (sqlite3_column_int(query, 3) != 0 ? "" : " (no user)"));
+            rows.push_back(
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(query, 0))) + " " +
+                reinterpret_cast<const char*>(sqlite3_column_text(query, 1)) + " " +
+                std::to_string(sqlite3_column_int(query, 2)) +
+                (sqlite3_column_int(query, 3) != 0 ? "" : " (no user)"));
         }
         sqlite3_finalize(query);
         sqlite3_close(db);
