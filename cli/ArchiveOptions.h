@@ -20,6 +20,7 @@ const char* ArchiveOptionsHelp();
 
 // The archive a command uses; nothing with --no-archive (a usage error together with
 // --archive).
-std::optional<Sondrel::TArchiveLocation> ParseArchiveOption(const SondrelOptions::TCommandLine& line);
+std::optional<Sondrel::TArchiveLocation>
+ParseArchiveOption(const SondrelOptions::TCommandLine& line);
 
 } // namespace SondrelCli
