@@ -14,9 +14,12 @@ QString ProgramOptionsHelp() {
         "Options:\n"
         "  --program-folder DIR  Folder of the program's files: the console settings file\n"
         "                        (CorvaneDemo.dat), the server item map (ServerItems.dat), the\n"
-        "                        transaction log file (TransactionLog.txt), the firmware batch\n"
-        "                        file and the firmware instructions. Default: the folder of the\n"
-        "                        executable. Environment: SONDREL_PROGRAM_FOLDER.\n"
+        "                        transaction log file (TransactionLog.txt), the firmware\n"
+        "                        script (Program.sh) and the firmware instructions. Default for\n"
+        "                        an installed program: $XDG_DATA_HOME/Sondrel (without\n"
+        "                        XDG_DATA_HOME: ~/.local/share/Sondrel), created when needed;\n"
+        "                        for a program in its build folder: the executable's folder.\n"
+        "                        Environment: SONDREL_PROGRAM_FOLDER.\n"
         "  --settings-file PATH  Keep the application settings in this INI file instead of\n"
         "                        the user's settings store (~/.config/Sondrel/Main.conf).\n"
         "                        Environment: SONDREL_SETTINGS_FILE.\n"
@@ -30,6 +33,7 @@ QString ProgramOptionsHelp() {
         "                        the stored port settings stay as they are. Press Connect,\n"
         "                        then Retrieve Data. The simulator stops when the program ends.\n"
         "  -h, --help            Show this text and exit.\n"
+        "  --version             Show the program's version and exit.\n"
         "\n"
         "A command-line option wins over its environment variable.\n");
 }
@@ -45,6 +49,10 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
         const QString& argument = arguments[i];
         if (argument == QStringLiteral("-h") || argument == QStringLiteral("--help")) {
             options.HelpRequested = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--version")) {
+            options.VersionRequested = true;
             continue;
         }
         if (argument == QStringLiteral("--demo")) {
@@ -87,7 +95,7 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
     if (options.ProgramFolder.isEmpty()) {
         options.ProgramFolder = defaultFolder;
     }
-    if (!options.HelpRequested && !options.ProgramFolder.isEmpty() &&
+    if (!options.HelpRequested && !options.VersionRequested && !options.ProgramFolder.isEmpty() &&
         !QFileInfo(options.ProgramFolder).isDir()) {
         options.Error = QStringLiteral("The program folder does not exist: %1")
                             .arg(QDir::toNativeSeparators(options.ProgramFolder));

@@ -2,8 +2,10 @@
 // folder) and where its settings are kept.
 //
 //   --program-folder DIR   or SONDREL_PROGRAM_FOLDER: the folder of "CorvaneDemo.dat",
-//                          "ServerItems.dat", "TransactionLog.txt", "Program.bat" and
-//                          "Instructions-Firmware-Update.rtf"; default: the executable's folder.
+//                          "ServerItems.dat", "TransactionLog.txt", "Program.sh" and
+//                          "Instructions-Firmware-Update.rtf"; default: see ProgramFolders.h
+//                          (the user's data folder for an installed program, the
+//                          executable's folder otherwise).
 //   --settings-file PATH   or SONDREL_SETTINGS_FILE: keep the settings in this INI file instead
 //                          of the user's settings store (tests use it to stay isolated).
 //   --sysfs-root DIR       or SONDREL_SYSFS_ROOT: list the serial ports from this folder (laid
@@ -11,9 +13,11 @@
 //                          demonstrations with ports that come and go.
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
 //                          as the device port for this run (the stored port is not changed).
+//   --version              print the program's version and exit.
 // An option given on the command line wins over the environment.
 //
-// Main thread; needs no application object, so that --help works without a display.
+// Main thread; needs no application object, so that --help and --version work without a
+// display.
 #pragma once
 
 #include <QString>
@@ -26,6 +30,7 @@ struct TProgramOptions {
     QString SettingsFile; // empty: the user's settings store
     QString SysfsRoot;    // empty: the system's serial port listing
     bool HelpRequested = false;
+    bool VersionRequested = false;
     bool Demo = false;
     QString Error; // not empty: the command line could not be used
 };
@@ -35,7 +40,7 @@ QString ProgramOptionsHelp();
 
 // Reads the arguments (argv without the program name) and the environment.
 // defaultFolder is used when neither names a program folder (it may be empty: the caller fills
-// in the executable's folder once the application exists). A named folder must exist.
+// in the default of ProgramFolders.h once the application exists). A named folder must exist.
 TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString& defaultFolder);
 
 } // namespace Sondrel

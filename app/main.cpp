@@ -2,7 +2,9 @@
 // static; here the windows are created in order and the event loop runs.
 #include "ApplicationWindows.h"
 #include "DemoInstrument.h"
+#include "ProgramFolders.h"
 #include "ProgramOptions.h"
+#include "ProgramVersion.h"
 #include "QuitOnSignal.h"
 #include "WidgetDialogService.h"
 
@@ -10,13 +12,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QProcessEnvironment>
 #include <QScreen>
 
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char* argv[]) {
-    // The options are read before the application exists: --help needs no display.
+    // The options are read before the application exists: --help and --version need no
+    // display.
     QStringList arguments;
     for (int i = 1; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -24,6 +28,10 @@ int main(int argc, char* argv[]) {
     Sondrel::TProgramOptions options = Sondrel::ParseProgramOptions(arguments, QString());
     if (options.HelpRequested) {
         std::fputs(Sondrel::ProgramOptionsHelp().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+    if (options.VersionRequested) {
+        std::fputs(Sondrel::VersionText("sondrel").c_str(), stdout);
         return 0;
     }
     if (!options.Error.isEmpty()) {
@@ -36,9 +44,18 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Sondrel"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sondrel"));
     QApplication::setOrganizationName(QStringLiteral("Sondrel"));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication::setApplicationVersion(QString::fromLatin1(Sondrel::ProgramVersion));
+    const Sondrel::TProgramFolders folders = Sondrel::LocateProgramFolders(
+        QApplication::applicationDirPath(), QProcessEnvironment::systemEnvironment());
     if (options.ProgramFolder.isEmpty()) {
-        options.ProgramFolder = QApplication::applicationDirPath();
+        options.ProgramFolder = folders.ProgramFolder;
+        // The user's data folder of an installed program is made on its first start. Should
+        // that fail, the window still runs: each of its files reports its own error when it
+        // is written.
+        if (folders.Installed && !Sondrel::CreateUserFolder(options.ProgramFolder)) {
+            std::fprintf(stderr, "sondrel: the program folder %s could not be created\n",
+                         options.ProgramFolder.toLocal8Bit().constData());
+        }
     }
 
     // --demo: the simulated instrument, started before the windows and stopped after them.
@@ -46,7 +63,8 @@ int main(int argc, char* argv[]) {
     if (options.Demo) {
         try {
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
-                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]));
+                SondrelLauncher::TSimulatorProcess::LocateBeside(
+                    QApplication::applicationFilePath().toStdString()));
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sondrel: --demo: %s\n", e.what());
             return 1;
@@ -56,6 +74,7 @@ int main(int argc, char* argv[]) {
     Sondrel::TWidgetDialogService dialogs;
     Sondrel::TMainFormEnvironment environment;
     environment.ProgramFolder = QDir(options.ProgramFolder).absolutePath().toStdString();
+    environment.DataFolder = folders.DataFolder.toStdString();
     environment.SettingsFile = options.SettingsFile;
     environment.SerialPortRoot = options.SysfsRoot.toStdString();
     environment.Dialogs = &dialogs;

@@ -8,7 +8,6 @@
 #include "StdoutLogView.h"
 
 #include "CorvaneError.h"
-#include "SerialLine.h"
 
 #include <array>
 #include <chrono>
@@ -323,8 +322,7 @@ int RunClientCommand(const std::vector<std::string>& args) {
     try {
         session.Connection.SetActive(true);
     } catch (const ECorvaneError& e) {
-        const std::string detail = LastSerialLineErrorDetail();
-        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        std::cerr << LineFailureText(e) << "\n";
         return 1;
     }
 

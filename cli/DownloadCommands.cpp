@@ -14,7 +14,6 @@
 #include "DownloadEngine.h"
 
 #include "CorvaneError.h"
-#include "SerialLine.h"
 
 #include <cstdio>
 #include <iostream>
@@ -206,8 +205,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     try {
         connection.SetActive(true);
     } catch (const ECorvaneError& e) {
-        const std::string detail = LastSerialLineErrorDetail();
-        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        std::cerr << LineFailureText(e) << "\n";
         return 1;
     }
     std::unique_ptr<TCliArchive> recording;

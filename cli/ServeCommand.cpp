@@ -9,7 +9,6 @@
 
 #include "CorvaneError.h"
 #include "ModbusServer.h"
-#include "SerialLine.h"
 
 #include <atomic>
 #include <chrono>
@@ -88,8 +87,7 @@ int RunServeCommand(const std::vector<std::string>& args) {
     try {
         connection.SetActive(true);
     } catch (const ECorvaneError& e) {
-        const std::string detail = LastSerialLineErrorDetail();
-        std::cerr << e.what() << (detail.empty() ? "" : " (" + detail + ")") << "\n";
+        std::cerr << LineFailureText(e) << "\n";
         return 1;
     }
     auto& bridge = TMainThreadBridge::Instance();

@@ -3,7 +3,9 @@
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
+#include "FirmwareCommand.h"
 #include "LineOptions.h"
+#include "ProgramVersion.h"
 #include "ServeCommand.h"
 #include "SimulatorProcess.h"
 
@@ -25,10 +27,11 @@ void PrintHelp() {
         << SondrelCli::DownloadCommandsHelp() << "\n"
         << SondrelCli::ArchiveCommandsHelp() << "\n"
         << SondrelCli::ServeCommandHelp() << "\n"
+        << SondrelCli::FirmwareCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
         << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
            "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
-        << "\n--help after any command shows this text.\n";
+        << "\n--help after any command shows this text; --version shows the program's version.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
@@ -56,6 +59,10 @@ int main(int argc, char** argv) {
             PrintHelp();
             return 0;
         }
+        if (arg == "--version") {
+            std::cout << Sondrel::VersionText("sondrel-cli");
+            return 0;
+        }
     }
     if (args.empty()) {
         PrintHelp();
@@ -66,8 +73,10 @@ int main(int argc, char** argv) {
     if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
         args.erase(demo);
         try {
+            // The running executable itself, wherever it was started from (argv[0] may be a
+            // bare name found on the search path).
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
-                SondrelLauncher::TSimulatorProcess::LocateBeside(argv[0]));
+                SondrelLauncher::TSimulatorProcess::LocateBeside("/proc/self/exe"));
         } catch (const std::exception& e) {
             std::cerr << "sondrel-cli: --demo: " << e.what() << "\n";
             return 1;
@@ -85,6 +94,9 @@ int main(int argc, char** argv) {
         }
         if (SondrelCli::IsArchiveCommand(command)) {
             return SondrelCli::RunArchiveCommand(args);
+        }
+        if (command == "firmware") {
+            return SondrelCli::RunFirmwareCommand(args);
         }
         if (command == "serve") {
             return SondrelCli::RunServeCommand(args);

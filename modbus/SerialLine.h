@@ -110,6 +110,8 @@ protected:
 
 // Opens the named port (resolved by ResolvePortName) for exclusive use. Raises "Could not
 // open serial port"; LastSerialLineErrorDetail() then tells the operating system's reason.
+// A port that the user lacks the permission to open raises the same message id with a text
+// that begins the same way and goes on to say so, naming the group that grants access.
 std::unique_ptr<TSerialLine> OpenSerialLine(const std::string& portName);
 
 // Wraps a port handle (a file descriptor on POSIX) that the application opened and keeps

@@ -1,5 +1,7 @@
 #include "LineOptions.h"
 
+#include "SerialLine.h"
+
 #include <map>
 
 namespace SondrelOptions {
@@ -118,6 +120,15 @@ void ApplyLineOptions(const TLineOptions& options, TModbusConnection& connection
     connection.SetTransmissionMode(options.Mode);
     connection.SetReceiveTimeout(options.TimeoutMs);
     connection.SetMaxRetries(options.Retries);
+}
+
+std::string LineFailureText(const Corvane::ECorvaneError& error) {
+    const std::string text = error.what();
+    const std::string detail = Corvane::LastSerialLineErrorDetail();
+    if (detail.empty() || text != Corvane::MessageText(error.MessageId())) {
+        return text;
+    }
+    return text + " (" + detail + ")";
 }
 
 } // namespace SondrelOptions

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "CorvaneError.h"
 
 #include "ModbusClient.h"
 #include "ModbusConnection.h"
@@ -43,5 +44,11 @@ TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired = true
 
 // Sets port, speed, format, flow control, mode, timeout and attempts on the connection.
 void ApplyLineOptions(const TLineOptions& options, Corvane::TModbusConnection& connection);
+
+// What a program prints when the line cannot be used: the error's message and, when that is
+// the library's bare text, the operating system's reason in parentheses ("Could not open
+// serial port (No such file or directory)"). A message that already explains itself (a port
+// the user may not open, a line failure with its reason) is printed as it is.
+std::string LineFailureText(const Corvane::ECorvaneError& error);
 
 } // namespace SondrelOptions

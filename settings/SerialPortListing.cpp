@@ -6,6 +6,8 @@
 
 namespace Sondrel {
 
+const char* const TSerialPortListing::SystemRoot = Corvane::kSystemPortListing;
+
 TSerialPortListing::TSerialPortListing(std::string root) {
     SetRoot(std::move(root));
 }

@@ -1,5 +1,7 @@
 #include "RecordTime.h"
 
+#include "LocalTime.h"
+
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -54,8 +56,7 @@ std::optional<TRecordTime> TRecordTime::Parse(const std::string& text) {
 
 TRecordTime TRecordTime::Now() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = Corvane::LocalTimeOf(now);
     return *FromCalendar(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                          local.tm_min);
 }

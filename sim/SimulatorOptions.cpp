@@ -38,7 +38,8 @@ const char* SimulatorHelp() {
             "                         (default 60; 0: the log never grows)\n"
             "  --sample-ms N          the same in milliseconds (a log that grows fast)\n"
             "  --no-server-id         refuse Report Server ID (function 17) with exception 01\n"
-            "  --verbose              one line per request on standard error\n\n"
+            "  --verbose              one line per request on standard error\n"
+            "  --version              show the program's version and exit\n\n"
             "Line faults (0: off):\n"
             "  --drop-every K         no reply to every K-th request\n"
             "  --corrupt-every K      every K-th reply is sent with a broken check\n"
@@ -56,10 +57,14 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
                          "sample-ms", "drop-every", "corrupt-every", "delay-ms",
                          "silent-register"});
     const SondrelOptions::TCommandLine line(args, valueOptions,
-                                            {"pty", "verbose", "help", "no-server-id"});
+                                            {"pty", "verbose", "help", "version", "no-server-id"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
+        return options;
+    }
+    if (line.Flag("version")) {
+        options.Version = true;
         return options;
     }
     if (!line.Positional().empty()) {

@@ -27,13 +27,14 @@ struct TSimulatorOptions {
     bool AnswersServerId = true;
     bool Verbose = false;
     bool Help = false;
+    bool Version = false;
 };
 
 const char* SimulatorHelp();
 
 // Reads the arguments (without the program name). A bad or missing value raises
 // SondrelOptions::EUsageError. Without --time the current record is stamped with the local time
-// now; with --help nothing else is checked.
+// now; with --help or --version nothing else is checked.
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args);
 
 } // namespace SondrelSim

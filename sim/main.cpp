@@ -1,13 +1,15 @@
 // sondrel-sim: the particle counter's Modbus server with a simulated log, on a serial device
 // or a new pseudo-terminal.
+#include "BrokenPipes.h"
 #include "Simulator.h"
 #include "SimulatorOptions.h"
 
 #include "CommandLine.h"
+#include "LineOptions.h"
+#include "ProgramVersion.h"
 
 #include "CorvaneError.h"
 #include "MainThreadBridge.h"
-#include "SerialLine.h"
 
 #include <atomic>
 #include <csignal>
@@ -39,12 +41,15 @@ int main(int argc, char** argv) {
         std::cout << SimulatorHelp();
         return 0;
     }
+    if (options.Version) {
+        std::cout << Sondrel::VersionText("sondrel-sim");
+        return 0;
+    }
 
     Corvane::TMainThreadBridge::Instance().AdoptCurrentThread();
     std::signal(SIGINT, RequestStop);
     std::signal(SIGTERM, RequestStop);
-    // A client that vanishes mid-reply must not end the simulator.
-    std::signal(SIGPIPE, SIG_IGN);
+    IgnoreBrokenPipes();
     try {
         TSimulator simulator(options, &std::cerr);
         simulator.Start();
@@ -52,9 +57,7 @@ int main(int argc, char** argv) {
         std::cout << simulator.DevicePath() << std::endl;
         simulator.ServeUntil(gStopRequested);
     } catch (const Corvane::ECorvaneError& e) {
-        const std::string detail = Corvane::LastSerialLineErrorDetail();
-        std::cerr << "sondrel-sim: " << e.what() << (detail.empty() ? "" : " (" + detail + ")")
-                  << "\n";
+        std::cerr << "sondrel-sim: " << SondrelOptions::LineFailureText(e) << "\n";
         return 1;
     } catch (const std::exception& e) {
         std::cerr << "sondrel-sim: " << e.what() << "\n";

@@ -81,7 +81,8 @@ void TCorvaneDemoMainForm::Guarded(F&& command) {
 
 TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environment, QWidget* parent)
     : QMainWindow(parent), FDialogs(*environment.Dialogs),
-      FProgramFolder(environment.ProgramFolder), FUi(std::make_unique<Ui::TCorvaneDemoMainForm>()),
+      FProgramFolder(environment.ProgramFolder), FDataFolder(environment.DataFolder),
+      FUi(std::make_unique<Ui::TCorvaneDemoMainForm>()),
       FSettingsFile(environment.ProgramFolder / TConsoleSettingsFile::FileName),
       FPortListing(environment.SerialPortRoot) {
     FUi->setupUi(this);
@@ -367,7 +368,13 @@ std::filesystem::path TCorvaneDemoMainForm::ServerItemsPath() const {
 }
 
 std::filesystem::path TCorvaneDemoMainForm::InstructionFilePath() const {
-    return FProgramFolder / kInstructionFile;
+    // The program folder's own instructions win over the ones installed with the program.
+    const std::filesystem::path own = FProgramFolder / kInstructionFile;
+    std::error_code error;
+    if (FDataFolder.empty() || std::filesystem::exists(own, error)) {
+        return own;
+    }
+    return FDataFolder / kInstructionFile;
 }
 
 // --- Transaction log ---------------------------------------------------------------------------

@@ -93,6 +93,9 @@ struct TMainFormEnvironment {
     // The folder of the program's files ("CorvaneDemo.dat", "ServerItems.dat",
     // "TransactionLog.txt", "Instructions-Firmware-Update.rtf").
     std::filesystem::path ProgramFolder;
+    // The read-only data installed with the program; empty when it is not installed. Its
+    // "Instructions-Firmware-Update.rtf" is shown when the program folder has none.
+    std::filesystem::path DataFolder;
     // The settings store: an INI file at this path, or the user's native store when empty.
     QString SettingsFile;
     // Borrowed; outlives the window.
@@ -238,6 +241,7 @@ private:
 
     IDialogService& FDialogs;
     std::filesystem::path FProgramFolder;
+    std::filesystem::path FDataFolder;
     std::unique_ptr<Ui::TCorvaneDemoMainForm> FUi;
     std::unique_ptr<TRichLogView> FLogView;
     std::unique_ptr<TTransactionLog> FLog;

@@ -12,6 +12,7 @@
 
 #include "CorvaneError.h"
 #include "Deadline.h"
+#include "PortPermission.h"
 #include "TerminalAttributes.h"
 
 #include <atomic>
@@ -36,11 +37,16 @@ thread_local std::string tLastErrorDetail;
 
 // The one place where an errno becomes a library error. The message id names what failed
 // (and so the exact text the user sees); the OS reason is kept for LastSerialLineErrorDetail
-// and, for the generic line failure, fills its "%s".
-ECorvaneError LineError(TCorvaneMessage id, int err) {
+// and, for the generic line failure, fills its "%s". A port that the user may not open
+// (path: the device) is explained in words, with the group that grants access: it is the one
+// reason the operator can put right alone.
+ECorvaneError LineError(TCorvaneMessage id, int err, const std::string& path = {}) {
     tLastErrorDetail = std::system_category().message(err);
     if (id == msgSerialLineFailed) {
         return ECorvaneError(id, {tLastErrorDetail});
+    }
+    if (id == msgCouldNotOpenPort && err == EACCES && !path.empty()) {
+        return ECorvaneError(id, PortPermissionDeniedText(path));
     }
     return ECorvaneError(id);
 }
@@ -435,7 +441,7 @@ std::unique_ptr<TSerialLine> OpenSerialLine(const std::string& portName) {
         fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
-        throw LineError(msgCouldNotOpenPort, errno);
+        throw LineError(msgCouldNotOpenPort, errno, path);
     }
     ClaimExclusiveUse(fd);
     return std::make_unique<TPosixSerialLine>(fd, true);

@@ -4,6 +4,8 @@
 
 #include "LogView.h"
 
+#include "UniqueFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -17,14 +19,7 @@ namespace ConsoleTest {
 
 class TTempFolder {
 public:
-    TTempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "console-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        FPath = pattern;
-    }
+    TTempFolder() : FPath(TestSupport::MakeUniqueFolder("console-test-")) {}
     ~TTempFolder() {
         std::error_code ec;
         std::filesystem::permissions(FPath, std::filesystem::perms::owner_all,

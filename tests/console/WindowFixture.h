@@ -67,9 +67,13 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    // The data installed with the program; empty: a program that is not installed.
+    std::filesystem::path DataFolder;
+
     Sondrel::TCorvaneDemoMainForm& Start() {
         Sondrel::TMainFormEnvironment environment;
         environment.ProgramFolder = FolderPath();
+        environment.DataFolder = DataFolder;
         environment.SettingsFile = SettingsPath();
         environment.Dialogs = &Dialogs;
         environment.SerialPortRoot = SerialPortRoot;

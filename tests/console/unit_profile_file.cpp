@@ -7,39 +7,12 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <random>
-#include <sys/resource.h>
 
 using namespace Sondrel;
 using ConsoleTest::ReadAll;
 using ConsoleTest::TTempFolder;
 using ConsoleTest::WriteAll;
-
-namespace {
-
-// Lowers the file size limit of the process for one test, so that writing a file fails as on
-// a full disk, whatever the user's privileges.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FOld;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
-
-} // namespace
 
 TEST(ProfileRead, SectionsAndKeysAreCaseInsensitive) {
     TTempFolder dir;
@@ -161,24 +134,6 @@ TEST(ProfileWrite, NamesAndValuesThatCannotReadBackAreRefused) {
     EXPECT_THROW(text.Set(" ", "K", "1"), std::invalid_argument);
     EXPECT_THROW(text.Set("S", ";K", "1"), std::invalid_argument);
     EXPECT_EQ(text.Bytes(), "");
-}
-
-TEST(ProfileWriteFailure, FullDiskRaisesNamingThePathAndKeepsTheOldFile) {
-    TTempFolder dir;
-    const std::string before = "[General]\r\nLogTransactionsToFile=0\r\n";
-    WriteAll(dir / "CorvaneDemo.dat", before);
-    TProfileFile file(dir / "CorvaneDemo.dat");
-    try {
-        TFileSizeLimit limit(before.size() + 8);
-        file.WriteString("General", "Long", std::string(200, 'x'));
-        FAIL() << "the write must fail";
-    } catch (const EConsoleFileError& e) {
-        EXPECT_NE(std::string(e.what()).find((dir / "CorvaneDemo.dat").string()),
-                  std::string::npos);
-        EXPECT_EQ(e.Path(), dir / "CorvaneDemo.dat");
-    }
-    EXPECT_EQ(ReadAll(dir / "CorvaneDemo.dat"), before);
-    EXPECT_EQ(ConsoleTest::FileNames(dir.Path()).size(), 1u) << "the temporary file is removed";
 }
 
 TEST(ProfileWriteFailure, ReadOnlyFolderRaisesAndKeepsTheOldFile) {

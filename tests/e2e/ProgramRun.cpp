@@ -77,6 +77,16 @@ bool HasTimeStamp(const std::string& line) {
     return hours < 24 && minutes < 60 && seconds < 60;
 }
 
+std::vector<std::string> PrintedValues(const std::string& output) {
+    std::vector<std::string> values;
+    for (const std::string& line : Lines(output)) {
+        if (!line.empty() && !HasTimeStamp(line)) {
+            values.push_back(line);
+        }
+    }
+    return values;
+}
+
 std::vector<std::string> LogTexts(const std::string& output) {
     std::vector<std::string> texts;
     for (const std::string& line : Lines(output)) {

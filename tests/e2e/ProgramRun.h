@@ -38,6 +38,9 @@ bool HasTimeStamp(const std::string& line);
 // The texts of the time-stamped lines of an output, stamps removed, in order.
 std::vector<std::string> LogTexts(const std::string& output);
 
+// The values a console command printed: the lines that are neither log lines nor empty.
+std::vector<std::string> PrintedValues(const std::string& output);
+
 // True when text is one of the lines.
 bool Contains(const std::vector<std::string>& lines, const std::string& text);
 

@@ -2,6 +2,8 @@
 // the test; `folder / "name"` is the path of a file in it.
 #pragma once
 
+#include "UniqueFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -11,13 +13,7 @@ namespace E2eTests {
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "e2e-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        FPath = pattern;
-    }
+    TempFolder() : FPath(TestSupport::MakeUniqueFolder("e2e-")) {}
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::remove_all(FPath, ec);

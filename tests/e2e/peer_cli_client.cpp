@@ -40,17 +40,6 @@ int InitId(const std::vector<std::string>& log, const std::string& name) {
     return -1;
 }
 
-// The lines of the output that are neither log lines nor empty: the values printed.
-std::vector<std::string> PrintedValues(const std::string& output) {
-    std::vector<std::string> values;
-    for (const std::string& line : Lines(output)) {
-        if (!line.empty() && !HasTimeStamp(line)) {
-            values.push_back(line);
-        }
-    }
-    return values;
-}
-
 // The console commands against a libmodbus server at address 1, 9600 8N1 (sondrel-cli's
 // default line settings).
 class CliAgainstLibmodbus : public ::testing::Test {

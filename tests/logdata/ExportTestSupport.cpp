@@ -2,12 +2,13 @@
 
 #include "FakeInstrument.h"
 
+#include "UniqueFolder.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 
 namespace ExportTest {
 
@@ -44,13 +45,7 @@ void FillWithRecords(TRecordList& list, std::int32_t count) {
     }
 }
 
-TTempFolder::TTempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "sondrel-export-XXXXXX");
-    if (mkdtemp(pattern.data()) == nullptr) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    FPath = pattern;
-}
+TTempFolder::TTempFolder() : FPath(TestSupport::MakeUniqueFolder("sondrel-export-")) {}
 
 TTempFolder::~TTempFolder() {
     std::error_code ignored;
@@ -126,7 +121,8 @@ TSheet ReadXlsx(const std::string& path) {
         sheet.Output.append(buffer, n);
     }
     const int status = pclose(pipe);
-    sheet.ReadOk = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // 0 only for a reader that ran and exited with status 0 (on POSIX and Windows alike).
+    sheet.ReadOk = status == 0;
     for (const std::string& line : Split(sheet.Output, '\n')) {
         if (line.rfind("width ", 0) == 0) {
             const auto parts = Split(line, ' ');

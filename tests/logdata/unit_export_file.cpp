@@ -10,14 +10,15 @@
 #include "ListViewDataEngine.h"
 #include "LogExporter.h"
 
+#include "FileSizeLimit.h"
+
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace Sondrel;
 using namespace ExportTest;
+using TestSupport::TFileSizeLimit;
 
 namespace {
 
@@ -44,29 +45,6 @@ protected:
 private:
     std::size_t FLimit;
     std::size_t FWritten = 0;
-};
-
-// While it lives, regular files of this process cannot grow beyond `bytes`: a write past the
-// limit fails with EFBIG (SIGXFSZ is ignored), as on a full disk.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &FSaved);
-        FHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = FSaved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~TFileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &FSaved);
-        std::signal(SIGXFSZ, FHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FSaved{};
-    void (*FHandler)(int) = nullptr;
 };
 
 std::string ErrorOf(const std::function<void()>& action) {

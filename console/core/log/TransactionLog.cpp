@@ -3,6 +3,8 @@
 #include "ConsoleFileError.h"
 #include "FileContents.h"
 
+#include "LocalTime.h"
+
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -17,21 +19,6 @@ constexpr std::string_view kScreenOnlyNotice =
 constexpr std::string_view kScreenAndFileNotice =
     "*** Transactions are now being logged to both screen and file.";
 
-// The thread-safe local-time conversion has a different name on each platform.
-#if defined(_WIN32)
-std::tm LocalTimeOf(std::time_t t) {
-    std::tm tm{};
-    localtime_s(&tm, &t);
-    return tm;
-}
-#else
-std::tm LocalTimeOf(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return tm;
-}
-#endif
-
 std::string ErrnoText(int error) {
     return std::generic_category().message(error != 0 ? error : EIO);
 }
@@ -43,7 +30,7 @@ TLogTime LocalLogTime() {
     const auto seconds = std::chrono::floor<std::chrono::seconds>(now);
     const auto millis =
         std::chrono::duration_cast<std::chrono::milliseconds>(now - seconds).count();
-    const std::tm tm = LocalTimeOf(std::chrono::system_clock::to_time_t(seconds));
+    const std::tm tm = Corvane::LocalTimeOf(std::chrono::system_clock::to_time_t(seconds));
     return TLogTime{tm.tm_hour, tm.tm_min, tm.tm_sec, static_cast<int>(millis)};
 }
 

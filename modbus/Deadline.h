@@ -1,7 +1,8 @@
-// TDeadline: a point on the monotonic clock that a wait must not pass, and the poll()
-// timeout that is left until it. Waits recompute the remaining time after every poll()
-// instead of sleeping a fixed amount, so that EINTR and partial progress never stretch a
-// time limit. Used by one thread at a time.
+// TDeadline: a point on the monotonic clock that a wait must not pass, and the timeout that is
+// left until it (for poll() on POSIX, WaitForMultipleObjects on Windows). Waits recompute the
+// remaining time after every wake-up instead of sleeping a fixed amount, so that EINTR,
+// spurious wake-ups and partial progress never stretch a time limit. Used by one thread at a
+// time.
 #pragma once
 
 #include <chrono>

@@ -1,0 +1,11 @@
+#include "BrokenPipes.h"
+
+#include <csignal>
+
+namespace SondrelSim {
+
+void IgnoreBrokenPipes() {
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+} // namespace SondrelSim
