@@ -124,4 +124,10 @@ ReportServerId(Corvane::TModbusClient& client, const std::function<void(std::int
     return answer;
 }
 
+std::string InstrumentLogLine(const TInstrumentDescription& instrument) {
+    return "Instrument: " + (instrument.ServerId.empty()
+                                 ? instrument.Name + " (it reports no server id)"
+                                 : instrument.Identity);
+}
+
 } // namespace Sondrel

@@ -45,6 +45,10 @@ TInstrumentDescription IdentifyInstrument(Corvane::TModbusClient& client,
                                           const std::string& operatorName,
                                           const std::function<void(std::int32_t)>& wait);
 
+// The log line that names the instrument a download is archived for: "Instrument: " and its
+// identity, or its name and "(it reports no server id)".
+std::string InstrumentLogLine(const TInstrumentDescription& instrument);
+
 // Asks the instrument for its Report Server ID reply (function 17) through the client and
 // waits for the answer with wait(ms), at most timeoutMs. Nothing when it answers with an
 // exception, does not answer, or no request could be sent.

@@ -19,9 +19,7 @@ TCliArchive::TCliArchive(const TArchiveLocation& location, TDownloadHost& host,
     FRecorder.SetInstrument(instrument);
     FRecorder.SetLineSettings(DescribeLine(connection, client.ServerAddress()));
     log.AddLogLine("Archive: " + location.Text);
-    log.AddLogLine("Instrument: " + (instrument.ServerId.empty()
-                                         ? instrument.Name + " (it reports no server id)"
-                                         : instrument.Identity));
+    log.AddLogLine(InstrumentLogLine(instrument));
 }
 
 } // namespace SondrelCli
