@@ -427,8 +427,15 @@ std::vector<TStoredRecord> TSqliteArchive::ReadRecords(const TRecordQuery& query
 std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
                                                       std::int64_t offset, std::int32_t limit) {
     const bool continues = FCursor && FCursor->Query == query && FCursor->NextOffset == offset;
+    // A page that continues the previous one starts the range at the previous page's last
+    // date-time: the planner takes one bound of the index, and the range's own start would make
+    // every page scan the rows of all the pages before it.
+    TRecordQuery range = query;
+    if (continues) {
+        (query.Ascending ? range.From : range.To) = FCursor->RecordedAt;
+    }
     std::string sql =
-        std::string("SELECT ") + kRecordColumns + " FROM records WHERE " + RangeCondition(query);
+        std::string("SELECT ") + kRecordColumns + " FROM records WHERE " + RangeCondition(range);
     if (continues) {
         sql += std::string(" AND (recorded_at, instrument_id, record_number) ") +
                (query.Ascending ? ">" : "<") + " (?, ?, ?)";
@@ -438,7 +445,7 @@ std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
         sql += " OFFSET ?";
     }
     TSqliteStatement page = FDb->Prepare(sql);
-    int p = BindRange(page, query, 1);
+    int p = BindRange(page, range, 1);
     if (continues) {
         page.Bind(p++, FCursor->RecordedAt);
         page.Bind(p++, FCursor->InstrumentId);
