@@ -178,6 +178,27 @@ TEST_F(SqliteArchiveTest, PagesFollowTheOrderAndTheRangeAndContinueFromTheLastRo
     EXPECT_EQ(archive->CountRecords(query), 50);
     query.Ascending = false;
     EXPECT_EQ(archive->ReadRecords(query, 0, 1).at(0).RecordNumber, 149);
+    // Newest first, page after page, within the range: 149 down to 100 once each.
+    std::vector<std::int32_t> newestFirst;
+    for (std::int64_t offset = 0; offset < 60; offset += 7) {
+        for (const auto& r : archive->ReadRecords(query, offset, 7)) {
+            newestFirst.push_back(r.RecordNumber);
+        }
+    }
+    ASSERT_EQ(newestFirst.size(), 50U);
+    for (std::size_t i = 0; i < newestFirst.size(); ++i) {
+        EXPECT_EQ(newestFirst[i], 149 - static_cast<std::int32_t>(i));
+    }
+    // And of both instruments, whose minutes 100..199 coincide: the exact reverse.
+    TRecordQuery all;
+    all.Ascending = false;
+    std::vector<std::pair<std::string, std::int64_t>> reversed;
+    for (std::int64_t offset = 0; offset < 600; offset += 64) {
+        for (const auto& r : archive->ReadRecords(all, offset, 64)) {
+            reversed.emplace_back(r.RecordedAt, r.InstrumentId);
+        }
+    }
+    EXPECT_TRUE(std::equal(reversed.begin(), reversed.end(), paged.rbegin(), paged.rend()));
 
     // By a field: flow rate (28 + n % 3), ties by time.
     TRecordQuery byFlow;
