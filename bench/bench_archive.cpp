@@ -83,11 +83,37 @@ void BM_Insert(benchmark::State& state) {
 }
 BENCHMARK(BM_Insert)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-std::unique_ptr<TSqliteArchive> OpenReadOnly(const std::string& path) {
-    TSqliteArchiveOptions options;
-    options.ReadOnly = true;
-    return std::make_unique<TSqliteArchive>(path, path, options);
-}
+// The Archive tab's table over the whole range of an archive: its read-only store, the paged
+// rows, the record table's model and a view of the tab's size.
+struct TShownRange {
+    explicit TShownRange(const std::string& path) : Store(OpenReadOnly(path)), Rows(*Store) {
+        Rows.SetQuery({});
+        View.resize(1200, 700);
+        SetUpRecordListView(View, Model, 1);
+    }
+    static std::unique_ptr<TSqliteArchive> OpenReadOnly(const std::string& path) {
+        TSqliteArchiveOptions options;
+        options.ReadOnly = true;
+        return std::make_unique<TSqliteArchive>(path, path, options);
+    }
+    // Paints the whole view into an image, as a screen update would.
+    void Paint() {
+        Image.fill(Qt::white);
+        View.render(&Image);
+        benchmark::DoNotOptimize(Image.bits());
+    }
+    void ScrollTo(double fraction) {
+        QScrollBar& bar = *View.verticalScrollBar();
+        bar.setValue(static_cast<int>(bar.maximum() * fraction));
+        Paint();
+    }
+
+    std::unique_ptr<TSqliteArchive> Store;
+    TArchiveRecordRows Rows;
+    TRecordListModel Model{Rows};
+    QTableView View;
+    QImage Image{1200, 700, QImage::Format_ARGB32};
+};
 
 // One million-record archive for the view benchmarks, made on first use.
 const std::string& MillionArchive() {
@@ -109,40 +135,20 @@ double Ms(std::chrono::steady_clock::duration d) {
 void BM_OpenAndFirstPaint(benchmark::State& state) {
     const std::string& path = MillionArchive();
     for (auto _ : state) {
-        auto store = OpenReadOnly(path);
-        TArchiveRecordRows rows(*store);
-        rows.SetQuery({});
-        TRecordListModel model(rows);
-        QTableView view;
-        view.resize(1200, 700);
-        SetUpRecordListView(view, model, 1);
-        QImage image(view.size(), QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        view.render(&image);
-        benchmark::DoNotOptimize(image.bits());
+        TShownRange shown(path);
+        shown.Paint();
     }
 }
 BENCHMARK(BM_OpenAndFirstPaint)->Unit(benchmark::kMillisecond);
 
 // A scroll to a new place in the range and the paint that follows, jumping by pages.
 void BM_ScrollAndPaint(benchmark::State& state) {
-    auto store = OpenReadOnly(MillionArchive());
-    TArchiveRecordRows rows(*store);
-    rows.SetQuery({});
-    TRecordListModel model(rows);
-    QTableView view;
-    view.resize(1200, 700);
-    SetUpRecordListView(view, model, 1);
-    QImage image(view.size(), QImage::Format_ARGB32);
-    QScrollBar& bar = *view.verticalScrollBar();
+    TShownRange shown(MillionArchive());
     int step = 0;
     for (auto _ : state) {
-        // Forward through the range in jumps of about 7% (a page of the database each time).
+        // Forward through the range in jumps of about 8% (a page of the database each time).
         step = (step + 7919) % 100000;
-        bar.setValue(static_cast<int>(static_cast<double>(bar.maximum()) * step / 100000.0));
-        image.fill(Qt::white);
-        view.render(&image);
-        benchmark::DoNotOptimize(image.bits());
+        shown.ScrollTo(step / 100000.0);
     }
 }
 BENCHMARK(BM_ScrollAndPaint)->Unit(benchmark::kMillisecond);
@@ -166,26 +172,13 @@ int Make(const std::string& path, std::int64_t count) {
 int View(const std::string& path) {
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
-    auto store = OpenReadOnly(path);
-    TArchiveRecordRows rows(*store);
-    rows.SetQuery({});
-    TRecordListModel model(rows);
-    QTableView view;
-    view.resize(1200, 700);
-    SetUpRecordListView(view, model, 1);
-    QImage image(view.size(), QImage::Format_ARGB32);
-    const auto paint = [&] {
-        image.fill(Qt::white);
-        view.render(&image);
-    };
-    paint();
-    const auto firstPaint = Clock::now();
-    std::printf("%d rows; first paint after %.1f ms\n", model.rowCount(), Ms(firstPaint - start));
-    QScrollBar& bar = *view.verticalScrollBar();
+    TShownRange shown(path);
+    shown.Paint();
+    std::printf("%d rows; first paint after %.1f ms\n", shown.Model.rowCount(),
+                Ms(Clock::now() - start));
     for (const double at : {0.5, 1.0, 0.25}) {
         const auto before = Clock::now();
-        bar.setValue(static_cast<int>(bar.maximum() * at));
-        paint();
+        shown.ScrollTo(at);
         std::printf("scrolled to %.0f%% and painted in %.1f ms\n", at * 100,
                     Ms(Clock::now() - before));
     }

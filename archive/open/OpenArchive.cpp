@@ -1,7 +1,10 @@
 #include "OpenArchive.h"
 
 #include "ArchiveError.h"
+
+#ifdef SONDREL_HAVE_SQLITE
 #include "SqliteArchive.h"
+#endif
 
 namespace Sondrel {
 
@@ -16,10 +19,15 @@ std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
     if (location.Path.empty()) {
         throw EArchiveError(afBadLocation, location.Text, "it names no file");
     }
+#ifdef SONDREL_HAVE_SQLITE
     TSqliteArchiveOptions sqlite;
     sqlite.ReadOnly = options.ReadOnly;
     sqlite.BusyTimeoutMs = options.BusyTimeoutMs;
     return std::make_unique<TSqliteArchive>(location.Path, location.Text, sqlite);
+#else
+    (void)options;
+    throw EArchiveError(afBadLocation, location.Text, "this build of the program has no SQLite");
+#endif
 }
 
 } // namespace Sondrel

@@ -1,6 +1,6 @@
 // OpenArchive: the store of an archive location, with the backend its location names (a SQLite
 // file today). A location of a backend this program does not have is refused with
-// afBadLocation.
+// afBadLocation, and so is every location in a build without SQLite (the Windows cross build).
 //
 // Threads: any; the store it returns belongs to the calling thread (IArchiveStore).
 #pragma once

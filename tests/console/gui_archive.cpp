@@ -4,8 +4,7 @@
 #include "WindowFixture.h"
 
 #include "ArchiveTestSupport.h"
-#include "ChildProcess.h"
-#include "SimulatedLog.h"
+#include "SimulatorChild.h"
 
 #include "ArchiveController.h"
 #include "ArchivePage.h"
@@ -127,20 +126,11 @@ TEST_F(ArchiveWindow, AFileThatIsNoArchiveIsNamedWithTheCauseAndAnotherCanBeChos
 }
 
 TEST_F(ArchiveWindow, NewRecordsTwiceKeepsTheMostRecentThenFindsNone) {
-    SondrelSim::TInstrumentSettings settings;
-    settings.Seed = 7;
-    settings.CurrentRecord = 10;
-    settings.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
-    const E2eTests::SimulatedLog log(settings);
-    std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
-    const auto simArgs = log.SimulatorArguments();
-    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(argv);
-    ASSERT_TRUE(simulator.WaitForLine("/dev/", std::chrono::seconds(10)));
-    const std::string port = simulator.Output().substr(0, simulator.Output().find('\n'));
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
+    const TSimulatorChild simulator(log);
 
     Start();
-    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(simulator.Port));
     Window().Connect1Click();
     ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
     Ui::TLogDataPage& logData = Window().LogDataPage().Form();

@@ -10,8 +10,7 @@
 // "log-download.png".
 #include "WindowFixture.h"
 
-#include "ChildProcess.h"
-#include "SimulatedLog.h"
+#include "SimulatorChild.h"
 
 #include "DemoInstrument.h"
 #include "DigitKeyFilter.h"
@@ -33,16 +32,6 @@
 namespace {
 
 using namespace ConsoleTest;
-
-// The simulator's log: seed 7, the current record 10 stamped 2024-03-07 09:05.
-SondrelSim::TInstrumentSettings Instrument() {
-    SondrelSim::TInstrumentSettings s;
-    s.Seed = 7;
-    s.CurrentRecord = 10;
-    s.FilledCount = 62001;
-    s.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
-    return s;
-}
 
 class LogDownloadWindow : public WindowFixture {
 protected:
@@ -70,16 +59,11 @@ protected:
 };
 
 TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
-    const E2eTests::SimulatedLog log(Instrument());
-    std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
-    const auto simArgs = log.SimulatorArguments();
-    argv.insert(argv.end(), simArgs.begin(), simArgs.end());
-    TestSupport::ChildProcess simulator(argv);
-    ASSERT_TRUE(simulator.WaitForLine("/dev/", std::chrono::seconds(10)));
-    const std::string port = simulator.Output().substr(0, simulator.Output().find('\n'));
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
+    const TSimulatorChild simulator(log);
 
     Start();
-    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(simulator.Port));
     Window().Connect1Click();
     ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
     Page().recentRadioButton->setChecked(true);
