@@ -161,6 +161,11 @@ int RunArchiveCommand(const std::vector<std::string>& args) {
         }
     }
     const std::optional<TArchiveLocation> location = ParseArchiveOption(line);
+    if (!location) {
+        std::cerr << "sondrel-cli: this build of the program keeps no archive (it has no "
+                     "SQLite)\n";
+        return 1;
+    }
     try {
         TArchiveOpenOptions options;
         options.ReadOnly = true;

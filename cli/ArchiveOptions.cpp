@@ -1,5 +1,7 @@
 #include "ArchiveOptions.h"
 
+#include "OpenArchive.h"
+
 #include <cstdlib>
 
 namespace SondrelCli {
@@ -33,8 +35,14 @@ std::optional<TArchiveLocation> ParseArchiveOption(const SondrelOptions::TComman
     if (line.Has("archive") && option.empty()) {
         throw SondrelOptions::EUsageError("--archive needs a file name");
     }
-    const char* environment = std::getenv("SONDREL_ARCHIVE");
-    return ResolveArchiveLocation(option, environment != nullptr ? environment : "", "");
+    const char* environmentValue = std::getenv("SONDREL_ARCHIVE");
+    const std::string environment = environmentValue != nullptr ? environmentValue : "";
+    // A build that can keep no archive keeps none unless one is asked for by name (and then
+    // says why it could not).
+    if (!ArchivesAvailable() && option.empty() && environment.empty()) {
+        return std::nullopt;
+    }
+    return ResolveArchiveLocation(option, environment, "");
 }
 
 } // namespace SondrelCli

@@ -19,7 +19,8 @@ const std::set<std::string>& ArchiveFlags();
 const char* ArchiveOptionsHelp();
 
 // The archive a command uses; nothing with --no-archive (a usage error together with
-// --archive).
+// --archive), and nothing in a build that can keep no archive unless --archive or
+// SONDREL_ARCHIVE names one.
 std::optional<Sondrel::TArchiveLocation>
 ParseArchiveOption(const SondrelOptions::TCommandLine& line);
 

@@ -8,6 +8,14 @@
 
 namespace Sondrel {
 
+bool ArchivesAvailable() {
+#ifdef SONDREL_HAVE_SQLITE
+    return true;
+#else
+    return false;
+#endif
+}
+
 std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
                                            const TArchiveOpenOptions& options) {
     if (location.Backend != "sqlite") {

@@ -19,6 +19,9 @@ struct TArchiveOpenOptions {
     std::int32_t BusyTimeoutMs = 5000;
 };
 
+// Whether this build can open any archive (false without SQLite).
+bool ArchivesAvailable();
+
 std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
                                            const TArchiveOpenOptions& options = {});
 
