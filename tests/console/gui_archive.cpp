@@ -88,6 +88,12 @@ TEST_F(ArchiveWindow, TabShowsARangeSortsItInTheDatabaseAndExportsIt) {
     Page().archiveListView->model()->sort(0, Qt::DescendingOrder);
     EXPECT_EQ(Cell(0, 0), QStringLiteral("00020"));
     EXPECT_EQ(Cell(9, 0), QStringLiteral("00011"));
+    // The tab read again (shown again, or after a download) keeps the instrument, the range and
+    // the order.
+    Ui().DataPageControl->setCurrentWidget(Ui().DataTabSheet);
+    ShowTab();
+    EXPECT_EQ(Count(), QStringLiteral("10 records"));
+    EXPECT_EQ(Cell(0, 0), QStringLiteral("00020"));
 
     // The export writes the range as shown.
     const QString csv = Folder.filePath(QStringLiteral("range.csv"));

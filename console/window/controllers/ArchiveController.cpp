@@ -111,6 +111,9 @@ void TArchiveController::Reload() {
     TArchivePage& page = FParts.Page;
     // The instrument chosen before, by id, chosen again when the archive still has it.
     const QVariant chosen = page.instrumentComboBox->currentData();
+    // And the order the operator chose by a header click.
+    const std::optional<TRecordQuery> before =
+        FRows ? std::optional<TRecordQuery>(FRows->Query()) : std::nullopt;
     CloseReader();
     page.instrumentComboBox->clear();
     std::vector<TInstrumentSummary> instruments;
@@ -156,6 +159,10 @@ void TArchiveController::Reload() {
     FExport = std::make_unique<TExportCommands>(*this, *FRows);
     ShowRange();
     SetUpRecordListView(*page.archiveListView, *FModel, 1);
+    if (before && (before->OrderColumn != 1 || !before->Ascending)) {
+        page.archiveListView->sortByColumn(
+            before->OrderColumn, before->Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    }
     ShowCount();
 }
 
