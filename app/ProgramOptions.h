@@ -15,7 +15,8 @@
 //                          sqlite:FILE); default: the window's stored choice, else the user's
 //                          data folder's archive.sqlite.
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
-//                          as the device port for this run (the stored port is not changed).
+//                          as the device port for this run, at the speed of the line (the
+//                          stored settings are not changed).
 //   --version              print the program's version and exit.
 // An option given on the command line wins over the environment.
 //

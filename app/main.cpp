@@ -17,6 +17,8 @@
 
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 int main(int argc, char* argv[]) {
     // The options are read before the application exists: --help and --version need no
@@ -62,9 +64,12 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<SondrelLauncher::TSimulatorProcess> simulator;
     if (options.Demo) {
         try {
+            // A line that takes the time a real one does at the demo's 115200 bit/s.
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
                 SondrelLauncher::TSimulatorProcess::LocateBeside(
-                    QApplication::applicationFilePath().toStdString()));
+                    QApplication::applicationFilePath().toStdString()),
+                std::vector<std::string>{"--wire-time", "--timing", "standard", "--baud",
+                                         "115200"});
         } catch (const std::exception& e) {
             std::fprintf(stderr, "sondrel: --demo: %s\n", e.what());
             return 1;
@@ -94,7 +99,8 @@ int main(int argc, char* argv[]) {
     });
     if (simulator) {
         Sondrel::UseDemoInstrument(windows.MainForm(),
-                                   QString::fromStdString(simulator->PortPath()));
+                                   QString::fromStdString(simulator->PortPath()),
+                                   Sondrel::dpLineSpeed);
     }
     windows.MainForm().showMaximized();
     return QApplication::exec();

@@ -14,12 +14,16 @@ TCliDownloadHost::TCliDownloadHost(TTransactionLog& log, TDownloadInputs inputs,
     : FLog(log), FInputs(std::move(inputs)), FBaudRate(baudRate), FDelay(delay) {}
 
 void TCliDownloadHost::PumpWait(std::int32_t ms) {
+    PumpWaitUntil([] { return false; }, ms);
+}
+
+void TCliDownloadHost::PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) {
     auto& bridge = Corvane::TMainThreadBridge::Instance();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     bridge.Drain();
-    for (auto now = std::chrono::steady_clock::now(); now < deadline;
+    for (auto now = std::chrono::steady_clock::now(); now < deadline && !done();
          now = std::chrono::steady_clock::now()) {
-        bridge.WaitAndDrain(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now));
+        bridge.WaitAndDrain(std::chrono::ceil<std::chrono::milliseconds>(deadline - now));
     }
 }
 
@@ -44,6 +48,12 @@ void TCliDownloadHost::ShowMessageBox(TBoxIcon icon, const std::string& text) {
     if (icon == biError) {
         FFailureReported = true;
     }
+    if (Quiet && icon != biError) {
+        return;
+    }
+    if (Progress != nullptr) {
+        Progress->BreakLine();
+    }
     std::cerr << text << "\n";
 }
 
@@ -51,8 +61,13 @@ bool TCliDownloadHost::AskYesNo(const std::string& title, const std::string& tex
                                 bool noIsDefault) {
     // The two erase questions are the only ones whose default is No.
     const bool yes = noIsDefault ? AnswerEraseWithYes : true;
-    std::cerr << (title.empty() ? "" : title + ": ") << text << " -> " << (yes ? "Yes" : "No")
-              << "\n";
+    if (!Quiet) {
+        if (Progress != nullptr) {
+            Progress->BreakLine();
+        }
+        std::cerr << (title.empty() ? "" : title + ": ") << text << " -> " << (yes ? "Yes" : "No")
+                  << "\n";
+    }
     return yes;
 }
 

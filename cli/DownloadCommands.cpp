@@ -5,6 +5,7 @@
 #include "CliDownloadHost.h"
 #include "CommandLine.h"
 #include "ConnectionLogBinding.h"
+#include "DownloadProgress.h"
 #include "ExportOptions.h"
 #include "LineOptions.h"
 #include "StdoutLogView.h"
@@ -18,6 +19,7 @@
 #include <cstdio>
 #include <iostream>
 #include <map>
+#include <unistd.h>
 
 namespace SondrelCli {
 
@@ -27,8 +29,8 @@ using namespace SondrelOptions;
 
 namespace {
 
-const std::set<std::string> kDownloadFlags = {"following", "previous", "erase",
-                                              "yes",       "new",      "no-archive"};
+const std::set<std::string> kDownloadFlags = {"following", "previous", "erase",     "yes",
+                                              "quiet",     "new",      "no-archive"};
 
 // The most recent records that "download --new" reads when the archive knows nothing of what
 // the instrument holds: as many as a download reads.
@@ -96,11 +98,11 @@ TDownloadInputs ParseInputs(const TCommandLine& line) {
 
 TDelayMenuChoice ParseDelay(const TCommandLine& line) {
     static const std::map<std::string, TDelayMenuChoice> choices = {
-        {"fast", dmFast}, {"default", dmDefault}, {"slow", dmSlow}};
+        {"fast", dmFast}, {"default", dmDefault}, {"slow", dmSlow}, {"line", dmLine}};
     const std::string text = line.Value("delay").value_or("slow");
     const auto it = choices.find(text);
     if (it == choices.end()) {
-        throw EUsageError("--delay: '" + text + "' is not one of fast|default|slow");
+        throw EUsageError("--delay: '" + text + "' is not one of fast|default|slow|line");
     }
     return it->second;
 }
@@ -136,14 +138,21 @@ std::string DownloadCommandsHelp() {
     return std::string(
                "Log download (the window's procedures; steps as the log writes them, then the\n"
                "table as the list shows it):\n"
-               "  download --recent N [--interval I] [--delay fast|default|slow]\n"
+               "  download --recent N [--interval I] [--delay fast|default|slow|line]\n"
                "  download --date MM/DD --time HH:MM --following|--previous --records N\n"
                "           [--interval I] [--delay ...]\n"
-               "  download --new [--recent N] [--delay ...]\n"
+               "  download --new [--recent N]\n"
                "                            the records that the archive lacks: those written\n"
                "                            since the last one, and what a cut download missed;\n"
                "                            when the archive knows none of the instrument's\n"
-               "                            records, the N most recent (default 62000)\n"
+               "                            records, the N most recent (default 62000); always\n"
+               "                            at the speed of the line (--delay line)\n"
+               "  --delay: the waits after each request (default slow); line ends each wait as\n"
+               "           soon as its request is answered (with --timing standard, the\n"
+               "           fastest the line allows)\n"
+               "  --quiet: print only the table (and errors); otherwise the progress of each\n"
+               "           pass goes to standard error, one updating line on a terminal, a\n"
+               "           line every 10 % elsewhere\n"
                "  download-all [--erase]    the whole log with the size table; --erase answers\n"
                "                            the erase question with Yes (default No)\n"
                "  erase --yes               erase the instrument's log memory\n"
@@ -186,7 +195,13 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     const TDelayMenuChoice delay = ParseDelay(line);
     const TLineOptions options = ParseLineOptions(line);
 
+    const bool quiet = line.Flag("quiet");
+    TDownloadProgress progress(std::cerr, quiet                   ? TDownloadProgress::psQuiet
+                                          : isatty(STDERR_FILENO) ? TDownloadProgress::psTerminal
+                                                                  : TDownloadProgress::psPlain);
     TStdoutLogView view;
+    view.Silent = quiet;
+    view.BeforeLine = [&progress] { progress.BreakLine(); };
     TTransactionLog log(view);
     TModbusConnection connection;
     ApplyLineOptions(options, connection);
@@ -197,8 +212,10 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
 
     TCliDownloadHost host(log, inputs, connection.BaudRate(), delay);
     host.AnswerEraseWithYes = line.Flag("erase") || line.Flag("yes");
+    host.Quiet = quiet;
+    host.Progress = &progress;
     TClientDownloadRequests requests(client);
-    TDownloadEngine engine(host, requests);
+    TDownloadEngine engine(host, requests, progress);
     const TClientDownloadCompletions completions(client, engine);
     engine.UpdateCommunicationDelays();
 
@@ -226,6 +243,7 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
     engine.SetArchive(nullptr);
     recording.reset(); // what is pending is committed before the line closes
     connection.SetActive(false);
+    progress.BreakLine();
     bool failed = host.FailureReported() || engine.State().DownloadFailed;
     const bool finished = !engine.State().DownloadFailed && engine.ExportReady();
     if (command != "erase" && !engine.State().DownloadFailed) {

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -29,15 +30,16 @@ void PrintHelp() {
         << SondrelCli::ServeCommandHelp() << "\n"
         << SondrelCli::FirmwareCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
-        << "\n--demo starts the instrument simulator on a new pseudo-terminal and uses it\n"
-           "as the port (for example: sondrel-cli --demo download --recent 100 --delay fast).\n"
+        << "\n--demo starts the instrument simulator on a new pseudo-terminal that takes a\n"
+           "real line's time at --baud, and uses it as the port (for example: sondrel-cli\n"
+           "--demo download --recent 100 --delay line --timing standard --baud 115200).\n"
         << "\n--help after any command shows this text; --version shows the program's version.\n";
 }
 
 // The command is the first argument that is neither an option nor an option's value.
 std::string CommandName(const std::vector<std::string>& args) {
-    static const std::set<std::string> kFlags = {"broadcast", "save", "following", "previous",
-                                                 "erase",     "yes",  "new",       "no-archive"};
+    static const std::set<std::string> kFlags = {
+        "broadcast", "save", "following", "previous", "erase", "yes", "quiet", "new", "no-archive"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
             return args[i];
@@ -48,6 +50,21 @@ std::string CommandName(const std::vector<std::string>& args) {
         }
     }
     return {};
+}
+
+// The value of "--name value" or "--name=value", as far as the raw arguments tell.
+std::optional<std::string> OptionValue(const std::vector<std::string>& args,
+                                       const std::string& name) {
+    const std::string option = "--" + name;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == option && i + 1 < args.size()) {
+            return args[i + 1];
+        }
+        if (args[i].rfind(option + "=", 0) == 0) {
+            return args[i].substr(option.size() + 1);
+        }
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -68,7 +85,8 @@ int main(int argc, char** argv) {
         PrintHelp();
         return 2;
     }
-    // --demo: the instrument simulator on a new pseudo-terminal takes the place of a port.
+    // --demo: the instrument simulator on a new pseudo-terminal takes the place of a port. It
+    // takes a real line's time at the speed the command asks for.
     std::unique_ptr<SondrelLauncher::TSimulatorProcess> simulator;
     if (const auto demo = std::find(args.begin(), args.end(), "--demo"); demo != args.end()) {
         args.erase(demo);
@@ -76,7 +94,9 @@ int main(int argc, char** argv) {
             // The running executable itself, wherever it was started from (argv[0] may be a
             // bare name found on the search path).
             simulator = std::make_unique<SondrelLauncher::TSimulatorProcess>(
-                SondrelLauncher::TSimulatorProcess::LocateBeside("/proc/self/exe"));
+                SondrelLauncher::TSimulatorProcess::LocateBeside("/proc/self/exe"),
+                std::vector<std::string>{"--wire-time", "--timing", "standard", "--baud",
+                                         OptionValue(args, "baud").value_or("9600")});
         } catch (const std::exception& e) {
             std::cerr << "sondrel-cli: --demo: " << e.what() << "\n";
             return 1;

@@ -1,7 +1,9 @@
 // Frame decoding of bytes from the line, in both transmission modes and both connection
-// modes, and the bit unpacking of coil data. The first input byte picks the mode.
+// modes, the sizing of RTU frames by their length, and the bit unpacking of coil data. The
+// first input byte picks the mode.
 #include "BitPacking.h"
 #include "CorvaneError.h"
+#include "FrameLength.h"
 #include "Framing.h"
 #include "ModbusBuffer.h"
 
@@ -44,6 +46,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         // Only a frame that cannot fit the buffer may raise.
         if (e.MessageId() != msgFailedToDecodeFrame) {
             std::abort();
+        }
+    }
+    // Sized by length as the standard frame timing ends a frame: a length it finds complete
+    // lies within what arrived, and those bytes decode (their CRC checks). The second input
+    // byte is taken as the request's function code, and the input after it as an echo too.
+    if (mode == tmRTU && count >= 1) {
+        TLengthRule rule;
+        rule.Kind = connectionMode == cmServer ? TLengthRule::lkRequest : TLengthRule::lkReply;
+        rule.RequestFunction = raw[0];
+        for (const bool echo : {false, true}) {
+            rule.Echo = echo ? raw : nullptr;
+            rule.EchoLength = echo ? std::min<std::int32_t>(count, 8) : 0;
+            const std::int32_t complete = CompleteFrameLength(rule, raw, count);
+            if (complete > count || complete < kLengthUnknown) {
+                std::abort();
+            }
+            const std::int32_t frame = complete - rule.EchoLength;
+            if (complete > 0 && frame > 0 && frame <= QueryBufferSize(mode) &&
+                !DecodeFrame(mode, connectionMode == cmServer ? cmServer : cmClient,
+                             raw + rule.EchoLength, frame, buffer) &&
+                frame >= MinFrameSize(mode, connectionMode)) {
+                std::abort();
+            }
         }
     }
     // Unpack as many bits as the bytes hold (and one value more than a byte boundary).

@@ -22,6 +22,10 @@ public:
         const Corvane::IModbusLink* connection = FClient.Connection();
         return connection != nullptr && connection->LineLost();
     }
+    Corvane::TExchangeTiming ExchangeTiming() const override {
+        const Corvane::IModbusLink* connection = FClient.Connection();
+        return connection != nullptr ? connection->ExchangeTiming() : Corvane::TExchangeTiming{};
+    }
 
 private:
     Corvane::TModbusClient& FClient;

@@ -1,6 +1,7 @@
 #include "DownloadEngine.h"
 
 #include "CorvaneError.h"
+#include "LineSpeedEstimate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -143,8 +144,13 @@ std::int32_t TDownloadEngine::DelayBase(Corvane::TBaudRate rate) {
 }
 
 void TDownloadEngine::UpdateCommunicationDelays() {
+    ApplyCommunicationDelays(FHost.DelayMenuChoice());
+}
+
+void TDownloadEngine::ApplyCommunicationDelays(TDelayMenuChoice choice) {
     const std::int32_t base = DelayBase(FHost.BaudRate());
-    switch (FHost.DelayMenuChoice()) {
+    FDelayChoice = choice;
+    switch (FDelayChoice) {
     case dmFast:
         S.WriteDelay = base + 100;
         S.ReadDelay = base + 50;
@@ -157,6 +163,18 @@ void TDownloadEngine::UpdateCommunicationDelays() {
         S.WriteDelay = base + 150;
         S.ReadDelay = base + 150;
         break;
+    case dmLine: {
+        // The bounds of a block's waits: the slow waits, and never less than twice what the
+        // exchange needs on the line (a custom speed has the base of 110 ms whatever it is).
+        const Corvane::TExchangeTiming line = FRequests.ExchangeTiming();
+        const auto twice = [&line](std::int32_t requestSize, std::int32_t replySize) {
+            return ClampToInt32(static_cast<std::int64_t>(
+                std::ceil(2 * Corvane::ExchangeUs(line, requestSize, replySize) / 1000)));
+        };
+        S.WriteDelay = std::max(base + 150, twice(6, 6));
+        S.ReadDelay = std::max(base + 150, twice(6, 3 + 2 * kRecordBlockSize));
+        break;
+    }
     case dmNone:
         break;
     }
@@ -168,6 +186,14 @@ void TDownloadEngine::UpdateCommunicationDelays() {
 void TDownloadEngine::OnSingleRegisterWrite(const Corvane::TTransactionInfo& info,
                                             std::uint16_t /*regAddr*/, std::uint16_t /*regValue*/) {
     S.WriteAcknowledged = info.Status == Corvane::rsNormalResponse;
+    NoteOutcome(info);
+}
+
+void TDownloadEngine::NoteOutcome(const Corvane::TTransactionInfo& info) {
+    if (info.ID == FAwaitedId) {
+        FOutcomeKnown = true;
+        FOutcomeNormal = info.Status == Corvane::rsNormalResponse;
+    }
 }
 
 void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& info,
@@ -197,6 +223,7 @@ void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& in
     if (found.Completed) {
         S.ReadCompleted = true;
     }
+    NoteOutcome(info);
 }
 
 void TDownloadEngine::ImportPass() {
@@ -216,8 +243,12 @@ void TDownloadEngine::ImportPass() {
 // Requests
 
 bool TDownloadEngine::Write(std::uint16_t reg, std::uint16_t value) {
+    // A request that throws has no outcome to wait for.
+    FOutcomeKnown = true;
+    FOutcomeNormal = false;
     try {
-        FRequests.WriteSingleRegister(reg, value);
+        FAwaitedId = FRequests.WriteSingleRegister(reg, value);
+        FOutcomeKnown = false;
         return true;
     } catch (const std::exception& e) {
         RequestFailed(e.what());
@@ -228,8 +259,11 @@ bool TDownloadEngine::Write(std::uint16_t reg, std::uint16_t value) {
 }
 
 bool TDownloadEngine::Read(std::uint16_t start, std::uint16_t count) {
+    FOutcomeKnown = true;
+    FOutcomeNormal = false;
     try {
-        FRequests.ReadHoldingRegisters(start, count);
+        FAwaitedId = FRequests.ReadHoldingRegisters(start, count);
+        FOutcomeKnown = false;
         return true;
     } catch (const std::exception& e) {
         RequestFailed(e.what());
@@ -239,15 +273,40 @@ bool TDownloadEngine::Read(std::uint16_t start, std::uint16_t count) {
     return false;
 }
 
-void TDownloadEngine::WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms) {
+void TDownloadEngine::WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms,
+                                   TWaitKind kind) {
     if (Write(reg, value)) {
-        FHost.PumpWait(ms);
+        AwaitRequest(ms, kind);
     }
 }
 
-void TDownloadEngine::ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms) {
+void TDownloadEngine::ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms,
+                                  TWaitKind kind) {
     if (Read(start, count)) {
-        FHost.PumpWait(ms);
+        AwaitRequest(ms, kind);
+    }
+}
+
+void TDownloadEngine::AwaitRequest(std::int32_t fixedMs, TWaitKind kind) {
+    // A setup step may wait as long as its request can take with all its attempts.
+    const std::int32_t limit = ClampToInt32(FRequests.ExchangeTiming().LimitMs);
+    if (FDelayChoice == dmLine) {
+        WaitForOutcome(kind == wkSetup && limit > 0 ? limit : fixedMs);
+        return;
+    }
+    FHost.PumpWait(fixedMs);
+    if (kind == wkSetup && !FOutcomeKnown && limit > fixedMs) {
+        WaitForOutcome(limit - std::max(fixedMs, 0));
+    }
+}
+
+void TDownloadEngine::WaitForOutcome(std::int32_t ms) {
+    FHost.PumpWaitUntil([this] { return FOutcomeKnown; }, ms);
+}
+
+void TDownloadEngine::SettleLastRequest() {
+    if (FDelayChoice == dmLine && !FOutcomeKnown) {
+        WaitForOutcome(ClampToInt32(FRequests.ExchangeTiming().LimitMs));
     }
 }
 
@@ -384,22 +443,51 @@ void TDownloadEngine::ReadRecordBlocks(std::int32_t pass) {
     S.WriteDelay += (pass - 1) * 3;
     S.ReadDelay += (pass - 1) * 3;
     S.RecordPointer = S.FirstRecord;
+    const std::int64_t started = FHost.TickMs();
+    ShowProgress(pass, 0, started);
     for (std::int32_t i = 0; i < S.BlockCount && !S.AbortRequested; ++i) {
         if (StopIfLineLost()) {
             break;
         }
+        SettleLastRequest();
         S.RecordPointer = S.BlockList[static_cast<std::size_t>(i)];
         WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF),
-                     S.WriteDelay);
+                     S.WriteDelay, wkBlock);
         S.BlockOffset = 0;
-        ReadBlockAndWait(kRecordBlock, kRecordBlockSize);
+        // At the speed of the line the pointer must be set before its block is read; a block
+        // whose pointer write failed is asked for again in the next pass.
+        if (FDelayChoice != dmLine || FOutcomeNormal) {
+            ReadBlockAndWait(kRecordBlock, kRecordBlockSize, wkBlock);
+        }
+        ShowProgress(pass, i + 1, started);
     }
+    SettleLastRequest();
 }
 
-bool TDownloadEngine::ReadBlockAndWait(std::uint16_t start, std::uint16_t count) {
+void TDownloadEngine::ShowProgress(std::int32_t pass, std::int32_t done, std::int64_t passStartMs) {
+    TPassProgress progress;
+    progress.Pass = pass;
+    progress.BlocksDone = done;
+    progress.Blocks = S.BlockCount;
+    progress.Received = FImporter.ReceivedCount();
+    progress.Requested = S.RecordsRequested;
+    progress.ElapsedMs = FHost.TickMs() - passStartMs;
+    if (done > 0 && progress.ElapsedMs > 0) {
+        progress.SecondsLeft = (progress.Blocks - done) * (progress.ElapsedMs / 1000.0) / done;
+    } else if (pass == 1 && FEstimateSeconds > 0) {
+        progress.SecondsLeft = std::max(0.0, FEstimateSeconds - FStopwatch.ElapsedMs() / 1000.0);
+    }
+    FView.ShowPassProgress(progress);
+}
+
+bool TDownloadEngine::ReadBlockAndWait(std::uint16_t start, std::uint16_t count, TWaitKind kind) {
     S.ReadCompleted = false;
-    ReadAndWait(start, count, S.ReadDelay);
+    ReadAndWait(start, count, S.ReadDelay, kind);
     return S.ReadCompleted;
+}
+
+double TDownloadEngine::LineSpeedEstimate(std::int64_t records, std::int32_t setupExchanges) const {
+    return LineSpeedSeconds(FRequests.ExchangeTiming(), records, setupExchanges);
 }
 
 void TDownloadEngine::FinishDownload() {
@@ -419,7 +507,7 @@ void TDownloadEngine::FinishDownload() {
                        "from memory?",
                        true) &&
         Write(kErase, 1)) {
-        FHost.PumpWait(S.WriteDelay);
+        AwaitRequest(S.WriteDelay, wkSetup);
         Report("Log data memory erased...");
     }
     EnableComponents(true);
@@ -527,10 +615,17 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     BeginDownloadRun();
 
     // records / 25 x 6 + 8 (or + 16 by date) seconds; above 60 is asked, compared in whole
-    // numbers (x 25) so that the limit itself is exact.
+    // numbers (x 25) so that the limit itself is exact. At the speed of the line: what the
+    // line needs for the exchanges.
     const std::int32_t setup = byDate ? 16 : 8;
-    const bool ask = std::int64_t{records} * 6 + 25 * setup > 60 * 25;
-    if (!ConfirmEstimate(records / 25.0 * 6 + setup, ask)) {
+    bool ask = std::int64_t{records} * 6 + 25 * setup > 60 * 25;
+    FEstimateSeconds = records / 25.0 * 6 + setup;
+    if (FDelayChoice == dmLine) {
+        FEstimateSeconds =
+            LineSpeedEstimate(records, byDate ? kDateSetupExchanges : kRecentSetupExchanges);
+        ask = FEstimateSeconds > 60;
+    }
+    if (!ConfirmEstimate(FEstimateSeconds, ask)) {
         EnableComponents(true);
         FStopwatch.Stop();
         FInDownload = false;
@@ -620,7 +715,7 @@ void TDownloadEngine::RetrieveMostRecent(std::int32_t records) {
     Report("Start Retrieving Most Recent Records...");
     Report("Find Current Record...");
     GetCurrentRecord();
-    FHost.PumpWait(250);
+    AwaitRequest(250, wkSetup);
     Report("Retrieve All Records...");
     if (S.ReadCompleted) {
         getRecords(records, false, false);
@@ -713,14 +808,19 @@ void TDownloadEngine::downloadButtonClick() {
     // 0.25 N + (N (WriteDelay + ReadDelay) / 1000 + N / 10) / 6 + 4 seconds; in 1/6000 s it is
     // the whole number N (1600 + WriteDelay + ReadDelay) + 24000, compared exactly with 60 s.
     const std::int64_t sixThousandths = estimated * (1600 + S.WriteDelay + S.ReadDelay) + 24000;
+    FEstimateSeconds = sixThousandths / 6000.0;
+    bool ask = sixThousandths > 60 * 6000;
+    if (FDelayChoice == dmLine) {
+        FEstimateSeconds = LineSpeedEstimate(records, kWholeLogSetupExchanges);
+        ask = FEstimateSeconds > 60;
+    }
     if (records == 0) {
         if (!S.DownloadFailed) {
             FHost.ShowMessageBox(biQuestion, kEmptyLog);
             Report(std::string(kEmptyLog) + "..");
         }
         S.DownloadFailed = true;
-    } else if (!S.DownloadFailed &&
-               !ConfirmEstimate(sixThousandths / 6000.0, sixThousandths > 60 * 6000)) {
+    } else if (!S.DownloadFailed && !ConfirmEstimate(FEstimateSeconds, ask)) {
         EnableExportTab(true);
         FStopwatch.Stop();
         FInDownload = false;
@@ -811,7 +911,7 @@ void TDownloadEngine::ReadSizeTable() {
     if (ValueThere()) {
         S.RecordPointer -= 1;
         WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(S.RecordPointer & 0xFFFF), 1250);
-        if (ReadBlockAndWait(kRecordBlock, kSizeTableBlockSize) &&
+        if (ReadBlockAndWait(kRecordBlock, kSizeTableBlockSize, wkSetup) &&
             !FImporter.SizeData().IsEmpty()) {
             FImporter.SizeData().ApplyCaptions(FImporter.List());
         }
@@ -854,6 +954,9 @@ void TDownloadEngine::newRecordsButtonClick() {
     S.RecordsRequested = *records;
     S.BlockCount = *records;
     BeginDownloadRun();
+    // New records go at the speed of the line whatever the delay menu says: each wait ends as
+    // soon as its request is answered.
+    ApplyCommunicationDelays(dmLine);
     ArchiveStarted(dkNew,
                    "new records (else the " + std::to_string(*records) + " most recent records)");
 
@@ -1028,11 +1131,11 @@ void TDownloadEngine::EraseSampleDatafromMemory1Click() {
     if (!Write(kErase, 1)) {
         return;
     }
-    FHost.PumpWait(S.WriteDelay);
+    AwaitRequest(S.WriteDelay, wkSetup);
     if (!Write(kModbusMode, kModbusModeOn)) {
         return;
     }
-    FHost.PumpWait(S.WriteDelay);
+    AwaitRequest(S.WriteDelay, wkSetup);
     Report("Log data memory erased...");
     startAcquisition();
 }

@@ -12,17 +12,34 @@
 //   plans which, TDownloadArchive::PlanNewRecords); when the archive knows nothing that the
 //   instrument still holds, the "# of Recent Records" most recent ones. It prepares the
 //   instrument as "Retrieve Data" does, reads the current record, and reads the planned records
-//   in the passes of "Retrieve Data"; with nothing to read it says "No new records.".
+//   in the passes of "Retrieve Data", always at the speed of the line (dmLine, whatever the
+//   delay menu says); with nothing to read it says "No new records.".
 //
 // With an archive (SetArchive), every download past its estimate is told to it: its start, every
 // record block as it arrives, and its end with the outcome; a failure to archive is written as
 // a failure line once and the download goes on.
 //
 // Each procedure talks to the instrument only through TDownloadRequests and paces itself with
-// fixed waits (host PumpWait), checking after each wait whether the instrument acknowledged.
-// Completions reach the engine through OnSingleRegisterWrite and OnHoldingRegistersRead,
-// whenever ModbusClient1 raises them, during a download or not (TClientDownloadCompletions
-// subscribes the engine to a client). Its steps go to the host's log by kind and to the view.
+// the waits of the delay menu (host PumpWait), checking after each wait whether the instrument
+// acknowledged. Completions reach the engine through OnSingleRegisterWrite and
+// OnHoldingRegistersRead, whenever ModbusClient1 raises them, during a download or not
+// (TClientDownloadCompletions subscribes the engine to a client); the transaction ID of a
+// completion tells whether it is the outcome of the request a wait is for. Its steps go to the
+// host's log by kind and to the view.
+//
+// Waits after a request:
+// - a setup step (everything but the record blocks: the stop, Modbus mode, output selection,
+//   Nth record, the current record, the date search, the size table, the restart, the erase)
+//   waits its fixed time and, in every delay mode, on until the request's outcome is known,
+//   at most the request's own time limit (its attempts x receive timeout): a request that is
+//   lost once and answered on its retry does not fail the download;
+// - "Line Speed" (dmLine): every wait ends as soon as its request's outcome is known. A record
+//   block's waits are bounded by WriteDelay and ReadDelay (a block not answered by then counts
+//   as missed and is asked for again in the next pass, its late reply is still stored); the
+//   block is read only once its pointer write was acknowledged, and a request that passed its
+//   bound is waited for (at most its time limit) before the next one goes out, so that no
+//   request queues behind it. The estimate is what the line needs for the download's
+//   exchanges (LineSpeedEstimate.h).
 //
 // The window's queue watch (Timer1Timer) does nothing while AbortRequested() is true and
 // otherwise calls StopDownload after its own failure line when the queue overflows or stalls;
@@ -84,6 +101,8 @@ public:
     // Sets WriteDelay and ReadDelay from the baud rate and the delay menu. The window calls it
     // when it is created and after the port settings change; every download calls it at start.
     void UpdateCommunicationDelays();
+    // The same for a delay choice of the procedure's own ("New records": the line's speed).
+    void ApplyCommunicationDelays(TDelayMenuChoice choice);
 
     // --- completions (download side)
     void OnSingleRegisterWrite(const Corvane::TTransactionInfo& info, std::uint16_t regAddr,
@@ -93,6 +112,8 @@ public:
 
     // --- what the window reads
     bool Running() const { return FRunning; }
+    // The duration the running (or last) download was estimated to take, in seconds.
+    double EstimatedSeconds() const { return FEstimateSeconds; }
     bool AbortRequested() const { return S.AbortRequested; }
     bool ExportReady() const { return S.ExportReady; }
     const TDownloadState& State() const { return S; }
@@ -113,6 +134,8 @@ public:
 
 private:
     class TRunGuard;
+    // What a wait after a request belongs to (see the header comment).
+    enum TWaitKind : std::uint8_t { wkSetup, wkBlock };
 
     // Steps shared by both procedures.
     void GetCurrentRecord();
@@ -124,7 +147,7 @@ private:
     void ReadRecordBlocks(std::int32_t pass);
     // The import after a pass; stores the next pass's block list.
     void ImportPass();
-    bool ReadBlockAndWait(std::uint16_t start, std::uint16_t count);
+    bool ReadBlockAndWait(std::uint16_t start, std::uint16_t count, TWaitKind kind);
     // Stops the download with a failure line when the line is gone; true when it did.
     bool StopIfLineLost();
     void FinishDownload();
@@ -153,12 +176,29 @@ private:
     // The whole-log download's size-table step.
     void ReadSizeTable();
 
-    // Requests: false when the request threw (the failure is then recorded).
+    // Requests: false when the request threw (the failure is then recorded). Each makes its
+    // request the one whose outcome the next wait is about.
     bool Write(std::uint16_t reg, std::uint16_t value);
     bool Read(std::uint16_t start, std::uint16_t count);
-    void WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms);
-    void ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms);
+    void WriteAndWait(std::uint16_t reg, std::uint16_t value, std::int32_t ms,
+                      TWaitKind kind = wkSetup);
+    void ReadAndWait(std::uint16_t start, std::uint16_t count, std::int32_t ms,
+                     TWaitKind kind = wkSetup);
+    // The wait after the last request, of fixedMs in the fixed delay modes.
+    void AwaitRequest(std::int32_t fixedMs, TWaitKind kind);
+    // Waits at most ms for the outcome of the last request.
+    void WaitForOutcome(std::int32_t ms);
+    // At the speed of the line, waits for the outcome of a block's request that passed its
+    // bound, at most its time limit, before the next request goes out: queued behind it on the
+    // line, every later request would pass its own bound too and each block would count as
+    // missed in turn.
+    void SettleLastRequest();
+    // Notes a completion; the outcome of the awaited request when its ID is that one's.
+    void NoteOutcome(const Corvane::TTransactionInfo& info);
     void RequestFailed(const std::string& message);
+    // The download's estimate in the line-speed mode.
+    double LineSpeedEstimate(std::int64_t records, std::int32_t setupExchanges) const;
+    void ShowProgress(std::int32_t pass, std::int32_t done, std::int64_t passStartMs);
     // Whether a one-register read left a value: the read completed and cell 0 of the row named
     // by RecordPointer holds it.
     bool ValueThere() const;
@@ -174,6 +214,14 @@ private:
     TRecordImporter FImporter;
     TStopwatch FStopwatch;
     TDownloadInputs FInputs;
+    // The delay menu's choice when the delays were last set.
+    TDelayMenuChoice FDelayChoice = dmNone;
+    // The request the next wait is about, and what its completion said.
+    std::int32_t FAwaitedId = -1;
+    bool FOutcomeKnown = true;
+    bool FOutcomeNormal = false;
+    // The duration estimated when the download started (0: none).
+    double FEstimateSeconds = 0;
     bool FRunning = false;
     TDownloadArchive* FArchive = nullptr;
     // The archive was told that the running download started.

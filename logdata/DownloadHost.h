@@ -13,6 +13,7 @@
 #include "ModbusTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace Sondrel {
@@ -31,8 +32,9 @@ struct TDownloadInputs {
     std::int32_t PrevFollIndex = 0; // prevfollCB: 0 "Previous", 1 "Following"
 };
 
-// The checked item of the "Date Retrieval Communication Delay" menu.
-enum TDelayMenuChoice : std::uint8_t { dmNone, dmFast, dmDefault, dmSlow };
+// The checked item of the "Date Retrieval Communication Delay" menu. dmLine ("Line Speed"):
+// every wait after a request ends as soon as that request's outcome is known.
+enum TDelayMenuChoice : std::uint8_t { dmNone, dmFast, dmDefault, dmSlow, dmLine };
 
 // Message box icons.
 enum TBoxIcon : std::uint8_t { biError, biQuestion };
@@ -63,6 +65,10 @@ public:
     // Waits ms milliseconds while processing events (completions, timers, clicks); a
     // non-positive ms returns at once.
     virtual void PumpWait(std::int32_t ms) = 0;
+    // Waits at most ms milliseconds while processing events, as PumpWait does, and returns as
+    // soon as done() holds (looked at before the wait and after the events it processes, such
+    // as the completion of the request it waits for); a non-positive ms returns at once.
+    virtual void PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) = 0;
     // Processes pending events once, without waiting.
     virtual void ProcessEvents() = 0;
     // A monotonic millisecond tick for the stopwatch.

@@ -9,12 +9,17 @@
 // std::exception): the engine catches it, writes the message as a failure line and ends the
 // download through its failure path.
 //
+// Every request returns its transaction ID, and its completion carries the same ID: that is how
+// the engine knows when the outcome of the request it waits for is in.
+//
 // LineLost tells whether the port's other end is gone (an unplugged adapter, a peer that
 // closed its pseudo-terminal). Requests on such a line fail at once rather than time out, so
 // the download asks before each block instead of grinding through its passes.
 //
 // Threads: main thread only.
 #pragma once
+
+#include "FrameTiming.h"
 
 #include <cstdint>
 
@@ -30,6 +35,9 @@ public:
     virtual std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) = 0;
     // True while the line under the requests is gone; a line that cannot tell says false.
     virtual bool LineLost() const { return false; }
+    // What one exchange costs on the line under the requests: the line-speed mode's estimate
+    // and the longest wait for a request's outcome come from it.
+    virtual Corvane::TExchangeTiming ExchangeTiming() const = 0;
 };
 
 } // namespace Sondrel

@@ -21,6 +21,19 @@ enum TDownloadProgressBar : std::uint8_t {
     pbImported  // ALProgressBar21: the import of the current pass
 };
 
+// Where a read pass stands, after each of its blocks (and before the first).
+struct TPassProgress {
+    std::int32_t Pass = 1;
+    std::int32_t BlocksDone = 0; // blocks of this pass read (or given up)
+    std::int32_t Blocks = 0;     // blocks this pass reads
+    std::int32_t Received = 0;   // records received since the download started
+    std::int32_t Requested = 0;  // N
+    std::int64_t ElapsedMs = 0;  // since this pass started
+    // The download's time left, estimated from the pass's rate so far (before its first block,
+    // from the download's estimate); negative when it cannot be told.
+    double SecondsLeft = -1;
+};
+
 class TDownloadView {
 public:
     virtual ~TDownloadView() = default;
@@ -53,6 +66,8 @@ public:
     // The list's column header drawn bold and repainted.
     virtual void SetListHeaderBold() {}
     virtual void SetRemoveRecordsButtonEnabled(bool) {}
+    // A read pass moved on (the command-line tool's progress line, the window's time left).
+    virtual void ShowPassProgress(const TPassProgress&) {}
 };
 
 // A step of the download: the line goes to the host's log and to the view's status text.

@@ -15,6 +15,7 @@ public:
     Corvane::TBaudRate BaudRate() override { return Corvane::br115200; }
     TDelayMenuChoice DelayMenuChoice() override { return dmNone; }
     void PumpWait(std::int32_t) override {}
+    void PumpWaitUntil(const std::function<bool()>&, std::int32_t) override {}
     void ProcessEvents() override {}
     std::int64_t TickMs() override { return 0; }
     void LogStep(TDownloadStepKind, const std::string&) override {}

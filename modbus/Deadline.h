@@ -1,7 +1,9 @@
-// TDeadline: a point on the monotonic clock that a wait must not pass, and the timeout that is
-// left until it (for poll() on POSIX, WaitForMultipleObjects on Windows). Waits recompute the
-// remaining time after every wake-up instead of sleeping a fixed amount, so that EINTR,
-// spurious wake-ups and partial progress never stretch a time limit. Used by one thread at a
+// TDeadline: a point on the monotonic clock that a wait must not pass, and the time that is
+// left until it (in milliseconds for poll() and WaitForMultipleObjects, to the nanosecond for
+// ppoll()). Waits recompute the remaining time after every wake-up instead of sleeping a fixed
+// amount, so that EINTR, spurious wake-ups and partial progress never stretch a time limit,
+// and a limit below a millisecond (the gaps of the Modbus serial line standard at high speeds)
+// is kept as it is where the platform's timer allows. Used by one thread at a
 // time.
 #pragma once
 
@@ -14,12 +16,20 @@ class TDeadline {
 public:
     using TClock = std::chrono::steady_clock;
 
-    // A deadline timeoutMs from now; kUnlimited never expires.
+    // A limit in milliseconds of kUnlimited, or in microseconds of kNoLimit, never expires.
     static constexpr std::uint32_t kUnlimited = 0xFFFFFFFF;
+    static constexpr std::chrono::microseconds kNoLimit = std::chrono::microseconds::max();
 
+    // A deadline timeoutMs from now.
     explicit TDeadline(std::uint32_t timeoutMs)
-        : FUnlimited(timeoutMs == kUnlimited),
-          FEnd(TClock::now() + std::chrono::milliseconds(FUnlimited ? 0 : timeoutMs)) {}
+        : TDeadline(timeoutMs == kUnlimited
+                        ? kNoLimit
+                        : std::chrono::microseconds(std::chrono::milliseconds(timeoutMs))) {}
+
+    // A deadline timeout from now.
+    explicit TDeadline(std::chrono::microseconds timeout)
+        : FUnlimited(timeout == kNoLimit),
+          FEnd(TClock::now() + (FUnlimited ? std::chrono::microseconds(0) : timeout)) {}
 
     bool Unlimited() const { return FUnlimited; }
 
@@ -38,6 +48,19 @@ public:
         const auto ms = std::chrono::ceil<std::chrono::milliseconds>(left).count();
         const long long capped = capMs >= 0 && ms > capMs ? capMs : ms;
         return capped > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(capped);
+    }
+
+    // The time left, never negative, capped at cap; TClock::duration::max() for an
+    // unlimited deadline whose cap is that too.
+    TClock::duration Remaining(TClock::duration cap = TClock::duration::max()) const {
+        if (FUnlimited) {
+            return cap;
+        }
+        const auto left = FEnd - TClock::now();
+        if (left <= TClock::duration::zero()) {
+            return TClock::duration::zero();
+        }
+        return left < cap ? left : cap;
     }
 
 private:

@@ -74,7 +74,14 @@ std::int32_t TFrameIO::ReadAvailable(std::uint8_t* dest, std::int32_t count) {
     FLine.ClearErrors();
     const std::int32_t n = FLine.ReadAvailable(dest, count);
     FLine.ClearErrors();
+    if (n > 0) {
+        FLastTraffic = TClock::now();
+    }
     return n;
+}
+
+void TFrameIO::KeepFrameGap(std::chrono::microseconds gap) {
+    std::this_thread::sleep_until(FLastTraffic + gap);
 }
 
 std::int32_t TFrameIO::ReceiveFrame(std::uint8_t* dest, std::int32_t capacity,
@@ -84,23 +91,72 @@ std::int32_t TFrameIO::ReceiveFrame(std::uint8_t* dest, std::int32_t capacity,
                            : ReceiveRTUFrame(dest, capacity, silentTime, timeoutMs);
 }
 
+TReceivedFrame TFrameIO::ReceiveFrame(std::uint8_t* dest, std::int32_t capacity,
+                                      std::uint32_t timeoutMs, TTransmissionMode mode,
+                                      const TRtuFrameEnd& end) {
+    if (mode == tmASCII) {
+        return {ReceiveASCIIFrame(dest, capacity, end.Gaps.SilentMs(), timeoutMs), false};
+    }
+    return ReceiveRTUFrame(dest, capacity, end, timeoutMs);
+}
+
 std::int32_t TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity,
                                        std::uint32_t silentTime, std::uint32_t timeoutMs) {
+    TRtuFrameEnd end;
+    end.Gaps.SilentUs = std::uint64_t{silentTime} * 1000u;
+    return ReceiveRTUFrame(dest, capacity, end, timeoutMs).Count;
+}
+
+TReceivedFrame TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity,
+                                         const TRtuFrameEnd& end, std::uint32_t timeoutMs) {
+    TReceivedFrame frame;
     if (timeoutMs == 0 || dest == nullptr || capacity <= 0) {
-        return 0;
+        return frame;
     }
     FLine.ClearErrors();
     if (!WaitForData(timeoutMs)) {
-        return 0;
+        return frame;
     }
     std::int32_t total = ReadAvailable(dest, capacity);
     if (total == 0) {
-        return 0;
+        return frame;
     }
+    const std::chrono::microseconds silent(end.Gaps.SilentUs);
+    const std::chrono::microseconds interCharacter(end.Gaps.InterCharacterUs);
+    const bool limited = interCharacter.count() > 0 && interCharacter < silent;
+    // Waits for the next characters; false once the silence that ends the frame has passed.
+    // Characters that come after the inter-character limit but within the silence make the
+    // frame incomplete.
+    const auto more = [&] {
+        if (!limited) {
+            return FLine.WaitForDataFor(silent) == wrData;
+        }
+        const TWaitResult first = FLine.WaitForDataFor(interCharacter);
+        if (first != wrTimeout) {
+            return first == wrData;
+        }
+        if (FLine.WaitForDataFor(silent - interCharacter) != wrData) {
+            return false;
+        }
+        frame.Incomplete = true;
+        return true;
+    };
+    bool sizing = end.Length.Kind != TLengthRule::lkNone;
     // Bytes past the capacity must still be taken from the driver: left there they would
     // keep every wait ready and the frame would never end.
     std::uint8_t overflow[64];
-    while (WaitForData(silentTime)) {
+    for (;;) {
+        if (sizing) {
+            const std::int32_t complete = CompleteFrameLength(end.Length, dest, total);
+            if (complete > 0) {
+                total = complete;
+                break;
+            }
+            sizing = complete == kLengthNeedsMore;
+        }
+        if (!more()) {
+            break;
+        }
         std::int32_t drained = 0;
         for (;;) {
             const bool full = total >= capacity;
@@ -121,7 +177,8 @@ std::int32_t TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity
             break;
         }
     }
-    return total;
+    frame.Count = total;
+    return frame;
 }
 
 std::int32_t TFrameIO::ReceiveASCIIFrame(std::uint8_t* dest, std::int32_t capacity,
@@ -175,6 +232,7 @@ bool TFrameIO::SendFrame(const std::uint8_t* data, std::int32_t count, std::uint
         RearmCommEvents();
     }
     FLine.Drain();
+    FLastTraffic = TClock::now();
     if (toggleRts) {
         if (rtsHoldDelayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(rtsHoldDelayMs));

@@ -9,13 +9,32 @@
 // this object; the raw frame buffers belong to the caller. No allocation per frame.
 #pragma once
 
+#include "FrameLength.h"
+#include "FrameTiming.h"
 #include "ModbusTypes.h"
 #include "SerialLine.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 
 namespace Corvane {
+
+// How a receive ends an RTU frame: at the silence of Gaps.SilentUs, or as soon as Length
+// finds it complete; a pause longer than Gaps.InterCharacterUs inside it (when that is not 0)
+// makes it incomplete.
+struct TRtuFrameEnd {
+    TFrameGaps Gaps;
+    TLengthRule Length;
+};
+
+// One received raw frame: its length (0 when nothing arrived) and whether characters resumed
+// after a pause longer than the inter-character limit, which makes it incomplete: the
+// standard has such a frame discarded, whatever its check says.
+struct TReceivedFrame {
+    std::int32_t Count = 0;
+    bool Incomplete = false;
+};
 
 class TFrameIO {
 public:
@@ -47,10 +66,21 @@ public:
     std::int32_t ReceiveFrame(std::uint8_t* dest, std::int32_t capacity, std::uint32_t timeoutMs,
                               TTransmissionMode mode, std::uint32_t silentTime);
 
+    // The same for either mode with the frame end of the connection's frame timing (ASCII
+    // takes the silent time in whole milliseconds).
+    TReceivedFrame ReceiveFrame(std::uint8_t* dest, std::int32_t capacity, std::uint32_t timeoutMs,
+                                TTransmissionMode mode, const TRtuFrameEnd& end);
+
     // RTU: the frame is every byte up to the first gap of silentTime ms. Bytes beyond the
     // capacity are read and dropped, so that a long frame cannot stall the receiver.
     std::int32_t ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity,
                                  std::uint32_t silentTime, std::uint32_t timeoutMs);
+
+    // RTU with a frame end of either timing: every byte up to the first gap of the silent
+    // time, or up to the length at which end.Length finds the frame complete with a correct
+    // CRC (bytes after it in the same read are dropped).
+    TReceivedFrame ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity,
+                                   const TRtuFrameEnd& end, std::uint32_t timeoutMs);
 
     // ASCII: characters before ':' are dropped, a later ':' restarts the frame, and the frame
     // ends with the LF after CR; characters after that LF in the same read are dropped. A
@@ -64,13 +94,23 @@ public:
     bool SendFrame(const std::uint8_t* data, std::int32_t count, std::uint32_t timeoutMs,
                    TFlowControl flow, std::uint32_t rtsHoldDelayMs);
 
+    // Waits until the line has been quiet for gap since the last character received or sent
+    // (a frame that ended by length has not had its silence yet): the standard's pause before
+    // the next frame.
+    void KeepFrameGap(std::chrono::microseconds gap);
+
     // True while the other end of the line is gone; waits then last their full time limit.
     bool LineLost() const { return FLine.LineLost(); }
 
     TSerialLine& Line() { return FLine; }
 
 private:
+    using TClock = std::chrono::steady_clock;
+
     TSerialLine& FLine;
+    // When the line last carried a character, as far as this side knows: the last read that
+    // returned bytes, or the end of the last send.
+    TClock::time_point FLastTraffic{};
 };
 
 } // namespace Corvane

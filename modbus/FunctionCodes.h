@@ -1,6 +1,7 @@
-// The function codes of the Modbus application protocol that this library issues or serves,
-// and the few fixed field values that go with them. Every function code in the code is
-// named from here; a bare number in a request or a switch is a bug waiting to happen.
+// The function codes of the Modbus application protocol that this library issues, serves or
+// sizes on the line (FrameLength.h), and the few fixed field values that go with them. Every
+// function code in the code is named from here; a bare number in a request or a switch is a
+// bug waiting to happen.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,8 @@ inline constexpr std::uint8_t WriteSingleCoil = 0x05;
 inline constexpr std::uint8_t WriteSingleRegister = 0x06;
 inline constexpr std::uint8_t ReadExceptionStatus = 0x07;
 inline constexpr std::uint8_t Diagnostics = 0x08;
+inline constexpr std::uint8_t GetCommEventCounter = 0x0B;
+inline constexpr std::uint8_t GetCommEventLog = 0x0C;
 inline constexpr std::uint8_t WriteMultipleCoils = 0x0F;
 inline constexpr std::uint8_t WriteMultipleRegisters = 0x10;
 inline constexpr std::uint8_t ReportServerID = 0x11;

@@ -21,8 +21,18 @@ CORVANE_LOCKED_PROPERTY(RTSHoldDelay, std::uint32_t, FRTSHoldDelay)
 CORVANE_LOCKED_PROPERTY(SendTimeout, std::uint32_t, FSendTimeout)
 CORVANE_LOCKED_PROPERTY(TurnaroundDelay, std::uint32_t, FTurnaroundDelay)
 CORVANE_LOCKED_PROPERTY(EchoQueryBeforeReply, bool, FEchoQueryBeforeReply)
-CORVANE_LOCKED_PROPERTY(SilentTime, std::uint32_t, FSilentTime)
+CORVANE_LOCKED_PROPERTY(FrameTiming, TFrameTiming, FFrameTiming)
 #undef CORVANE_LOCKED_PROPERTY
+
+TFrameGaps TLineTiming::FrameGaps() const {
+    std::shared_lock lock(FLock);
+    return FFrameGaps;
+}
+
+void TLineTiming::SetFrameGaps(const TFrameGaps& value) {
+    std::unique_lock lock(FLock);
+    FFrameGaps = value;
+}
 
 std::uint32_t TLineTiming::MaxRetries() const {
     std::shared_lock lock(FLock);

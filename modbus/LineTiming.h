@@ -1,10 +1,13 @@
 // TLineTiming: the timing properties of a connection that its worker reads at each use
-// (retries, time-outs, delays, the echo flag and the end-of-frame gap), behind one
+// (retries, time-outs, delays, the echo flag, the frame timing and its gaps), behind one
 // multi-reader, single-writer lock.
 //
 // Any thread: the main thread writes them (a change reaches the worker at its next read), the
 // worker reads them. The lock is held only inside a getter or setter, never across I/O.
 #pragma once
+
+#include "FrameTiming.h"
+#include "ModbusTypes.h"
 
 #include <cstdint>
 #include <shared_mutex>
@@ -28,9 +31,14 @@ public:
     void SetTurnaroundDelay(std::uint32_t value);
     bool EchoQueryBeforeReply() const;
     void SetEchoQueryBeforeReply(bool value);
-    // End-of-frame gap in ms (see ComputeSilentTime).
-    std::uint32_t SilentTime() const;
-    void SetSilentTime(std::uint32_t value);
+    // How RTU frames are delimited (see FrameTiming.h).
+    TFrameTiming FrameTiming() const;
+    void SetFrameTiming(TFrameTiming value);
+    // The gaps of the line's frames, recomputed by the connection (see ComputeFrameGaps).
+    TFrameGaps FrameGaps() const;
+    void SetFrameGaps(const TFrameGaps& value);
+    // End-of-frame gap in whole ms, rounded up.
+    std::uint32_t SilentTime() const { return FrameGaps().SilentMs(); }
 
 private:
     mutable std::shared_mutex FLock;
@@ -41,7 +49,8 @@ private:
     std::uint32_t FSendTimeout = 1000;
     std::uint32_t FTurnaroundDelay = 100;
     bool FEchoQueryBeforeReply = false;
-    std::uint32_t FSilentTime = 16;
+    TFrameTiming FFrameTiming = ftClassic;
+    TFrameGaps FFrameGaps;
 };
 
 } // namespace Corvane

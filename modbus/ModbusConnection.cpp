@@ -9,6 +9,8 @@
 #include "SystemClockResolutionEnhancer.h"
 #include "TransactionThread.h"
 
+#include <cmath>
+
 namespace Corvane {
 
 namespace {
@@ -123,6 +125,26 @@ std::uint32_t TModbusConnection::EffectiveBaudRate() const {
     return FBaudRate == brCustom ? FCustomBaudRate : BaudRateValue(FBaudRate);
 }
 
+TExchangeTiming TModbusConnection::ExchangeTiming() const {
+    TExchangeTiming timing;
+    timing.Mode = FTransmissionMode;
+    const std::uint32_t baud = EffectiveBaudRate();
+    if (baud == 0) {
+        return timing;
+    }
+    timing.CharacterUs = BitsPerCharacter(FDataBits, FParity, FStopBits) * 1e6 / baud;
+    timing.SilentUs = ComputeFrameGaps(FTiming.FrameTiming(), FTransmissionMode, baud, FDataBits,
+                                       FParity, FStopBits, FSilentInterval)
+                          .SilentUs;
+    const std::int32_t largest = Corvane::QueryBufferSize(FTransmissionMode);
+    const double attemptMs =
+        static_cast<double>(FTiming.ReceiveTimeout()) + FTiming.RefetchDelay() +
+        2.0 * WireCharacters(FTransmissionMode, largest) * timing.CharacterUs / 1000.0;
+    const double limit = std::ceil(FTiming.MaxRetries() * attemptMs);
+    timing.LimitMs = limit >= 4294967295.0 ? 4294967295u : static_cast<std::uint32_t>(limit);
+    return timing;
+}
+
 void TModbusConnection::ApplyCommState() {
     if (!FLine) {
         return;
@@ -143,9 +165,8 @@ void TModbusConnection::UpdateSilentTime() {
     if (baud == 0 && FTransmissionMode == tmRTU) {
         throw ECorvaneError(msgCustomBaudRateZero);
     }
-    const std::uint32_t silent =
-        ComputeSilentTime(FTransmissionMode, baud, FDataBits, FParity, FStopBits, FSilentInterval);
-    FTiming.SetSilentTime(silent);
+    FTiming.SetFrameGaps(ComputeFrameGaps(FTiming.FrameTiming(), FTransmissionMode, baud, FDataBits,
+                                          FParity, FStopBits, FSilentInterval));
 }
 
 void TModbusConnection::ApplyLiveLineChange() {
@@ -210,6 +231,15 @@ void TModbusConnection::SetStopBits(TStopBits value) {
 void TModbusConnection::SetSilentInterval(std::uint32_t value) {
     if (value != FSilentInterval) {
         FSilentInterval = value;
+        if (FActive && !FLoading) {
+            UpdateSilentTime();
+        }
+    }
+}
+
+void TModbusConnection::SetFrameTiming(TFrameTiming value) {
+    if (value != FTiming.FrameTiming()) {
+        FTiming.SetFrameTiming(value);
         if (FActive && !FLoading) {
             UpdateSilentTime();
         }

@@ -67,6 +67,11 @@ public:
     void SetEchoQueryBeforeReply(bool value) { FTiming.SetEchoQueryBeforeReply(value); }
     TFlowControl FlowControl() const { return FFlowControl; }
     void SetFlowControl(TFlowControl value);
+    // How RTU frames are delimited: ftClassic (the default) or the standard's gaps with frames
+    // that end by length (see FrameTiming.h and FrameLength.h). Applied live, like
+    // SilentInterval; the worker picks it up at its next receive.
+    TFrameTiming FrameTiming() const { return FTiming.FrameTiming(); }
+    void SetFrameTiming(TFrameTiming value);
     bool HookExistingPort() const { return FHookExistingPort; }
     void SetHookExistingPort(bool value);
     std::int32_t InputBufferSize() const { return FInputBufferSize; }
@@ -100,8 +105,10 @@ public:
     std::uint32_t TurnaroundDelay() const { return FTiming.TurnaroundDelay(); }
     void SetTurnaroundDelay(std::uint32_t value) { FTiming.SetTurnaroundDelay(value); }
 
-    // End-of-frame gap in ms, recomputed on open and on live line changes.
+    // End-of-frame gap in ms (rounded up), recomputed on open and on live line changes.
     std::uint32_t SilentTime() const { return FTiming.SilentTime(); }
+    // The end-of-frame gap and the inter-character limit to the microsecond.
+    TFrameGaps FrameGaps() const { return FTiming.FrameGaps(); }
 
     // --- Events (main thread unless marked Async) -----------------------------------
     TNotifyEvent OnAfterClose;
@@ -161,6 +168,10 @@ public:
 
     // True once the open line reported that its other end went away (an unplugged adapter).
     bool LineLost() const override;
+    // The line's character time, the silence kept per exchange and the longest an exchange
+    // takes: MaxRetries x (ReceiveTimeout + RefetchDelay + the largest request and reply on
+    // the line), from the current settings, open or not.
+    TExchangeTiming ExchangeTiming() const override;
 
     TMainThreadBridge& Bridge() const { return FBridge; }
 

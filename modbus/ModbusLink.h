@@ -1,6 +1,7 @@
 // IModbusLink: what a client or a server needs of the connection it is attached to, and
-// nothing more: whether it is open, the numbering and queueing of requests, and the
-// registration that lets the connection deliver completions and requests.
+// nothing more: whether it is open, the numbering and queueing of requests, the registration
+// that lets the connection deliver completions and requests, and (for what drives a client)
+// what one exchange costs on the line.
 //
 // TModbusConnection is the implementation on a serial line. The client and the server know
 // only this interface, so that they (and their request building, reply decoding and request
@@ -10,6 +11,7 @@
 // attached to a link is told through ConnectionDestroyed() when the link goes away.
 #pragma once
 
+#include "FrameTiming.h"
 #include "ModbusTransaction.h"
 
 #include <cstdint>
@@ -30,6 +32,8 @@ public:
     virtual bool Loading() const = 0;
     // True once the open line reported that its other end went away.
     virtual bool LineLost() const = 0;
+    // What one exchange costs on the link's line (zeros where the link has no line).
+    virtual TExchangeTiming ExchangeTiming() const = 0;
 
     // Capacity of the buffers of a new transaction on this link.
     virtual std::int32_t QueryBufferSize() const = 0;

@@ -57,6 +57,10 @@ enum TStopBits : std::uint8_t { sb1, sb2 };
 enum TParityScheme : std::uint8_t { psNone, psOdd, psEven };
 enum TFlowControl : std::uint8_t { fcNone, fcRtsToggle, fcRtsCts, fcDtrDsr };
 enum TTransmissionMode : std::uint8_t { tmRTU, tmASCII };
+// How RTU frames are delimited on the line (see FrameTiming.h): ftClassic, the connection's
+// own silent time of at least 16 ms; ftStandard, the gaps of the Modbus serial line standard,
+// with replies and requests that also end as soon as their length is complete.
+enum TFrameTiming : std::uint8_t { ftClassic, ftStandard };
 enum TThreadPriority : std::uint8_t {
     tpIdle,
     tpLowest,

@@ -20,14 +20,17 @@
 
 #include "ModbusTypes.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 namespace Corvane {
 
-// A wait without a time limit (only the connection's stop request ends it).
+// A wait without a time limit (only the connection's stop request ends it), in milliseconds
+// and in microseconds.
 inline constexpr std::uint32_t kInfiniteTimeout = 0xFFFFFFFF;
+inline constexpr std::chrono::microseconds kNoTimeLimit = std::chrono::microseconds::max();
 
 // Character format, speed and modem-line choices written to the port at open and whenever
 // one of them changes while the connection is active.
@@ -55,6 +58,7 @@ public:
     using TWaitResult = Corvane::TWaitResult;
     using enum Corvane::TWaitResult;
     static constexpr std::uint32_t kInfiniteTimeout = Corvane::kInfiniteTimeout;
+    static constexpr std::chrono::microseconds kNoTimeLimit = Corvane::kNoTimeLimit;
 
     virtual ~TSerialLine() = default;
     TSerialLine(const TSerialLine&) = delete;
@@ -69,11 +73,21 @@ public:
     // I/O buffers" when the driver refuses (negative sizes are always refused).
     virtual void SetBufferSizes(std::int32_t inputSize, std::int32_t outputSize) = 0;
 
-    // Waits until at least one received character is buffered, at most timeoutMs
-    // (kInfiniteTimeout: no limit). A pending or arriving RequestStop() ends it with
-    // wrStopped. Once the line is lost the wait always lasts its full time limit (or until
-    // a stop request) and ends with wrLineLost, so that a caller in a loop never spins.
-    virtual TWaitResult WaitForData(std::uint32_t timeoutMs) = 0;
+    // Waits until at least one received character is buffered, at most timeout (kNoTimeLimit:
+    // no limit). The limit is kept to the platform timer's resolution, below a millisecond
+    // where the platform can (the frame gaps of the Modbus serial line standard are 750 and
+    // 1750 microseconds at high speeds). A pending or arriving RequestStop() ends it with
+    // wrStopped. Once the line is lost the wait always lasts its full time limit (or until a
+    // stop request) and ends with wrLineLost, so that a caller in a loop never spins.
+    virtual TWaitResult WaitForDataFor(std::chrono::microseconds timeout) = 0;
+
+    // The same with a limit in milliseconds (kInfiniteTimeout: no limit).
+    TWaitResult WaitForData(std::uint32_t timeoutMs) {
+        return WaitForDataFor(
+            timeoutMs == kInfiniteTimeout
+                ? kNoTimeLimit
+                : std::chrono::microseconds(std::chrono::milliseconds(timeoutMs)));
+    }
 
     // Reads up to count buffered bytes without waiting; 0 when nothing is buffered, when
     // count is not positive, or on an error.

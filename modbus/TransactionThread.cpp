@@ -2,6 +2,7 @@
 
 #include "CorvaneError.h"
 #include "FrameIO.h"
+#include "FrameLength.h"
 #include "Framing.h"
 #include "LineTiming.h"
 #include "MainThreadBridge.h"
@@ -166,6 +167,7 @@ void TTransactionThread::ProcessTransaction(TModbusTransaction& transaction) {
         info.Status = rsTimeoutExpired;
         info.Attempts += 1;
         NotifyFrame(FSendBuffer.data(), length, true);
+        KeepFrameGap();
         FIO->PurgeBuffers(true, true);
         const bool sent = FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(),
                                          FFlowControl, FTiming.RTSHoldDelay());
@@ -184,19 +186,45 @@ void TTransactionThread::ProcessTransaction(TModbusTransaction& transaction) {
     }
 }
 
+TRtuFrameEnd TTransactionThread::FrameEnd(const TLengthRule& rule) const {
+    TRtuFrameEnd end;
+    end.Gaps = FTiming.FrameGaps();
+    if (FMode == tmRTU && FTiming.FrameTiming() == ftStandard) {
+        end.Length = rule;
+    }
+    return end;
+}
+
+// The standard's pause before a frame: a frame that ended by length has not had its silence.
+void TTransactionThread::KeepFrameGap() {
+    if (FMode == tmRTU && FTiming.FrameTiming() == ftStandard) {
+        FIO->KeepFrameGap(std::chrono::microseconds(FTiming.FrameGaps().SilentUs));
+    }
+}
+
 // Waits for the reply of one attempt, listening again (with a full timeout) after a valid
 // frame from another server.
 void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t sentLength) {
     TTransactionInfo& info = transaction.Info;
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
+    TLengthRule reply;
+    reply.Kind = TLengthRule::lkReply;
+    reply.RequestFunction = FunctionCode(transaction.Query);
     do {
-        std::int32_t n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
-                                           FTiming.ReceiveTimeout(), FMode, FTiming.SilentTime());
-        if (FTiming.EchoQueryBeforeReply() &&
-            IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
+        const bool echoes = FTiming.EchoQueryBeforeReply();
+        TLengthRule rule = reply;
+        if (echoes) {
+            rule.Echo = FSendBuffer.data();
+            rule.EchoLength = sentLength;
+        }
+        TReceivedFrame frame = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
+                                                 FTiming.ReceiveTimeout(), FMode, FrameEnd(rule));
+        std::int32_t n = frame.Count;
+        if (echoes && IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
             if (n == sentLength) {
-                n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FTiming.ReceiveTimeout(),
-                                      FMode, FTiming.SilentTime());
+                frame = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FTiming.ReceiveTimeout(),
+                                          FMode, FrameEnd(reply));
+                n = frame.Count;
             } else {
                 std::memmove(FReceiveBuffer.data(), FReceiveBuffer.data() + sentLength,
                              static_cast<std::size_t>(n - sentLength));
@@ -206,7 +234,8 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
         NotifyFrame(FReceiveBuffer.data(), n, false);
         if (n == 0) {
             info.Status = rsTimeoutExpired;
-        } else if (!DecodeFrame(FMode, cmClient, FReceiveBuffer.data(), n, transaction.Reply)) {
+        } else if (frame.Incomplete ||
+                   !DecodeFrame(FMode, cmClient, FReceiveBuffer.data(), n, transaction.Reply)) {
             info.Status = rsFrameCorrupted;
         } else if (!transaction.AcceptAnyAddress &&
                    !IsSameAddress(transaction.Query, transaction.Reply)) {
@@ -232,10 +261,13 @@ void TTransactionThread::ServerExecute() {
     const auto capacity = static_cast<std::int32_t>(FReceiveBuffer.size());
     while (!FTerminated) {
         try {
-            const std::int32_t n = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
-                                                     kInfiniteTimeout, FMode, FTiming.SilentTime());
+            TLengthRule request;
+            request.Kind = TLengthRule::lkRequest;
+            const TReceivedFrame frame = FIO->ReceiveFrame(
+                FReceiveBuffer.data(), capacity, kInfiniteTimeout, FMode, FrameEnd(request));
+            const std::int32_t n = frame.Count;
             NotifyFrame(FReceiveBuffer.data(), n, false);
-            if (n > 0 &&
+            if (n > 0 && !frame.Incomplete &&
                 DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction->Query)) {
                 transaction->Info = TTransactionInfo{};
                 transaction->Info.ServerAddress = FrameAddress(transaction->Query);
@@ -254,6 +286,7 @@ void TTransactionThread::ServerExecute() {
                         FHost.EncodeReply(transaction->Reply, FSendBuffer.data(),
                                           static_cast<std::int32_t>(FSendBuffer.size()));
                     NotifyFrame(FSendBuffer.data(), length, true);
+                    KeepFrameGap();
                     FIO->PurgeBuffers(true, true);
                     FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(), FFlowControl,
                                    FTiming.RTSHoldDelay());

@@ -12,6 +12,7 @@
 // server-mode stop never deadlocks), and frees every transaction still queued without an event.
 #pragma once
 
+#include "FrameIO.h"
 #include "ModbusTransaction.h"
 #include "ModbusTypes.h"
 #include "TransactionHost.h"
@@ -29,7 +30,6 @@ namespace Corvane {
 
 class TModbusClient;
 class TSerialLine;
-class TFrameIO;
 class TLineTiming;
 class TMainThreadBridge;
 
@@ -72,6 +72,10 @@ private:
     std::unique_ptr<TModbusTransaction> TakeWork();
     void ProcessTransaction(TModbusTransaction& transaction);
     void Listen(TModbusTransaction& transaction, std::int32_t sentLength);
+    // The end of the next received frame under the current frame timing: frames end by length
+    // (by the given rule) only with the standard's timing in RTU.
+    TRtuFrameEnd FrameEnd(const TLengthRule& rule) const;
+    void KeepFrameGap();
     void NotifyFrame(const std::uint8_t* data, std::int32_t count, bool sent);
     void HandleException(const std::exception& e);
     void SleepMs(std::uint32_t ms);

@@ -32,7 +32,7 @@ T Choose(const TCommandLine& line, const std::string& name, T fallback,
 
 const std::set<std::string>& SerialLineOptionNames() {
     static const std::set<std::string> names = {"port",      "baud", "data-bits", "parity",
-                                                "stop-bits", "flow", "mode"};
+                                                "stop-bits", "flow", "mode",      "timing"};
     return names;
 }
 
@@ -53,7 +53,11 @@ const char* SerialLineOptionsHelp() {
            "  --parity none|odd|even (default none)\n"
            "  --stop-bits 1|2        (default 1)\n"
            "  --flow none|rts-toggle|rts-cts|dtr-dsr (default none)\n"
-           "  --mode rtu|ascii       (default rtu)\n";
+           "  --mode rtu|ascii       (default rtu)\n"
+           "  --timing classic|standard  RTU frame timing: classic ends a frame after at least\n"
+           "                         16 ms of silence; standard after the 3.5 characters of the\n"
+           "                         Modbus serial line standard (1.75 ms above 19200 bit/s),\n"
+           "                         or as soon as its length is complete (default classic)\n";
 }
 
 const char* LineOptionsHelp() {
@@ -86,6 +90,8 @@ TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired) {
                                          {"dtr-dsr", fcDtrDsr}});
     options.Mode =
         Choose<TTransmissionMode>(line, "mode", tmRTU, {{"rtu", tmRTU}, {"ascii", tmASCII}});
+    options.Timing = Choose<TFrameTiming>(line, "timing", ftClassic,
+                                          {{"classic", ftClassic}, {"standard", ftStandard}});
     if (const auto address = line.Value("address")) {
         options.Address = static_cast<std::uint8_t>(ParseInteger(*address, 0, 255, "--address"));
     }
@@ -118,6 +124,7 @@ void ApplyLineOptions(const TLineOptions& options, TModbusConnection& connection
     connection.SetStopBits(options.StopBits);
     connection.SetFlowControl(options.Flow);
     connection.SetTransmissionMode(options.Mode);
+    connection.SetFrameTiming(options.Timing);
     connection.SetReceiveTimeout(options.TimeoutMs);
     connection.SetMaxRetries(options.Retries);
 }

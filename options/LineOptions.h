@@ -23,6 +23,7 @@ struct TLineOptions {
     Corvane::TStopBits StopBits = Corvane::sb1;
     Corvane::TFlowControl Flow = Corvane::fcNone;
     Corvane::TTransmissionMode Mode = Corvane::tmRTU;
+    Corvane::TFrameTiming Timing = Corvane::ftClassic;
     std::uint8_t Address = 1;
     std::uint32_t TimeoutMs = 1000;
     std::uint32_t Retries = 3;
@@ -34,7 +35,8 @@ const std::set<std::string>& LineOptionNames();
 const char* LineOptionsHelp();
 
 // The subset that describes the serial line alone (port, speed, character format, flow
-// control, framing mode), shared with programs that are not clients, and its help text.
+// control, framing mode and frame timing), shared with programs that are not clients, and its
+// help text.
 const std::set<std::string>& SerialLineOptionNames();
 const char* SerialLineOptionsHelp();
 
@@ -42,7 +44,8 @@ const char* SerialLineOptionsHelp();
 // portRequired is false.
 TLineOptions ParseLineOptions(const TCommandLine& line, bool portRequired = true);
 
-// Sets port, speed, format, flow control, mode, timeout and attempts on the connection.
+// Sets port, speed, format, flow control, mode, frame timing, timeout and attempts on the
+// connection.
 void ApplyLineOptions(const TLineOptions& options, Corvane::TModbusConnection& connection);
 
 // What a program prints when the line cannot be used: the error's message and, when that is

@@ -4,14 +4,40 @@
 
 namespace SondrelSim {
 
+namespace {
+
+// Whether the n-th event (from 1) is hit by a fault every `every` events from the start-th on.
+bool Hits(std::uint64_t n, std::uint32_t every, std::uint32_t start) {
+    if (every == 0) {
+        return false;
+    }
+    const std::uint64_t first = start == 0 ? every : start;
+    return n >= first && (n - first) % every == 0;
+}
+
+} // namespace
+
 bool TFaultInjector::DropNextRequest() {
     ++FRequests;
-    return FSettings.DropEvery != 0 && FRequests % FSettings.DropEvery == 0;
+    return Hits(FRequests, FSettings.DropEvery, FSettings.DropStart);
 }
 
 bool TFaultInjector::CorruptNextReply() {
     ++FReplies;
-    return FSettings.CorruptEvery != 0 && FReplies % FSettings.CorruptEvery == 0;
+    return Hits(FReplies, FSettings.CorruptEvery, FSettings.CorruptStart);
+}
+
+bool TFaultInjector::IsChosenDrop(const Corvane::TModbusBuffer& query) {
+    const auto& chosen = FSettings.DropRequest;
+    if (!chosen || query.Size() < 4) {
+        return false;
+    }
+    const std::uint8_t* data = query.Data();
+    const unsigned first = static_cast<unsigned>(data[2] << 8 | data[3]);
+    if (data[1] != chosen->Function || first != chosen->Register) {
+        return false;
+    }
+    return ++FMatches == chosen->Occurrence;
 }
 
 bool TFaultInjector::IsSilenced(const Corvane::TModbusBuffer& query) const {

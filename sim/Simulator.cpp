@@ -12,8 +12,8 @@ namespace SondrelSim {
 using namespace Corvane;
 
 TSimulator::TSimulator(const TSimulatorOptions& options, std::ostream* log)
-    : FOptions(options), FLog(log), FModel(options.Instrument), FConnection(options.Faults),
-      FServer(FModel) {
+    : FOptions(options), FLog(log), FModel(options.Instrument),
+      FConnection(options.Faults, options.WireTime), FServer(FModel) {
     SondrelOptions::ApplyLineOptions(FOptions.Line, FConnection);
     FConnection.SetConnectionMode(cmServer);
     FServer.SetAddress(FOptions.Address);

@@ -1,6 +1,9 @@
 #include "SimulatorConnection.h"
 
 #include "RequestDescription.h"
+#include "WireTime.h"
+
+#include "FrameTiming.h"
 
 #include "FunctionCodes.h"
 
@@ -28,7 +31,15 @@ void TSimulatorConnection::Log(const std::string& line) const {
     }
 }
 
+std::chrono::microseconds TSimulatorConnection::LineTime(const TModbusTransaction& t) const {
+    const std::uint32_t baud =
+        BaudRate() == brCustom ? CustomBaudRate() : BaudRateValue(BaudRate());
+    return WireTime(TransmissionMode(), t.Query.Size(), t.Reply.Size(), baud,
+                    BitsPerCharacter(DataBits(), Parity(), StopBits()));
+}
+
 void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
+    const auto arrived = std::chrono::steady_clock::now();
     const std::uint8_t address = transaction.Info.ServerAddress;
     const std::string request =
         "address " + std::to_string(address) + ": " + DescribeRequest(transaction.Query);
@@ -40,6 +51,11 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
     if (FFaults.IsSilenced(transaction.Query)) {
         transaction.Reply.SetSize(0);
         Log(request + " -> silent register, no reply");
+        return;
+    }
+    if (FFaults.IsChosenDrop(transaction.Query)) {
+        transaction.Reply.SetSize(0);
+        Log(request + " -> dropped (the chosen request), no reply");
         return;
     }
     if (FFaults.DropNextRequest()) {
@@ -66,6 +82,9 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
     if (transaction.Reply.Size() > 0 && FFaults.CorruptNextReply()) {
         FCorruptReply = true;
         outcome += ", corrupted";
+    }
+    if (FWireTime && transaction.Reply.Size() > 0) {
+        std::this_thread::sleep_until(arrived + LineTime(transaction));
     }
     if (FFaults.DelayMs() > 0 && transaction.Reply.Size() > 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(FFaults.DelayMs()));

@@ -1,6 +1,8 @@
 // TSimulatorConnection: the server-mode connection of the simulated instrument. It wraps the
 // library's dispatch of each request to inject the line faults of a TFaultInjector (a
 // dropped request, a corrupted reply, a delayed reply) and to report one line per request.
+// With wire time on, every reply waits until the request and the reply would have crossed a
+// real line at the connection's speed (WireTime.h), counted from the request's dispatch.
 //
 // Faults apply only to requests that a registered server answers (its address, not a
 // broadcast). A dropped request never reaches the servers, so the instrument does not act on
@@ -17,6 +19,7 @@
 #include "ModbusConnection.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -28,7 +31,8 @@ class TSimulatorConnection : public Corvane::TModbusConnection {
 public:
     using TRequestLogEvent = std::function<void(const std::string& line)>;
 
-    explicit TSimulatorConnection(const TFaultSettings& faults) : FFaults(faults) {}
+    TSimulatorConnection(const TFaultSettings& faults, bool wireTime)
+        : FFaults(faults), FWireTime(wireTime) {}
 
     // One line per request received: what was asked and what happened to the reply.
     TRequestLogEvent OnRequestLog;
@@ -47,7 +51,11 @@ private:
     bool HasServerFor(std::uint8_t address) const;
     void Log(const std::string& line) const;
 
+    // How long the exchange takes on a real line at the connection's speed.
+    std::chrono::microseconds LineTime(const Corvane::TModbusTransaction& transaction) const;
+
     TFaultInjector FFaults;
+    const bool FWireTime;
     // Set by the dispatch (main thread) for the reply that the worker encodes next; the
     // worker waits for the dispatch to return before it encodes.
     std::atomic<bool> FCorruptReply{false};

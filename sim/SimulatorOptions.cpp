@@ -17,6 +17,32 @@ std::uint32_t Count(const SondrelOptions::TCommandLine& line, const std::string&
     return text ? static_cast<std::uint32_t>(ParseInteger(*text, 0, max, "--" + name)) : fallback;
 }
 
+// F:R or F:R:N, each a decimal number: function 1..127, register 0..65535, occurrence >= 1.
+TRequestMatch ParseRequestMatch(const std::string& text) {
+    std::vector<std::string> fields;
+    std::size_t from = 0;
+    for (;;) {
+        const std::size_t colon = text.find(':', from);
+        fields.push_back(text.substr(from, colon - from));
+        if (colon == std::string::npos) {
+            break;
+        }
+        from = colon + 1;
+    }
+    if (fields.size() < 2 || fields.size() > 3) {
+        throw EUsageError("--drop-request: '" + text + "' is not FUNCTION:REGISTER[:N]");
+    }
+    TRequestMatch match;
+    match.Function = static_cast<std::uint8_t>(ParseInteger(fields[0], 1, 127, "--drop-request"));
+    match.Register =
+        static_cast<std::uint16_t>(ParseInteger(fields[1], 0, 65535, "--drop-request"));
+    if (fields.size() == 3) {
+        match.Occurrence =
+            static_cast<std::uint32_t>(ParseInteger(fields[2], 1, 4294967295LL, "--drop-request"));
+    }
+    return match;
+}
+
 } // namespace
 
 const char* SimulatorHelp() {
@@ -39,10 +65,21 @@ const char* SimulatorHelp() {
             "  --sample-ms N          the same in milliseconds (a log that grows fast)\n"
             "  --no-server-id         refuse Report Server ID (function 17) with exception 01\n"
             "  --verbose              one line per request on standard error\n"
+            "  --wire-time            answer only once the request and the reply would have\n"
+            "                         crossed a real line at --baud (plus the 3.5-character\n"
+            "                         pause between them); a pseudo-terminal moves bytes at\n"
+            "                         once. Give --timing standard too, so that the\n"
+            "                         simulator's own end-of-frame silence adds nothing\n"
             "  --version              show the program's version and exit\n\n"
             "Line faults (0: off):\n"
             "  --drop-every K         no reply to every K-th request\n"
+            "  --drop-start S         the first request --drop-every drops is the S-th\n"
+            "                         (default K), then every K-th after it\n"
             "  --corrupt-every K      every K-th reply is sent with a broken check\n"
+            "  --corrupt-start S      the first reply --corrupt-every breaks is the S-th\n"
+            "  --drop-request F:R[:N] no reply to exactly one request: the N-th (default 1st)\n"
+            "                         of function F at first register R (3:2, the first read\n"
+            "                         of the current record's high word)\n"
             "  --delay-ms D           every reply is sent D ms late (at most 60000)\n"
             "  --silent-register R    no reply to any write of register R (0..65535), which\n"
             "                         is not carried out either\n\n"
@@ -54,10 +91,10 @@ const char* SimulatorHelp() {
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = SondrelOptions::SerialLineOptionNames();
     valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
-                         "sample-ms", "drop-every", "corrupt-every", "delay-ms",
-                         "silent-register"});
-    const SondrelOptions::TCommandLine line(args, valueOptions,
-                                            {"pty", "verbose", "help", "version", "no-server-id"});
+                         "sample-ms", "drop-every", "corrupt-every", "delay-ms", "silent-register",
+                         "drop-start", "corrupt-start", "drop-request"});
+    const SondrelOptions::TCommandLine line(
+        args, valueOptions, {"pty", "verbose", "help", "wire-time", "version", "no-server-id"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
@@ -116,7 +153,13 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
         options.Faults.SilentRegister =
             static_cast<std::uint16_t>(ParseInteger(*silent, 0, 65535, "--silent-register"));
     }
+    options.Faults.DropStart = Count(line, "drop-start", 0);
+    options.Faults.CorruptStart = Count(line, "corrupt-start", 0);
+    if (const auto chosen = line.Value("drop-request")) {
+        options.Faults.DropRequest = ParseRequestMatch(*chosen);
+    }
     options.Verbose = line.Flag("verbose");
+    options.WireTime = line.Flag("wire-time");
     return options;
 }
 

@@ -20,6 +20,8 @@ struct TSimulatorOptions {
     std::uint8_t Address = 1;
     TInstrumentSettings Instrument;
     TFaultSettings Faults;
+    // Replies wait as long as the exchange would take on a real line (WireTime.h).
+    bool WireTime = false;
     // Milliseconds of real time between two samples while acquisition runs; 0: never.
     std::uint32_t SamplePeriodMs = 60000;
     // Answers Report Server ID (function 17); without it the request is refused (01), as an

@@ -191,7 +191,8 @@ void TCorvaneDemoMainForm::BuildMenus() {
 
     auto* delays = new QActionGroup(this);
     delays->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (QAction* item : {FUi->fastMenuItem, FUi->defaultMenuItem, FUi->slowMenuItem}) {
+    for (QAction* item :
+         {FUi->fastMenuItem, FUi->defaultMenuItem, FUi->slowMenuItem, FUi->lineSpeedMenuItem}) {
         delays->addAction(item);
     }
     auto* firmwareBauds = new QActionGroup(this);
@@ -343,6 +344,8 @@ void TCorvaneDemoMainForm::ConnectSettingStores() {
             [this] { FSettings->SetCommDelay(cdDefault); });
     connect(ui.slowMenuItem, &QAction::triggered, this,
             [this] { FSettings->SetCommDelay(cdSlow); });
+    connect(ui.lineSpeedMenuItem, &QAction::triggered, this,
+            [this] { FSettings->SetCommDelay(cdLine); });
     connect(ui.N19200, &QAction::triggered, this, [this] { N19200Click(); });
     connect(ui.N38400, &QAction::triggered, this, [this] { N38400Click(); });
 }
@@ -466,6 +469,7 @@ TDownloadParts TCorvaneDemoMainForm::DownloadParts() {
                           *ui.fastMenuItem,
                           *ui.defaultMenuItem,
                           *ui.slowMenuItem,
+                          *ui.lineSpeedMenuItem,
                           *ui.EraseSampleDatafromMemory1,
                           *ui.DataDownloadSetupWizard1};
 }
@@ -510,7 +514,8 @@ void TCorvaneDemoMainForm::FormCreate() {
 
         logData.exportComboBox->setCurrentIndex(FSettings->ExportKind());
 
-        for (QAction* item : {ui.fastMenuItem, ui.defaultMenuItem, ui.slowMenuItem}) {
+        for (QAction* item :
+             {ui.fastMenuItem, ui.defaultMenuItem, ui.slowMenuItem, ui.lineSpeedMenuItem}) {
             item->setChecked(false);
         }
         switch (FSettings->CommDelay()) {
@@ -519,6 +524,9 @@ void TCorvaneDemoMainForm::FormCreate() {
             break;
         case cdDefault:
             ui.defaultMenuItem->setChecked(true);
+            break;
+        case cdLine:
+            ui.lineSpeedMenuItem->setChecked(true);
             break;
         default:
             ui.slowMenuItem->setChecked(true);

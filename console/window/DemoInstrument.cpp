@@ -7,12 +7,17 @@
 
 namespace Sondrel {
 
-void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port) {
+void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port, TDemoPacing pacing) {
     TPortSettingIndexes indexes;
     indexes.BaudRate = DemoBaudRateIndex;
     window.ApplyPortSettings(QStringLiteral("1"), port, indexes);
     // setChecked does not trigger the item, so the stored delay choice stays.
-    window.Form().fastMenuItem->setChecked(true);
+    if (pacing == dpLineSpeed) {
+        window.Form().lineSpeedMenuItem->setChecked(true);
+        window.ModbusConnection1.SetFrameTiming(Corvane::ftStandard);
+    } else {
+        window.Form().fastMenuItem->setChecked(true);
+    }
     window.Download().UpdateCommunicationDelays();
     window.UpdateConnectionState();
 }

@@ -19,4 +19,23 @@ void PumpWait(int milliseconds) {
     loop.exec();
 }
 
+void PumpWaitUntil(const std::function<bool()>& done, int milliseconds) {
+    if (milliseconds <= 0 || done()) {
+        return;
+    }
+    QEventLoop loop;
+    bool expired = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, [&expired] { expired = true; });
+    deadline.start(milliseconds);
+    Corvane::TMainThreadBridge::Instance().Drain();
+    // Each round blocks until events come (a completion through the bridge's wake, the
+    // deadline's timer, input) and processes them all.
+    while (!expired && !done()) {
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+}
+
 } // namespace Sondrel

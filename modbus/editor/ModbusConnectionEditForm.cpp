@@ -173,6 +173,7 @@ void TModbusConnectionEditForm::LoadFrom(const TModbusConnection& c) {
         InList(c.BaudRate(), static_cast<int>(BaudRateTexts().size()), kDefaultBaudRate));
     ui.CustomBaudRateEdit->setText(QString::number(c.CustomBaudRate()));
     ui.EchoCheckBox->setChecked(c.EchoQueryBeforeReply());
+    ui.StandardTimingCheckBox->setChecked(c.FrameTiming() == ftStandard);
     ui.DTREnabledCheckBox->setChecked(c.DTREnabled());
     ui.RTSEnabledCheckBox->setChecked(c.RTSEnabled());
     ui.DataBitsRadioGroup->SetItemIndex(InList(c.DataBits(), 2, kDefaultDataBits));
@@ -210,6 +211,8 @@ void TModbusConnectionEditForm::UpdateDependentControls() {
     ui.Label3->setText(
         QStringLiteral("Silent &Interval [%1]:")
             .arg(ascii ? QStringLiteral("milliseconds") : QStringLiteral("character times")));
+    // The frame timing delimits RTU frames; ASCII frames end at their CR LF either way.
+    ui.StandardTimingCheckBox->setEnabled(!ascii);
 
     const bool serialPage = ui.PageControl->currentIndex() == pgSerial;
     ui.RTUDefaultsButton->setEnabled(serialPage);
@@ -364,6 +367,7 @@ void TModbusConnectionEditForm::ApplyTo(TModbusConnection& c) const {
         c.SetTransmissionMode(static_cast<TTransmissionMode>(
             Chosen(ui.TransmissionModeRadioGroup, kDefaultTransmissionMode)));
         c.SetSilentInterval(EditValue32(ui.SilentIntervalEdit));
+        c.SetFrameTiming(ui.StandardTimingCheckBox->isChecked() ? ftStandard : ftClassic);
         const auto mode = static_cast<TConnectionMode>(
             Chosen(ui.ConnectionModeRadioGroup, kDefaultConnectionMode));
         c.SetConnectionMode(mode);

@@ -1,5 +1,5 @@
-// The serial line on POSIX terminals: termios for the line settings, poll() on the port and
-// on a wake pipe for interruptible waits, non-blocking reads and writes.
+// The serial line on POSIX terminals: termios for the line settings, ppoll() on the port and
+// on a wake pipe for interruptible waits to the microsecond, non-blocking reads and writes.
 //
 // Line loss: a terminal whose other end went away (an unplugged USB adapter, a closed
 // pseudo-terminal peer) reports end of file or EIO on read and POLLHUP/POLLERR on poll,
@@ -12,6 +12,7 @@
 
 #include "CorvaneError.h"
 #include "Deadline.h"
+#include "FrameTiming.h"
 #include "PortPermission.h"
 #include "TerminalAttributes.h"
 
@@ -86,11 +87,6 @@ void ReleaseExclusiveUse(int fd) {
     (void)ioctl(fd, TIOCNXCL);
 }
 
-std::uint32_t BitsPerCharacter(const TLineSettings& s) {
-    return 1 + (s.DataBits == db7 ? 7u : 8u) + (s.Parity != psNone ? 1u : 0u) +
-           (s.StopBits == sb2 ? 2u : 1u);
-}
-
 // Raw mode with the requested character format, built on the terminal's current
 // attributes. VMIN 1 with O_NONBLOCK makes an empty read fail with EAGAIN, so that a read of
 // 0 bytes can only mean end of file (the line is gone); with VMIN 0 the kernel returns 0 for
@@ -130,7 +126,7 @@ public:
 
     void Configure(const TLineSettings& settings) override;
     void SetBufferSizes(std::int32_t inputSize, std::int32_t outputSize) override;
-    TWaitResult WaitForData(std::uint32_t timeoutMs) override;
+    TWaitResult WaitForDataFor(std::chrono::microseconds timeout) override;
     std::int32_t ReadAvailable(std::uint8_t* dest, std::int32_t count) override;
     bool Write(const std::uint8_t* data, std::int32_t count, std::uint32_t timeoutMs) override;
     void Drain() override;
@@ -206,7 +202,8 @@ void TPosixSerialLine::Configure(const TLineSettings& settings) {
     }
     ApplyModemLines(settings);
     FBaudRate.store(settings.BaudRate);
-    FBitsPerCharacter.store(BitsPerCharacter(settings));
+    FBitsPerCharacter.store(
+        BitsPerCharacter(settings.DataBits, settings.Parity, settings.StopBits));
 }
 
 // The DTR and RTS levels of the device control block. RTS: driven by the kernel's handshake
@@ -236,23 +233,32 @@ void TPosixSerialLine::SetBufferSizes(std::int32_t inputSize, std::int32_t outpu
     }
 }
 
-TWaitResult TPosixSerialLine::WaitForData(std::uint32_t timeoutMs) {
-    const TDeadline deadline(timeoutMs);
+TWaitResult TPosixSerialLine::WaitForDataFor(std::chrono::microseconds timeout) {
+    const TDeadline deadline(timeout);
     for (;;) {
         // While the line is lost, only the stop pipe is watched (a lost port polls readable
         // forever), and the port is looked at again once per slice.
         const bool lost = FLost.load() && !LineCameBack();
         pollfd fds[2] = {{FWakeRead, POLLIN, 0}, {FFd, POLLIN, 0}};
-        const int ms = deadline.RemainingMs(lost ? kLostRecheckMs : -1);
-        const int ready = poll(fds, lost ? 1 : 2, ms);
+        // ppoll keeps limits below a millisecond, which poll() would round up.
+        const auto left = deadline.Remaining(lost ? std::chrono::milliseconds(kLostRecheckMs)
+                                                  : TDeadline::TClock::duration::max());
+        timespec limit{};
+        const bool limited = left != TDeadline::TClock::duration::max();
+        if (limited) {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(left).count();
+            limit.tv_sec = static_cast<time_t>(ns / 1000000000);
+            limit.tv_nsec = static_cast<long>(ns % 1000000000);
+        }
+        const int ready = ppoll(fds, lost ? 1 : 2, limited ? &limit : nullptr, nullptr);
         if (ready < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            // poll() itself failing leaves nothing to wait on: sleep instead of spinning.
+            // ppoll() itself failing leaves nothing to wait on: sleep instead of spinning.
             if (lost) {
-                std::this_thread::sleep_for(
-                    std::chrono::milliseconds(ms < 0 ? kLostRecheckMs : ms));
+                std::this_thread::sleep_for(limited ? left
+                                                    : std::chrono::milliseconds(kLostRecheckMs));
             }
             MarkLost();
             continue;

@@ -20,6 +20,7 @@
 #include "CorvaneError.h"
 #include "Deadline.h"
 #include "DeviceControlBlock.h"
+#include "FrameTiming.h"
 #include "WideText.h"
 #include "Win32Api.h"
 #include "Win32Error.h"
@@ -99,7 +100,7 @@ public:
 
     void Configure(const TLineSettings& settings) override;
     void SetBufferSizes(std::int32_t inputSize, std::int32_t outputSize) override;
-    TWaitResult WaitForData(std::uint32_t timeoutMs) override;
+    TWaitResult WaitForDataFor(std::chrono::microseconds timeout) override;
     std::int32_t ReadAvailable(std::uint8_t* dest, std::int32_t count) override;
     bool Write(const std::uint8_t* data, std::int32_t count, std::uint32_t timeoutMs) override;
     void Drain() override;
@@ -181,8 +182,8 @@ void TWin32SerialLine::Configure(const TLineSettings& settings) {
         throw Win32Error(msgFailedToUpdateDcb, GetLastError());
     }
     FBaudRate.store(settings.BaudRate);
-    FBitsPerCharacter.store(1 + dcb.ByteSize + (settings.Parity != psNone ? 1u : 0u) +
-                            (settings.StopBits == sb2 ? 2u : 1u));
+    FBitsPerCharacter.store(
+        BitsPerCharacter(settings.DataBits, settings.Parity, settings.StopBits));
 }
 
 void TWin32SerialLine::SetBufferSizes(std::int32_t inputSize, std::int32_t outputSize) {
@@ -249,8 +250,10 @@ void TWin32SerialLine::NoteFailure(DWORD err) {
     }
 }
 
-TWaitResult TWin32SerialLine::WaitForData(std::uint32_t timeoutMs) {
-    const TDeadline deadline(timeoutMs);
+// The system's waits count in milliseconds: a limit below one is rounded up to it, so that a
+// wait never ends before its deadline.
+TWaitResult TWin32SerialLine::WaitForDataFor(std::chrono::microseconds timeout) {
+    const TDeadline deadline(timeout);
     for (;;) {
         if (FLost.load() && !LineCameBack()) {
             const TWaitResult lost = WaitWhileLost(deadline);

@@ -137,6 +137,8 @@ TCommDelay TApplicationSettings::CommDelay() {
         return cdFast;
     case 2:
         return cdDefault;
+    case 4:
+        return cdLine;
     default:
         return cdSlow;
     }

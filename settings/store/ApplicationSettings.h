@@ -34,7 +34,9 @@ struct TStoredPortSettings {
     bool operator==(const TStoredPortSettings&) const = default;
 };
 
-enum TCommDelay : std::uint8_t { cdFast = 1, cdDefault = 2, cdSlow = 3 };
+// The "Date Retrieval Communication Delay" menu's choice as stored ("1".."4"); cdLine is "Line
+// Speed", the waits that end with their request's outcome.
+enum TCommDelay : std::uint8_t { cdFast = 1, cdDefault = 2, cdSlow = 3, cdLine = 4 };
 
 class TApplicationSettings {
 public:
@@ -63,7 +65,7 @@ public:
     int ExportKind();
     void SetExportKind(int index);
 
-    // "commDropDown": 1 fast, 2 default, anything else slow.
+    // "commDropDown": 1 fast, 2 default, 4 line speed, anything else slow.
     TCommDelay CommDelay();
     void SetCommDelay(TCommDelay delay);
 

@@ -194,6 +194,31 @@ TEST_F(ConnectionOptions, ABaudChangeIsAppliedToAnOpenConnectionWithoutReopening
     Connection.SetActive(false);
 }
 
+TEST_F(ConnectionOptions, StandardFrameTimingIsLoadedAndAppliedLiveForRtuOnly) {
+    EXPECT_FALSE(Ui.StandardTimingCheckBox->isChecked()) << "classic is the default";
+    EXPECT_TRUE(Ui.StandardTimingCheckBox->isEnabled());
+    Ui.TransmissionModeRadioGroup->SetItemIndex(tmASCII);
+    EXPECT_FALSE(Ui.StandardTimingCheckBox->isEnabled()) << "ASCII frames end at CR LF";
+
+    PtyPair pty;
+    Connection.SetPort(pty.SlavePath());
+    Connection.SetBaudRate(br115200);
+    CountEvents();
+    Connection.SetActive(true);
+    EXPECT_TRUE(EditAndConfirm(
+        [](Ui::TModbusConnectionEditForm& ui) { ui.StandardTimingCheckBox->setChecked(true); }));
+    EXPECT_EQ(Connection.FrameTiming(), ftStandard);
+    EXPECT_EQ(Connection.FrameGaps().SilentUs, 1750u) << "applied to the open line";
+    EXPECT_EQ(Opens, 1);
+    EXPECT_EQ(Closes, 0);
+    Form.LoadFrom(Connection);
+    EXPECT_TRUE(Ui.StandardTimingCheckBox->isChecked());
+    EXPECT_TRUE(EditAndConfirm(
+        [](Ui::TModbusConnectionEditForm& ui) { ui.StandardTimingCheckBox->setChecked(false); }));
+    EXPECT_EQ(Connection.FrameTiming(), ftClassic);
+    Connection.SetActive(false);
+}
+
 TEST_F(ConnectionOptions, APortChangeClosesAndReopensTheConnection) {
     PtyPair first;
     PtyPair second;

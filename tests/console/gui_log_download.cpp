@@ -10,7 +10,8 @@
 // "log-download.png".
 #include "WindowFixture.h"
 
-#include "SimulatorChild.h"
+#include "ChildProcess.h"
+#include "SimulatedLog.h"
 
 #include "DemoInstrument.h"
 #include "DigitKeyFilter.h"
@@ -28,10 +29,22 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
+#include <set>
 
 namespace {
 
 using namespace ConsoleTest;
+
+// The simulator's log: seed 7, the current record 10 stamped 2024-03-07 09:05.
+SondrelSim::TInstrumentSettings Instrument() {
+    SondrelSim::TInstrumentSettings s;
+    s.Seed = 7;
+    s.CurrentRecord = 10;
+    s.FilledCount = 62001;
+    s.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
+    return s;
+}
 
 class LogDownloadWindow : public WindowFixture {
 protected:
@@ -52,18 +65,86 @@ protected:
         return rows;
     }
 
+    // Starts sondrel-sim on a new pseudo-terminal with the log and the extra options; the
+    // device path, or empty when it did not start.
+    std::string StartSimulator(const E2eTests::SimulatedLog& log,
+                               const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
+        for (const auto& list : {log.SimulatorArguments(), extra}) {
+            argv.insert(argv.end(), list.begin(), list.end());
+        }
+        Simulator = std::make_unique<TestSupport::ChildProcess>(argv);
+        if (!Simulator->WaitForLine("/dev/", std::chrono::seconds(10))) {
+            return {};
+        }
+        return Simulator->Output().substr(0, Simulator->Output().find('\n'));
+    }
+
+    std::unique_ptr<TestSupport::ChildProcess> Simulator;
+
     int LinesEqualTo(const QString& text) {
         const QStringList lines = LogLines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), text));
     }
 };
 
-TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
-    const E2eTests::SimulatedLog log(TenRecordInstrument());
-    const TSimulatorChild simulator(log);
+TEST_F(LogDownloadWindow, AtLineSpeedTheProgressBarsMoveAndTheTimesAreShown) {
+    // A line that takes a real line's time: 100 records cost about two and a half seconds.
+    const E2eTests::SimulatedLog log(Instrument());
+    const std::string port =
+        StartSimulator(log, {"--wire-time", "--timing", "standard", "--baud", "115200"});
+    ASSERT_FALSE(port.empty());
 
     Start();
-    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(simulator.Port));
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port), Sondrel::dpLineSpeed);
+    EXPECT_EQ(Download().DelayMenuChoice(), Sondrel::dmLine);
+    EXPECT_EQ(Window().ModbusConnection1.FrameTiming(), Corvane::ftStandard);
+    Window().Connect1Click();
+    ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
+    Page().recentRadioButton->setChecked(true);
+    Page().recordsEdit->setText(QStringLiteral("100"));
+    Page().intervalEdit->setText(QStringLiteral("1"));
+
+    // What the page shows while the download runs, looked at every 50 ms.
+    std::set<int> received;
+    QStringList elapsed;
+    QStringList left;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        received.insert(Page().ALProgressBar11->value());
+        elapsed << Page().timeLabel1->text();
+        left << Page().timeLeftLabel1->text();
+    });
+    sampler.start(50);
+    Page().startButton->click();
+    sampler.stop();
+
+    EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+    ASSERT_EQ(Download().Model().rowCount(), 100);
+    const auto moving = std::count_if(received.begin(), received.end(),
+                                      [](int value) { return value > 0 && value < 100; });
+    EXPECT_GE(moving, 5) << "the received records' bar moved while the blocks were read";
+    EXPECT_TRUE(elapsed.contains(QStringLiteral("00:00:01")) ||
+                elapsed.contains(QStringLiteral("00:00:02")))
+        << elapsed.join(' ').toStdString();
+    const auto shownLeft = std::count_if(left.begin(), left.end(), [](const QString& text) {
+        return text != QStringLiteral("--:--:--");
+    });
+    EXPECT_GT(shownLeft, 0) << "the time left was shown";
+    EXPECT_EQ(Page().timeLeftLabel1->text(), "00:00:00") << "none left once it is done";
+    const QStringList lines = LogLines();
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const QString& line) {
+        return line.startsWith(QStringLiteral("Download will take approximately"));
+    }));
+}
+
+TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
+    const E2eTests::SimulatedLog log(Instrument());
+    const std::string port = StartSimulator(log);
+    ASSERT_FALSE(port.empty());
+
+    Start();
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(port));
     Window().Connect1Click();
     ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
     Page().recentRadioButton->setChecked(true);

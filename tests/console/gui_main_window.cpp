@@ -176,6 +176,21 @@ TEST_F(StartUp, ChangedChoicesAreStoredAndShownAtTheNextStart) {
     EXPECT_EQ(Window().LogDataPage().Form().intervalEdit->text(), "7");
 }
 
+TEST_F(StartUp, LineSpeedIsTheDelayMenusFourthEntryStoredAsFour) {
+    Start();
+    const QList<QAction*> delays = Ui().CommunicationDelay1->actions();
+    ASSERT_EQ(delays.size(), 4);
+    EXPECT_EQ(delays[3], Ui().lineSpeedMenuItem);
+    EXPECT_EQ(Ui().lineSpeedMenuItem->text(), "Line Speed");
+    Ui().lineSpeedMenuItem->trigger();
+    EXPECT_EQ(StoredSettings().value("commDropDown"), "4");
+    EXPECT_FALSE(Ui().slowMenuItem->isChecked()) << "one delay at a time";
+    EXPECT_EQ(Window().Download().DelayMenuChoice(), Sondrel::dmLine);
+    Windows.reset();
+    Start();
+    EXPECT_TRUE(Ui().lineSpeedMenuItem->isChecked());
+}
+
 // --- Connection lifecycle -----------------------------------------------------------------------
 
 class Connection : public WindowFixture {

@@ -169,6 +169,24 @@ TEST_F(SettingsFile, WritingStoresEveryKeyAndReadingGivesTheValuesBack) {
     EXPECT_TRUE(otherLog.LogTransactionsToFile());
 }
 
+TEST_F(SettingsFile, TheFrameTimingIsClassicUnlessTheFileSaysStandard) {
+    Connection.SetFrameTiming(ftStandard);
+    Read("[ModbusConnection1]\r\nBaudRate=12\r\n");
+    EXPECT_EQ(Connection.FrameTiming(), ftClassic) << "a missing key means classic";
+    Read("[ModbusConnection1]\r\nFrameTiming=1\r\n");
+    EXPECT_EQ(Connection.FrameTiming(), ftStandard);
+    const std::string refused = ReadError("[ModbusConnection1]\r\nFrameTiming=2\r\n");
+    EXPECT_NE(refused.find("FrameTiming"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("Value must be between 0 and 1"), std::string::npos) << refused;
+
+    Connection.SetFrameTiming(ftStandard);
+    File.WriteSettingsFile(Targets());
+    EXPECT_NE(ReadAll(Path()).find("FrameTiming=1\r\n"), std::string::npos);
+    Connection.SetFrameTiming(ftClassic);
+    File.WriteSettingsFile(Targets());
+    EXPECT_NE(ReadAll(Path()).find("FrameTiming=0\r\n"), std::string::npos);
+}
+
 TEST_F(SettingsFile, AnEarlierCustomRateStaysInTheFileAndUnknownKeysAreKept) {
     WriteAll(Path(), "[ModbusConnection1]\r\nCustomBaudRate=1200\r\nColour=blue\r\n");
     Connection.SetBaudRate(br57600);

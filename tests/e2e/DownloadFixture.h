@@ -33,14 +33,17 @@ inline SondrelSim::TInstrumentSettings Instrument(int current, int filled = 6200
 
 // One sondrel-sim child process and the log it holds.
 struct SimulatedInstrument {
+    // errors: the simulator's standard error (its --verbose lines) is kept for the test.
     SimulatedInstrument(const SondrelSim::TInstrumentSettings& settings,
-                        const std::vector<std::string>& extra)
+                        const std::vector<std::string>& extra,
+                        TestSupport::ChildProcess::ErrorOutput errors =
+                            TestSupport::ChildProcess::ErrorOutput::PassThrough)
         : Log(settings) {
         std::vector<std::string> argv = {SONDREL_SIM_PROGRAM, "--pty"};
         for (const auto& list : {Log.SimulatorArguments(), extra}) {
             argv.insert(argv.end(), list.begin(), list.end());
         }
-        Process = std::make_unique<TestSupport::ChildProcess>(argv);
+        Process = std::make_unique<TestSupport::ChildProcess>(argv, errors);
         if (!Process->WaitForLine("/dev/", std::chrono::seconds(10))) {
             throw std::runtime_error("sondrel-sim printed no device path");
         }
@@ -61,18 +64,24 @@ protected:
     static constexpr std::chrono::seconds kCliTimeout{90};
 
     SimulatedInstrument& StartSimulator(const SondrelSim::TInstrumentSettings& settings,
-                                        const std::vector<std::string>& extra = {}) {
-        Instruments.push_back(std::make_unique<SimulatedInstrument>(settings, extra));
+                                        const std::vector<std::string>& extra = {},
+                                        TestSupport::ChildProcess::ErrorOutput errors =
+                                            TestSupport::ChildProcess::ErrorOutput::PassThrough) {
+        Instruments.push_back(std::make_unique<SimulatedInstrument>(settings, extra, errors));
         return *Instruments.back();
     }
 
-    // Starts sondrel-cli with the arguments, the port and the fast line settings.
+    // Starts sondrel-cli with the arguments, the port and the fast line settings (the fast
+    // delay unless the arguments choose one).
     static std::unique_ptr<TestSupport::ChildProcess> StartCli(const SimulatedInstrument& at,
                                                                std::vector<std::string> args) {
+        const bool delayChosen = std::find(args.begin(), args.end(), "--delay") != args.end();
         args.insert(args.begin(), kCliProgram);
-        for (const char* option :
-             {"--port", at.Port.c_str(), "--baud", "115200", "--delay", "fast"}) {
+        for (const char* option : {"--port", at.Port.c_str(), "--baud", "115200"}) {
             args.push_back(option);
+        }
+        if (!delayChosen) {
+            args.insert(args.end(), {"--delay", "fast"});
         }
         return std::make_unique<TestSupport::ChildProcess>(
             args, TestSupport::ChildProcess::ErrorOutput::Capture);

@@ -9,18 +9,22 @@ void TTestHost::At(std::int64_t time, std::function<void()> action) {
     FEvents.push_back({time, FOrder++, std::move(action)});
 }
 
+bool TTestHost::RunNext(std::int64_t time) {
+    const auto next = std::min_element(FEvents.begin(), FEvents.end(), [](auto& a, auto& b) {
+        return a.Due != b.Due ? a.Due < b.Due : a.Order < b.Order;
+    });
+    if (next == FEvents.end() || next->Due > time) {
+        return false;
+    }
+    Now = std::max(Now, next->Due);
+    auto action = std::move(next->Action);
+    FEvents.erase(next);
+    action();
+    return true;
+}
+
 void TTestHost::RunUntil(std::int64_t time) {
-    for (;;) {
-        const auto next = std::min_element(FEvents.begin(), FEvents.end(), [](auto& a, auto& b) {
-            return a.Due != b.Due ? a.Due < b.Due : a.Order < b.Order;
-        });
-        if (next == FEvents.end() || next->Due > time) {
-            return;
-        }
-        Now = std::max(Now, next->Due);
-        auto action = std::move(next->Action);
-        FEvents.erase(next);
-        action();
+    while (RunNext(time)) {
     }
 }
 
@@ -31,6 +35,19 @@ void TTestHost::PumpWait(std::int32_t ms) {
     const std::int64_t end = Now + ms;
     RunUntil(end);
     Now = std::max(Now, end);
+}
+
+void TTestHost::PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) {
+    if (ms <= 0 || done()) {
+        return;
+    }
+    const std::int64_t end = Now + ms;
+    while (!done()) {
+        if (!RunNext(end)) {
+            Now = std::max(Now, end);
+            return;
+        }
+    }
 }
 
 void TTestHost::ProcessEvents() {
@@ -112,10 +129,11 @@ std::int32_t TTestHost::WriteSingleRegister(std::uint16_t reg, std::uint16_t val
     }
     const std::string text = "W " + std::to_string(reg) + "=" + std::to_string(value);
     Requests.push_back(text);
-    const bool answered = FInstrument.Write(reg, value);
+    const auto plan = Plan ? Plan(text) : std::nullopt;
+    const bool answered = !(plan && plan->Lost) && FInstrument.Write(reg, value);
     const auto info = NextInfo(answered);
-    At(Now + (answered ? LatencyMs : TimeoutMs),
-       [this, info, reg, value] { FEngine->OnSingleRegisterWrite(info, reg, value); });
+    const std::int32_t after = !answered ? TimeoutMs : plan ? plan->AfterMs : LatencyMs;
+    At(Now + after, [this, info, reg, value] { FEngine->OnSingleRegisterWrite(info, reg, value); });
     if (OnRequest) {
         OnRequest(text);
     }
@@ -128,10 +146,12 @@ std::int32_t TTestHost::ReadHoldingRegisters(std::uint16_t start, std::uint16_t 
     }
     const std::string text = "R " + std::to_string(start) + "x" + std::to_string(count);
     Requests.push_back(text);
-    const auto reply = FInstrument.Read(start, count);
+    const auto plan = Plan ? Plan(text) : std::nullopt;
+    const auto reply = plan && plan->Lost ? std::nullopt : FInstrument.Read(start, count);
     const auto info = NextInfo(reply.has_value());
     const Corvane::TRegValues values = reply.value_or(Corvane::TRegValues{});
-    At(Now + (reply ? LatencyMs : TimeoutMs), [this, info, start, count, values] {
+    const std::int32_t after = !reply ? TimeoutMs : plan ? plan->AfterMs : LatencyMs;
+    At(Now + after, [this, info, start, count, values] {
         FEngine->OnHoldingRegistersRead(info, start, count, values);
     });
     if (OnRequest) {

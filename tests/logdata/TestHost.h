@@ -4,8 +4,7 @@
 //
 // Requests are applied to the instrument at once and answered LatencyMs later; an unanswered
 // request completes with rsTimeoutExpired after TimeoutMs, as the client does once its retries
-// are spent. No test sleeps:
-// PumpWait moves the virtual clock.
+// are spent. No test sleeps: PumpWait and PumpWaitUntil move the virtual clock.
 #pragma once
 
 #include "DownloadEngine.h"
@@ -16,6 +15,7 @@
 
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +53,14 @@ public:
     std::int32_t TimeoutMs = 4000;
     // Called after every request with its text ("W 254=5", "R 256x104").
     std::function<void(const std::string&)> OnRequest;
+    // How one request completes, when not as the instrument decides: lost (never reaches the
+    // instrument; completes as a timeout after TimeoutMs), or answered after AfterMs (a reply
+    // lost once and given to the retry).
+    struct TReplyPlan {
+        bool Lost = false;
+        std::int32_t AfterMs = 0;
+    };
+    std::function<std::optional<TReplyPlan>(const std::string& request)> Plan;
     // Called whenever the engine processes events without waiting.
     std::function<void()> OnProcessEvents;
 
@@ -74,6 +82,7 @@ public:
     std::int32_t ListShown = 0;
     bool HeaderBold = false;
     bool RemoveRecordsEnabled = true;
+    std::vector<Sondrel::TPassProgress> Passes;
 
     // The log texts in order, and the requests matching a prefix.
     std::vector<std::string> Lines() const;
@@ -86,6 +95,7 @@ public:
     Corvane::TBaudRate BaudRate() override { return Baud; }
     Sondrel::TDelayMenuChoice DelayMenuChoice() override { return Delay; }
     void PumpWait(std::int32_t ms) override;
+    void PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override { return Now; }
     void LogStep(Sondrel::TDownloadStepKind kind, const std::string& text) override {
@@ -109,11 +119,19 @@ public:
     void ShowListView() override { ++ListShown; }
     void SetListHeaderBold() override { HeaderBold = true; }
     void SetRemoveRecordsButtonEnabled(bool enabled) override { RemoveRecordsEnabled = enabled; }
+    void ShowPassProgress(const Sondrel::TPassProgress& progress) override {
+        Passes.push_back(progress);
+    }
 
     // TDownloadRequests
     std::int32_t WriteSingleRegister(std::uint16_t reg, std::uint16_t value) override;
     std::int32_t ReadHoldingRegisters(std::uint16_t start, std::uint16_t count) override;
     bool LineLost() const override { return LineGone; }
+    // 115200 bit/s 8N1 with the standard's silence; an exchange takes at most the time an
+    // unanswered request takes to complete.
+    Corvane::TExchangeTiming ExchangeTiming() const override {
+        return {Corvane::tmRTU, 1e7 / 115200, 1750, static_cast<std::uint32_t>(TimeoutMs)};
+    }
 
 private:
     struct TEvent {
@@ -122,6 +140,8 @@ private:
         std::function<void()> Action;
     };
     void RunUntil(std::int64_t time);
+    // Runs the earliest event due by time; false when there is none.
+    bool RunNext(std::int64_t time);
     Corvane::TTransactionInfo NextInfo(bool answered);
 
     TFakeInstrument& FInstrument;

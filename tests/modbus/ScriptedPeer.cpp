@@ -32,6 +32,9 @@ void ScriptedPeer::Run() {
             FTimes.push_back(arrived);
         }
         for (const PeerReply& reply : FHandler(request, index++)) {
+            if (reply.AfterDeviceRead) {
+                FPty.WaitUntilDeviceRead(std::chrono::milliseconds(1000));
+            }
             if (reply.Delay.count() > 0) {
                 std::this_thread::sleep_for(reply.Delay);
             }

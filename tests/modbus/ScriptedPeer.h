@@ -19,7 +19,13 @@ namespace TestSupport {
 
 struct PeerReply {
     Bytes Data;
-    std::chrono::milliseconds Delay{0};
+    // Waited before Data is written; to the microsecond, so that a reply can be written in
+    // bursts with gaps shorter than a millisecond. (A sleep, not a spin: a pseudo-terminal
+    // hands written bytes on in a kernel worker that a spinning writer would keep waiting.)
+    std::chrono::microseconds Delay{0};
+    // The pause starts only once the device side has read everything written before, so
+    // that it sees the whole pause even when it reads late on a busy machine.
+    bool AfterDeviceRead = false;
 };
 
 class ScriptedPeer {

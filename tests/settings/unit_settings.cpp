@@ -129,6 +129,10 @@ TEST_F(Settings, StoredChoicesComeBackAsTheWindowShowsThem) {
     EXPECT_EQ(settings.Interval(), 12);
     const auto stored = Stored();
     EXPECT_EQ(stored.value("commDropDown"), "1");
+    settings.SetCommDelay(cdLine);
+    EXPECT_EQ(Stored().value("commDropDown"), "4") << "Line Speed is the fourth entry";
+    EXPECT_EQ(settings.CommDelay(), cdLine);
+    settings.SetCommDelay(cdFast);
     EXPECT_EQ(stored.value("firmwareBaudRate"), "2");
     EXPECT_EQ(stored.value("AllData"), "2");
     EXPECT_EQ(stored.value("ShowModbusTab"), "T");

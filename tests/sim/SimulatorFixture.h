@@ -5,6 +5,8 @@
 
 #include "Simulator.h"
 
+#include "LineOptions.h"
+
 #include "MainThreadBridge.h"
 #include "ModbusClient.h"
 #include "ModbusConnection.h"
@@ -47,13 +49,17 @@ protected:
         options.Line.Mode = mode;
         options.Instrument = instrument;
         options.Faults = faults;
+        StartWith(options, retries);
+    }
+
+    // The same with every option of the simulator given; the client's line speed, character
+    // format, mode and frame timing follow the simulator's.
+    void StartWith(const SondrelSim::TSimulatorOptions& options, std::uint32_t retries = 1) {
         Simulator = std::make_unique<SondrelSim::TSimulator>(options, nullptr);
         Simulator->Start();
 
+        SondrelOptions::ApplyLineOptions(options.Line, Connection);
         Connection.SetPort(Simulator->DevicePath());
-        Connection.SetBaudRate(Corvane::br9600);
-        Connection.SetParity(Corvane::psNone);
-        Connection.SetTransmissionMode(mode);
         Connection.SetReceiveTimeout(400);
         Connection.SetMaxRetries(retries);
         Client.SetConnection(&Connection);

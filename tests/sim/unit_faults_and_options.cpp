@@ -1,6 +1,9 @@
 // The fault counters and the command line of sondrel-sim.
 #include "FaultInjector.h"
 #include "SimulatorOptions.h"
+#include "WireTime.h"
+
+#include "FrameTiming.h"
 
 #include "CommandLine.h"
 
@@ -8,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 using namespace SondrelSim;
@@ -32,6 +36,69 @@ TEST(FaultInjector, ZeroTurnsAFaultOff) {
         EXPECT_FALSE(faults.DropNextRequest());
         EXPECT_FALSE(faults.CorruptNextReply());
     }
+}
+
+TEST(FaultInjector, AStartMovesTheFirstFaultAndTheRateGoesOnFromThere) {
+    TFaultSettings settings;
+    settings.DropEvery = 4;
+    settings.DropStart = 2;
+    settings.CorruptEvery = 3;
+    settings.CorruptStart = 1;
+    TFaultInjector faults(settings);
+    std::string drops;
+    std::string corruptions;
+    for (int i = 0; i < 10; ++i) {
+        drops += faults.DropNextRequest() ? 'd' : '.';
+        corruptions += faults.CorruptNextReply() ? 'c' : '.';
+    }
+    EXPECT_EQ(drops, ".d...d...d");
+    EXPECT_EQ(corruptions, "c..c..c..c");
+}
+
+namespace {
+
+// The request made of these bytes (address, function, data), as the dispatch hands it over.
+std::unique_ptr<Corvane::TModbusBuffer> Query(std::initializer_list<std::uint8_t> bytes) {
+    auto query = std::make_unique<Corvane::TModbusBuffer>(32);
+    for (std::uint8_t b : bytes) {
+        query->WriteByte(b);
+    }
+    return query;
+}
+
+// Whether the injector drops the request made of these bytes as its chosen one.
+bool Chosen(TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
+    return faults.IsChosenDrop(*Query(bytes));
+}
+
+// Whether the injector silences the request made of these bytes.
+bool Silenced(const TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
+    return faults.IsSilenced(*Query(bytes));
+}
+
+} // namespace
+
+TEST(FaultInjector, DropsExactlyTheChosenOccurrenceOfOneRequest) {
+    TFaultSettings settings;
+    settings.DropRequest = TRequestMatch{0x03, 2, 2};
+    TFaultInjector faults(settings);
+    EXPECT_FALSE(Chosen(faults, {1, 0x03, 0x00, 0x03, 0x00, 0x01})) << "register 3";
+    EXPECT_FALSE(Chosen(faults, {1, 0x06, 0x00, 0x02, 0x00, 0x01})) << "a write";
+    EXPECT_FALSE(Chosen(faults, {1, 0x03, 0x00, 0x02, 0x00, 0x01})) << "the first is answered";
+    EXPECT_TRUE(Chosen(faults, {1, 0x03, 0x00, 0x02, 0x00, 0x01})) << "the second is chosen";
+    EXPECT_FALSE(Chosen(faults, {1, 0x03, 0x00, 0x02, 0x00, 0x01})) << "exactly one is dropped";
+    EXPECT_FALSE(Chosen(faults, {1, 0x03, 0x00})) << "too short to name a register";
+    TFaultInjector none({});
+    EXPECT_FALSE(Chosen(none, {1, 0x03, 0x00, 0x02, 0x00, 0x01}));
+}
+
+TEST(WireTime, RequestReplyAndTheGapAtTheLinesSpeed) {
+    // A 10-register read at 115200 8N1: 8 + 25 characters and 3.5 of silence, 10 bits each.
+    EXPECT_EQ(WireTime(Corvane::tmRTU, 6, 23, 115200, 10), std::chrono::microseconds(3169));
+    // A record block at 9600 8N1: 8 + 213 + 3.5 characters.
+    EXPECT_EQ(WireTime(Corvane::tmRTU, 6, 211, 9600, 10), std::chrono::microseconds(233855));
+    EXPECT_EQ(Corvane::WireCharacters(Corvane::tmASCII, 6), 17) << "':', 7 bytes in hex, CR LF";
+    EXPECT_EQ(Corvane::WireCharacters(Corvane::tmRTU, 0), 0) << "no reply, no characters";
 }
 
 TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
@@ -68,19 +135,6 @@ TEST(FaultInjector, CorruptionChangesTheCheckByteOnly) {
     EXPECT_EQ(ascii[4], 'F');
 }
 
-namespace {
-
-// Whether the injector silences the request made of these bytes (address, function, data).
-bool Silenced(const TFaultInjector& faults, std::initializer_list<std::uint8_t> bytes) {
-    Corvane::TModbusBuffer query(32);
-    for (std::uint8_t b : bytes) {
-        query.WriteByte(b);
-    }
-    return faults.IsSilenced(query);
-}
-
-} // namespace
-
 TEST(FaultInjector, SilencesOnlyWritesThatReachTheSilentRegister) {
     TFaultSettings settings;
     settings.SilentRegister = 246;
@@ -111,6 +165,7 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_EQ(d.Instrument.CurrentRecord, 10);
     EXPECT_EQ(d.Instrument.FilledCount, 62001);
     EXPECT_EQ(d.Line.Baud, 9600u);
+    EXPECT_EQ(d.Line.Timing, Corvane::ftClassic);
     EXPECT_EQ(d.SamplePeriodMs, 60000u);
     EXPECT_TRUE(d.AnswersServerId);
     EXPECT_FALSE(d.Faults.SilentRegister);
@@ -129,6 +184,8 @@ TEST(SimulatorOptions, DefaultsAndValues) {
                                                        "2014-03-07 09:05",
                                                        "--mode",
                                                        "ascii",
+                                                       "--timing",
+                                                       "standard",
                                                        "--baud",
                                                        "19200",
                                                        "--drop-every",
@@ -139,7 +196,14 @@ TEST(SimulatorOptions, DefaultsAndValues) {
                                                        "200",
                                                        "--verbose",
                                                        "--silent-register",
-                                                       "0"});
+                                                       "0",
+                                                       "--drop-start",
+                                                       "3",
+                                                       "--corrupt-start",
+                                                       "2",
+                                                       "--drop-request",
+                                                       "3:230:2",
+                                                       "--wire-time"});
     EXPECT_EQ(o.Line.Port, "ttyUSB0");
     EXPECT_EQ(o.Address, 247);
     EXPECT_EQ(o.Instrument.CurrentRecord, 62000);
@@ -147,12 +211,21 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_EQ(o.Instrument.Seed, 99u);
     EXPECT_EQ(o.Instrument.CurrentTime, TRecordTime::FromCalendar(2014, 3, 7, 9, 5));
     EXPECT_EQ(o.Line.Mode, Corvane::tmASCII);
+    EXPECT_EQ(o.Line.Timing, Corvane::ftStandard);
     EXPECT_EQ(o.Line.Baud, 19200u);
     EXPECT_EQ(o.Faults.DropEvery, 4u);
     EXPECT_EQ(o.Faults.CorruptEvery, 5u);
     EXPECT_EQ(o.Faults.DelayMs, 200u);
     EXPECT_TRUE(o.Verbose);
     EXPECT_EQ(o.Faults.SilentRegister, std::optional<std::uint16_t>(0));
+    EXPECT_EQ(o.Faults.DropStart, 3u);
+    EXPECT_EQ(o.Faults.CorruptStart, 2u);
+    EXPECT_EQ(o.Faults.DropRequest, (TRequestMatch{3, 230, 2}));
+    EXPECT_TRUE(o.WireTime);
+    EXPECT_FALSE(d.WireTime);
+    EXPECT_FALSE(d.Faults.DropRequest);
+    EXPECT_EQ(ParseSimulatorOptions({"--pty", "--drop-request", "6:246"}).Faults.DropRequest,
+              (TRequestMatch{6, 246, 1}));
 }
 
 TEST(SimulatorOptions, BadUsageIsRefused) {
@@ -169,6 +242,13 @@ TEST(SimulatorOptions, BadUsageIsRefused) {
         {"--pty", "--silent-register", "65536"},
         {"--pty", "--silent-register", "-1"},
         {"--pty", "--timeout", "5"},
+        {"--pty", "--timing", "fast"},
+        {"--pty", "--drop-request", "3"},
+        {"--pty", "--drop-request", "3:2:0"},
+        {"--pty", "--drop-request", "0:2"},
+        {"--pty", "--drop-request", "3:65536"},
+        {"--pty", "--drop-request", "3:2:1:1"},
+        {"--pty", "--drop-request", "3:x"},
         {"--pty", "extra"},
     };
     for (const auto& args : bad) {

@@ -33,6 +33,7 @@ public:
     bool Active() const override { return FActive; }
     bool Loading() const override { return false; }
     bool LineLost() const override { return false; }
+    Corvane::TExchangeTiming ExchangeTiming() const override { return {}; }
     std::int32_t QueryBufferSize() const override;
     std::int32_t NextTransactionID() override { return FNextID++; }
     void Submit(std::unique_ptr<Corvane::TModbusTransaction>& transaction,

@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <pty.h>
 #include <stdexcept>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -148,6 +149,23 @@ void PtyPair::PeerWriteBursts(const std::vector<Bytes>& bursts,
             std::this_thread::sleep_for(gap);
         }
         PeerWrite(bursts[i]);
+    }
+}
+
+bool PtyPair::WaitUntilDeviceRead(std::chrono::milliseconds timeout) const {
+    const auto giveUp = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int unread = 0;
+        if (ioctl(FSlave, FIONREAD, &unread) != 0) {
+            return false;
+        }
+        if (unread == 0) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(20));
     }
 }
 

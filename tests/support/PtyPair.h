@@ -60,6 +60,10 @@ public:
     void PeerWrite(std::string_view text) const;
     // Writes each burst from the peer side, pausing for gap between two bursts.
     void PeerWriteBursts(const std::vector<Bytes>& bursts, std::chrono::milliseconds gap) const;
+    // Waits until the device side has read every byte the peer wrote (the slave's input queue
+    // is empty), at most timeout; false when it has not. A pause that starts then is one the
+    // device side sees whole, however late it woke up to read.
+    bool WaitUntilDeviceRead(std::chrono::milliseconds timeout) const;
     // Reads what the device side sent, up to maxBytes or until timeout.
     Bytes PeerRead(std::size_t maxBytes, std::chrono::milliseconds timeout) const;
 

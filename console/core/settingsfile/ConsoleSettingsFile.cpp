@@ -68,6 +68,8 @@ void TConsoleSettingsFile::ReadSettingsFile(const TConsoleSettingsTargets& t) co
     c.SetEchoQueryBeforeReply(FFile.ReadBool(kConnection, "EchoQueryBeforeReply", false));
     c.SetFlowControl(static_cast<TFlowControl>(
         ReadNumber(kConnection, "FlowControl", fcNone, fcNone, fcDtrDsr)));
+    c.SetFrameTiming(static_cast<TFrameTiming>(
+        ReadNumber(kConnection, "FrameTiming", ftClassic, ftClassic, ftStandard)));
     c.SetMaxRetries(
         static_cast<std::uint32_t>(ReadNumber(kConnection, "MaxRetries", 1, 0, kMaxUInt32)));
     c.SetParity(
@@ -123,6 +125,7 @@ void TConsoleSettingsFile::WriteSettingsFile(const TConsoleSettingsTargets& t) {
     boolean(kConnection, "DTREnabled", c.DTREnabled());
     boolean(kConnection, "EchoQueryBeforeReply", c.EchoQueryBeforeReply());
     integer(kConnection, "FlowControl", c.FlowControl());
+    integer(kConnection, "FrameTiming", c.FrameTiming());
     integer(kConnection, "MaxRetries", c.MaxRetries());
     integer(kConnection, "Parity", c.Parity());
     entries.push_back({kConnection, "Port", c.Port()});

@@ -26,6 +26,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <cmath>
 #include <initializer_list>
 
 namespace Sondrel {
@@ -92,7 +93,8 @@ void TDownloadController::ConnectControls() {
     connect(tab.setupWizardButton, &QPushButton::clicked, this, [this] { SetupWizardClick(); });
     connect(&FParts.SetupWizardItem, &QAction::triggered, this, [this] { SetupWizardClick(); });
     // A changed delay choice takes effect at once (every download recomputes it anyway).
-    for (QAction* item : {&FParts.FastDelayItem, &FParts.DefaultDelayItem, &FParts.SlowDelayItem}) {
+    for (QAction* item : {&FParts.FastDelayItem, &FParts.DefaultDelayItem, &FParts.SlowDelayItem,
+                          &FParts.LineSpeedDelayItem}) {
         connect(item, &QAction::triggered, this, [this] { UpdateCommunicationDelays(); });
     }
 }
@@ -149,13 +151,28 @@ void TDownloadController::recordsEditKeyPress() {
     FParts.Dialogs.ShowMessage(QString::fromLatin1(TDigitKeyFilter::InvalidKeyText));
 }
 
+namespace {
+
+// Whole seconds as "hh:mm:ss".
+QString ClockText(std::int64_t seconds) {
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
 void TDownloadController::Timer2Timer() {
-    const std::int64_t seconds = FEngine.Stopwatch().ElapsedMs() / 1000;
     FParts.LogDataPage.Form().timeLabel1->setText(
-        QStringLiteral("%1:%2:%3")
-            .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-            .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-            .arg(seconds % 60, 2, 10, QLatin1Char('0')));
+        ClockText(FEngine.Stopwatch().ElapsedMs() / 1000));
+}
+
+void TDownloadController::ShowPassProgress(const TPassProgress& progress) {
+    FParts.LogDataPage.Form().timeLeftLabel1->setText(
+        progress.SecondsLeft < 0
+            ? QStringLiteral("--:--:--")
+            : ClockText(static_cast<std::int64_t>(std::ceil(progress.SecondsLeft))));
 }
 
 // --- Download host -------------------------------------------------------------------------------
@@ -189,11 +206,18 @@ TDelayMenuChoice TDownloadController::DelayMenuChoice() {
     if (FParts.SlowDelayItem.isChecked()) {
         return dmSlow;
     }
+    if (FParts.LineSpeedDelayItem.isChecked()) {
+        return dmLine;
+    }
     return dmNone;
 }
 
 void TDownloadController::PumpWait(std::int32_t ms) {
     Sondrel::PumpWait(ms);
+}
+
+void TDownloadController::PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) {
+    Sondrel::PumpWaitUntil(done, ms);
 }
 
 void TDownloadController::ProcessEvents() {

@@ -15,6 +15,7 @@
 // stopToolButton), EraseSampleDatafromMemory1Click, expButtonXLSClick (expButton),
 // exportButtonClick (exportButton, never shown), Timer2Timer (the stopwatch in timeLabel1
 // every second), and recordsEditKeyPress (the key filter on the Log Data page's number edits).
+// While a pass reads its blocks, timeLeftLabel1 shows the download's estimated time left.
 // The setup wizard entries of the whole-log page only tell the operator that there is no
 // wizard.
 //
@@ -96,6 +97,7 @@ struct TDownloadParts {
     QAction& FastDelayItem;        // fastMenuItem
     QAction& DefaultDelayItem;     // defaultMenuItem
     QAction& SlowDelayItem;        // slowMenuItem
+    QAction& LineSpeedDelayItem;   // lineSpeedMenuItem
     QAction& EraseItem;            // EraseSampleDatafromMemory1
     QAction& SetupWizardItem;      // DataDownloadSetupWizard1
 };
@@ -147,6 +149,7 @@ public:
     Corvane::TBaudRate BaudRate() override;
     TDelayMenuChoice DelayMenuChoice() override;
     void PumpWait(std::int32_t ms) override;
+    void PumpWaitUntil(const std::function<bool()>& done, std::int32_t ms) override;
     void ProcessEvents() override;
     std::int64_t TickMs() override;
     void LogStep(TDownloadStepKind kind, const std::string& text) override;
@@ -166,6 +169,7 @@ public:
     void ShowListView() override;
     void SetListHeaderBold() override;
     void SetRemoveRecordsButtonEnabled(bool enabled) override;
+    void ShowPassProgress(const TPassProgress& progress) override;
 
     // --- TExportHost
     void ShowExportError(const std::string& text) override;
