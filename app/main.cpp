@@ -82,6 +82,7 @@ int main(int argc, char* argv[]) {
     environment.DataFolder = folders.DataFolder.toStdString();
     environment.SettingsFile = options.SettingsFile;
     environment.SerialPortRoot = options.SysfsRoot.toStdString();
+    environment.ArchiveLocation = options.Archive.toStdString();
     environment.Dialogs = &dialogs;
     Sondrel::TApplicationWindows windows(environment);
     // Without a window manager nothing maximises the window: it is given the screen first.

@@ -14,7 +14,7 @@
 #pragma once
 
 #include "ExportHost.h"
-#include "RecordList.h"
+#include "RecordRows.h"
 
 #include <cstdint>
 
@@ -25,7 +25,7 @@ inline constexpr const char* EmptyListMessage =
 
 class TExportCommands {
 public:
-    TExportCommands(TExportHost& host, const TRecordList& list) : FHost(host), FList(list) {}
+    TExportCommands(TExportHost& host, const TRecordRows& list) : FHost(host), FList(list) {}
 
     void expButtonXLSClick(std::int32_t kindIndex, bool allDataMode);
     void exportButtonClick(std::int32_t kindIndex, bool allDataMode);
@@ -33,7 +33,7 @@ public:
 
 private:
     TExportHost& FHost;
-    const TRecordList& FList;
+    const TRecordRows& FList;
 };
 
 } // namespace Sondrel

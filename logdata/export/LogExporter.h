@@ -12,7 +12,7 @@
 
 #include "ExportKind.h"
 #include "ExportProgress.h"
-#include "RecordList.h"
+#include "RecordRows.h"
 
 #include <string>
 
@@ -20,7 +20,7 @@ namespace Sondrel {
 
 class TLogExporter {
 public:
-    TLogExporter(const TRecordList& list, bool allDataMode)
+    TLogExporter(const TRecordRows& list, bool allDataMode)
         : FList(list), FAllDataMode(allDataMode) {}
 
     // Writes the file; throws EExportError ("Cannot write "<path>": <reason>").
@@ -28,7 +28,7 @@ public:
                 const TExportProgress& progress = {}) const;
 
 private:
-    const TRecordList& FList;
+    const TRecordRows& FList;
     bool FAllDataMode;
 };
 

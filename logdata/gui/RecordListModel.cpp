@@ -15,7 +15,7 @@ const QColor kBlack(0, 0, 0);
 
 } // namespace
 
-TRecordListModel::TRecordListModel(TRecordList& list, QObject* parent)
+TRecordListModel::TRecordListModel(TRecordRows& list, QObject* parent)
     : QAbstractTableModel(parent), FList(list), FRowCount(list.Count()) {
     FList.OnItemsAppended = [this](std::int32_t first, std::int32_t count) {
         ItemsAppended(first, count);
@@ -37,12 +37,12 @@ int TRecordListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRecordListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : TRecordList::ColumnCount;
+    return parent.isValid() ? 0 : TRecordRows::ColumnCount;
 }
 
 QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= FRowCount ||
-        index.column() >= TRecordList::ColumnCount) {
+        index.column() >= TRecordRows::ColumnCount) {
         return {};
     }
     switch (role) {
@@ -66,7 +66,7 @@ QBrush TRecordListModel::logListViewCustomDrawSubItem(int row, int /*column*/) c
 }
 
 QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= TRecordList::ColumnCount) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= TRecordRows::ColumnCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     switch (role) {
@@ -91,6 +91,10 @@ Qt::ItemFlags TRecordListModel::flags(const QModelIndex& index) const {
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
+void TRecordListModel::sort(int column, Qt::SortOrder order) {
+    FList.Sort(column, order == Qt::AscendingOrder);
+}
+
 void TRecordListModel::ItemsAppended(std::int32_t first, std::int32_t count) {
     // Rows already published (a model made while the list was inside an update bracket counts
     // the unreported items from the start) are not inserted twice.
@@ -113,10 +117,10 @@ void TRecordListModel::EndReset() {
 }
 
 void TRecordListModel::CaptionsChanged() {
-    emit headerDataChanged(Qt::Horizontal, 0, TRecordList::ColumnCount - 1);
+    emit headerDataChanged(Qt::Horizontal, 0, TRecordRows::ColumnCount - 1);
 }
 
-void SetUpRecordListView(QTableView& view, TRecordListModel& model) {
+void SetUpRecordListView(QTableView& view, TRecordListModel& model, int sortColumn) {
     view.setSortingEnabled(false);
     view.setModel(&model);
     view.setShowGrid(true);
@@ -129,12 +133,17 @@ void SetUpRecordListView(QTableView& view, TRecordListModel& model) {
     view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
     QHeaderView& header = *view.horizontalHeader();
     header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (std::int32_t c = 0; c < TRecordList::ColumnCount; ++c) {
+    for (std::int32_t c = 0; c < TRecordRows::ColumnCount; ++c) {
         header.resizeSection(c, model.List().ColumnWidth(c));
     }
     header.setSortIndicatorShown(true);
     header.setSortIndicator(0, Qt::AscendingOrder);
-    header.setSectionsClickable(false);
+    header.setSectionsClickable(sortColumn >= 0);
+    if (sortColumn >= 0) {
+        // The view asks the model to sort on every header click, the other way on a second one.
+        header.setSortIndicator(sortColumn, Qt::AscendingOrder);
+        view.setSortingEnabled(true);
+    }
 }
 
 } // namespace Sondrel

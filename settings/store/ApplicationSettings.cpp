@@ -193,4 +193,13 @@ void TApplicationSettings::SetSerialPort(const QString& port) {
     FRegistry.WriteSetting(QStringLiteral("SerialPort"), port);
 }
 
+QString TApplicationSettings::ArchiveFile() {
+    const QString name = QStringLiteral("ArchiveFile");
+    return FRegistry.Contains(name) ? FRegistry.ReadSetting(name, QString()) : QString();
+}
+
+void TApplicationSettings::SetArchiveFile(const QString& location) {
+    FRegistry.WriteSetting(QStringLiteral("ArchiveFile"), location);
+}
+
 } // namespace Sondrel

@@ -3,6 +3,7 @@
 #include "ConsoleCompletionReporter.h"
 #include "DialogService.h"
 #include "DigitKeyFilter.h"
+#include "ExportDialog.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
 #include "LogDataPage.h"
@@ -16,7 +17,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QMenu>
@@ -37,16 +37,6 @@ namespace {
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// "CSV file|*.csv" as a Qt filter: "CSV file (*.csv)".
-QString QtFilter(const std::string& filter) {
-    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
-    }
-    return filters.join(QStringLiteral(";;"));
 }
 
 std::int64_t MonotonicMs() {
@@ -88,6 +78,8 @@ void TDownloadController::ConnectControls() {
     auto& page = FParts.LogDataPage.Form();
     auto& tab = FParts.ExportTabPage.Form();
     connect(page.startButton, &QPushButton::clicked, this, [this] { startButtonClick(); });
+    connect(page.newRecordsButton, &QPushButton::clicked, this,
+            [this] { newRecordsButtonClick(); });
     connect(&FParts.StartToolButton, &QToolButton::clicked, this, [this] { startButtonClick(); });
     connect(tab.downloadButton, &QPushButton::clicked, this, [this] { downloadButtonClick(); });
     for (QPushButton* stop : {page.stopButton, tab.stopButton2}) {
@@ -121,6 +113,10 @@ void TDownloadController::InstallKeyFilter() {
 
 void TDownloadController::startButtonClick() {
     FEngine.startButtonClick();
+}
+
+void TDownloadController::newRecordsButtonClick() {
+    FEngine.newRecordsButtonClick();
 }
 
 void TDownloadController::downloadButtonClick() {
@@ -370,16 +366,7 @@ void TDownloadController::ShowExportError(const std::string& text) {
 }
 
 std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
-    TFileDialogOptions options;
-    options.Title = ToQString(params.Title);
-    options.Directory = QDir::currentPath();
-    options.Filter = QtFilter(params.Filter);
-    options.DefaultSuffix = ToQString(params.DefaultExtension);
-    const QString chosen = FParts.Dialogs.GetSaveFileName(options);
-    if (chosen.isEmpty()) {
-        return std::nullopt;
-    }
-    return chosen.toStdString();
+    return Sondrel::ChooseExportFile(FParts.Dialogs, params);
 }
 
 void TDownloadController::SetExportBusy(bool busy) {
