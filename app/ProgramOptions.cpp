@@ -23,6 +23,10 @@ QString ProgramOptionsHelp() {
         "  --settings-file PATH  Keep the application settings in this INI file instead of\n"
         "                        the user's settings store (~/.config/Sondrel/Main.conf).\n"
         "                        Environment: SONDREL_SETTINGS_FILE.\n"
+        "  --archive FILE        The archive that keeps every download (a SQLite file; also\n"
+        "                        sqlite:FILE). Default: the archive file chosen on the\n"
+        "                        Archive tab, else $XDG_DATA_HOME/Sondrel/archive.sqlite.\n"
+        "                        Environment: SONDREL_ARCHIVE.\n"
         "  --sysfs-root DIR      List the serial ports from this folder, laid out like the\n"
         "                        system's tty class folder (/sys/class/tty, the default), so\n"
         "                        that ports can be added and removed by hand for tests and\n"
@@ -52,6 +56,7 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
     options.ProgramFolder = environment.value(QStringLiteral("SONDREL_PROGRAM_FOLDER"));
     options.SettingsFile = environment.value(QStringLiteral("SONDREL_SETTINGS_FILE"));
     options.SysfsRoot = environment.value(QStringLiteral("SONDREL_SYSFS_ROOT"));
+    options.Archive = environment.value(QStringLiteral("SONDREL_ARCHIVE"));
 
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
@@ -84,6 +89,8 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
             target = &options.ProgramFolder;
         } else if (name == QStringLiteral("--settings-file")) {
             target = &options.SettingsFile;
+        } else if (name == QStringLiteral("--archive")) {
+            target = &options.Archive;
         } else if (name == QStringLiteral("--sysfs-root")) {
             target = &options.SysfsRoot;
         } else {

@@ -11,6 +11,9 @@
 //   --sysfs-root DIR       or SONDREL_SYSFS_ROOT: list the serial ports from this folder (laid
 //                          out as /sys/class/tty) instead of the system's; for tests and
 //                          demonstrations with ports that come and go.
+//   --archive FILE         or SONDREL_ARCHIVE: the archive of the downloads (a SQLite file, or
+//                          sqlite:FILE); default: the window's stored choice, else the user's
+//                          data folder's archive.sqlite.
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
 //                          as the device port for this run, at the speed of the line (the
 //                          stored settings are not changed).
@@ -32,6 +35,7 @@ struct TProgramOptions {
     QString ProgramFolder;
     QString SettingsFile; // empty: the user's settings store
     QString SysfsRoot;    // empty: the system's serial port listing
+    QString Archive;      // empty: the window's stored choice or the default
     bool HelpRequested = false;
     bool VersionRequested = false;
     bool Demo = false;

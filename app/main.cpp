@@ -82,6 +82,7 @@ int main(int argc, char* argv[]) {
     environment.DataFolder = folders.DataFolder.toStdString();
     environment.SettingsFile = options.SettingsFile;
     environment.SerialPortRoot = options.SysfsRoot.toStdString();
+    environment.ArchiveLocation = options.Archive.toStdString();
     environment.Dialogs = &dialogs;
     environment.ShowAdvanced = options.Advanced;
     Sondrel::TApplicationWindows windows(environment);

@@ -4,6 +4,7 @@
 //   bench_record_view              Google Benchmark run
 //   bench_record_view --hold       build a full list and its view once, paint it and exit, for
 //                                  /usr/bin/time -v (peak memory of the table on screen)
+#include "RecordList.h"
 #include "RecordListModel.h"
 #include "RecordTable.h"
 

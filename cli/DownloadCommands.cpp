@@ -1,5 +1,7 @@
 #include "DownloadCommands.h"
 
+#include "ArchiveOptions.h"
+#include "CliArchive.h"
 #include "CliDownloadHost.h"
 #include "CommandLine.h"
 #include "ConnectionLogBinding.h"
@@ -27,7 +29,12 @@ using namespace SondrelOptions;
 
 namespace {
 
-const std::set<std::string> kDownloadFlags = {"following", "previous", "erase", "yes", "quiet"};
+const std::set<std::string> kDownloadFlags = {"following", "previous", "erase",     "yes",
+                                              "quiet",     "new",      "no-archive"};
+
+// The most recent records that "download --new" reads when the archive knows nothing of what
+// the instrument holds: as many as a download reads.
+constexpr const char* kNewRecordsFallback = "62000";
 
 // "MM/DD" or "HH:MM": two numbers around the separator.
 std::pair<std::string, std::string> SplitPair(const std::string& text, char separator,
@@ -42,6 +49,17 @@ std::pair<std::string, std::string> SplitPair(const std::string& text, char sepa
 
 TDownloadInputs ParseInputs(const TCommandLine& line) {
     TDownloadInputs inputs;
+    if (line.Flag("new")) {
+        for (const char* name : {"date", "time", "records", "interval", "following", "previous"}) {
+            if (line.Has(name)) {
+                throw EUsageError("--new cannot be combined with --" + std::string(name));
+            }
+        }
+        inputs.IntervalText = "1";
+        inputs.RecordsText = line.Value("recent").value_or(kNewRecordsFallback);
+        ParseInteger(inputs.RecordsText, 1, 62000, "--recent");
+        return inputs;
+    }
     inputs.IntervalText = line.Value("interval").value_or("1");
     ParseInteger(inputs.IntervalText, 1, 62000, "--interval");
     if (const auto recent = line.Value("recent")) {
@@ -123,6 +141,12 @@ std::string DownloadCommandsHelp() {
                "  download --recent N [--interval I] [--delay fast|default|slow|line]\n"
                "  download --date MM/DD --time HH:MM --following|--previous --records N\n"
                "           [--interval I] [--delay ...]\n"
+               "  download --new [--recent N]\n"
+               "                            the records that the archive lacks: those written\n"
+               "                            since the last one, and what a cut download missed;\n"
+               "                            when the archive knows none of the instrument's\n"
+               "                            records, the N most recent (default 62000); always\n"
+               "                            at the speed of the line (--delay line)\n"
                "  --delay: the waits after each request (default slow); line ends each wait as\n"
                "           soon as its request is answered (with --timing standard, the\n"
                "           fastest the line allows)\n"
@@ -133,14 +157,18 @@ std::string DownloadCommandsHelp() {
                "                            the erase question with Yes (default No)\n"
                "  erase --yes               erase the instrument's log memory\n"
                "  The estimate question is answered Yes. Exit status 0 only when the download\n"
-               "  finished without a failure line.\n") +
-           ExportOptionsHelp();
+               "  finished without a failure line (a download that could not be archived\n"
+               "  writes one).\n"
+               "  Every download is kept in the archive; the instrument is known by its Report\n"
+               "  Server ID reply, else by --name NAME (default: its address and port).\n") +
+           ArchiveOptionsHelp() + ExportOptionsHelp();
 }
 
 int RunDownloadCommand(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = LineOptionNames();
-    valueOptions.insert({"recent", "date", "time", "records", "interval", "delay"});
+    valueOptions.insert({"recent", "date", "time", "records", "interval", "delay", "name"});
     valueOptions.insert(ExportOptionNames().begin(), ExportOptionNames().end());
+    valueOptions.insert(ArchiveValueOptions().begin(), ArchiveValueOptions().end());
     const TCommandLine line(args, valueOptions, kDownloadFlags);
     const std::string command = line.Positional().at(0);
     if (line.Positional().size() != 1) {
@@ -155,6 +183,14 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
         inputs = ParseInputs(line);
     } else if (command == "erase" && !line.Flag("yes")) {
         throw EUsageError("erase needs --yes: it PERMANENTLY erases all log data");
+    }
+    if (line.Flag("new") && command != "download") {
+        throw EUsageError("--new applies to download only");
+    }
+    const std::optional<TArchiveLocation> archive =
+        command == "erase" ? std::nullopt : ParseArchiveOption(line);
+    if (line.Flag("new") && !archive) {
+        throw EUsageError("download --new needs the archive");
     }
     const TDelayMenuChoice delay = ParseDelay(line);
     const TLineOptions options = ParseLineOptions(line);
@@ -189,13 +225,23 @@ int RunDownloadCommand(const std::vector<std::string>& args) {
         std::cerr << LineFailureText(e) << "\n";
         return 1;
     }
-    if (command == "download") {
+    std::unique_ptr<TCliArchive> recording;
+    if (archive) {
+        recording = std::make_unique<TCliArchive>(*archive, host, client, connection,
+                                                  line.Value("name").value_or(""), log);
+        engine.SetArchive(&recording->Recorder());
+    }
+    if (command == "download" && line.Flag("new")) {
+        engine.newRecordsButtonClick();
+    } else if (command == "download") {
         engine.startButtonClick();
     } else if (command == "download-all") {
         engine.downloadButtonClick();
     } else {
         engine.EraseSampleDatafromMemory1Click();
     }
+    engine.SetArchive(nullptr);
+    recording.reset(); // what is pending is committed before the line closes
     connection.SetActive(false);
     progress.BreakLine();
     bool failed = host.FailureReported() || engine.State().DownloadFailed;

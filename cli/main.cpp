@@ -1,4 +1,5 @@
 // sondrel-cli: the console's engines without a window.
+#include "ArchiveCommands.h"
 #include "ClientCommands.h"
 #include "CommandLine.h"
 #include "DownloadCommands.h"
@@ -25,6 +26,7 @@ void PrintHelp() {
         << "Usage: sondrel-cli COMMAND [arguments] [options]\n\n"
         << SondrelCli::ClientCommandsHelp() << "\n"
         << SondrelCli::DownloadCommandsHelp() << "\n"
+        << SondrelCli::ArchiveCommandsHelp() << "\n"
         << SondrelCli::ServeCommandHelp() << "\n"
         << SondrelCli::FirmwareCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
@@ -36,8 +38,8 @@ void PrintHelp() {
 
 // The command is the first argument that is neither an option nor an option's value.
 std::string CommandName(const std::vector<std::string>& args) {
-    static const std::set<std::string> kFlags = {"broadcast", "save", "following", "previous",
-                                                 "erase",     "yes",  "quiet"};
+    static const std::set<std::string> kFlags = {
+        "broadcast", "save", "following", "previous", "erase", "yes", "quiet", "new", "no-archive"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
             return args[i];
@@ -109,6 +111,9 @@ int main(int argc, char** argv) {
         }
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
+        }
+        if (SondrelCli::IsArchiveCommand(command)) {
+            return SondrelCli::RunArchiveCommand(args);
         }
         if (command == "firmware") {
             return SondrelCli::RunFirmwareCommand(args);

@@ -144,8 +144,12 @@ std::int32_t TDownloadEngine::DelayBase(Corvane::TBaudRate rate) {
 }
 
 void TDownloadEngine::UpdateCommunicationDelays() {
+    ApplyCommunicationDelays(FHost.DelayMenuChoice());
+}
+
+void TDownloadEngine::ApplyCommunicationDelays(TDelayMenuChoice choice) {
     const std::int32_t base = DelayBase(FHost.BaudRate());
-    FDelayChoice = FHost.DelayMenuChoice();
+    FDelayChoice = choice;
     switch (FDelayChoice) {
     case dmFast:
         S.WriteDelay = base + 100;
@@ -196,6 +200,18 @@ void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& in
                                              std::uint16_t startReg, std::uint16_t regCount,
                                              const Corvane::TRegValues& values) {
     S.WriteAcknowledged = false;
+    const bool normal = info.Status == Corvane::rsNormalResponse;
+    if (FSingleRead.Active && startReg == kRecordBlock) {
+        FSingleRead.Done = true;
+        if (normal) {
+            FSingleRead.Values = values;
+        }
+        return;
+    }
+    if (FArchiving && normal && startReg == kRecordBlock && !S.SizeDataMode &&
+        (S.AllDataMode || S.FullDumpMode)) {
+        FArchive->RecordRead(values);
+    }
     const TRecordImporter::TReadResult found =
         FImporter.OnHoldingRegistersRead(info, startReg, regCount, values);
     if (found.RecordPointer) {
@@ -212,6 +228,7 @@ void TDownloadEngine::OnHoldingRegistersRead(const Corvane::TTransactionInfo& in
 
 void TDownloadEngine::ImportPass() {
     const std::optional<std::vector<std::int32_t>> missing = FImporter.importData();
+    ReportArchiveFailure();
     if (!missing) {
         // Stopped during the import: the next pass has nothing to read.
         S.BlockCount = 0;
@@ -387,6 +404,10 @@ void TDownloadEngine::getRecords(std::int32_t count, bool following, bool byDate
     const std::int64_t last = (first + span) % TDownloadState::RecordSpace;
     Report("First Record: " + std::to_string(first));
 
+    ReadPasses(count, last);
+}
+
+void TDownloadEngine::ReadPasses(std::int32_t expected, std::int64_t lastRecord) {
     FImporter.ImportedRows().Clear();
     FView.SetDisplayText("Updating list.  Please wait...");
     Report("Updating List... Please Wait...");
@@ -407,9 +428,10 @@ void TDownloadEngine::getRecords(std::int32_t count, bool following, bool byDate
         ImportPass();
         ++S.PassNumber;
     }
+    FTimedOut = timedOut;
     if (!timedOut) {
-        Report("Last Record: " + std::to_string(last));
-    } else if (FImporter.List().Count() != count) {
+        Report("Last Record: " + std::to_string(lastRecord));
+    } else if (FImporter.List().Count() != expected) {
         Report("Download FAILED! Timed out before retrieving all records.", skFailure);
     }
 }
@@ -572,8 +594,7 @@ void TDownloadEngine::startButtonClick() {
     RetrieveLogData(*records, !in.RecentChecked, when);
 }
 
-void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
-                                      const std::array<std::uint16_t, 4>& when) {
+void TDownloadEngine::BeginDownloadRun() {
     FImporter.RecordTable().Fill(1, kRecordLimit, 1, 43, 0);
     S.AllDataMode = true;
     FView.SetTransactionTimerEnabled(false);
@@ -585,7 +606,13 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     S.AbortRequested = false;
     FInDownload = true;
     FRequestErrorReported = false;
+    FTimedOut = false;
     UpdateCommunicationDelays();
+}
+
+void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
+                                      const std::array<std::uint16_t, 4>& when) {
+    BeginDownloadRun();
 
     // records / 25 x 6 + 8 (or + 16 by date) seconds; above 60 is asked, compared in whole
     // numbers (x 25) so that the limit itself is exact. At the speed of the line: what the
@@ -604,6 +631,13 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
         FInDownload = false;
         return;
     }
+    const std::string interval = ", every " + std::to_string(S.Interval) + ". record";
+    ArchiveStarted(byDate ? dkByDate : dkRecent,
+                   byDate ? std::to_string(records) + " records " +
+                                (FInputs.PrevFollIndex == 1 ? "following " : "previous to ") +
+                                FInputs.MonthText + "/" + FInputs.DayText + " " + FInputs.HourText +
+                                ":" + FInputs.MinuteText + interval
+                          : std::to_string(records) + " most recent records" + interval);
 
     FImporter.ClearCounts();
     Report("All Data Checked...");
@@ -611,6 +645,22 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     FView.ShowListView();
     FView.SetRemoveRecordsButtonEnabled(false);
 
+    PrepareInstrument(S.Interval);
+
+    S.PassNumber = 1;
+    S.ListComplete = false;
+    FView.SetProgress(pbReceived, 0);
+    if (!S.DownloadFailed) {
+        if (byDate) {
+            RetrieveByDate(records, when);
+        } else {
+            RetrieveMostRecent(records);
+        }
+    }
+    EndLogData();
+}
+
+void TDownloadEngine::PrepareInstrument(std::int32_t interval) {
     Report("Stop Acquisition...");
     S.WriteAcknowledged = false;
     WriteAndWait(kAcquisition, kStopAcquisition, 500);
@@ -636,23 +686,14 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
     if (S.WriteAcknowledged && !S.DownloadFailed) {
         Report("Write Nth Record...");
         S.WriteAcknowledged = false;
-        WriteAndWait(kNthRecord, static_cast<std::uint16_t>(S.Interval), 250);
+        WriteAndWait(kNthRecord, static_cast<std::uint16_t>(interval), 250);
     } else {
         S.DownloadFailed = true;
         Report("Write Number of Output Logs FAILED!", skFailure);
     }
+}
 
-    S.PassNumber = 1;
-    S.ListComplete = false;
-    FView.SetProgress(pbReceived, 0);
-    if (!S.DownloadFailed) {
-        if (byDate) {
-            RetrieveByDate(records, when);
-        } else {
-            RetrieveMostRecent(records);
-        }
-    }
-
+void TDownloadEngine::EndLogData() {
     if (!S.DownloadFailed) {
         FinishDownload();
     } else {
@@ -667,6 +708,7 @@ void TDownloadEngine::RetrieveLogData(std::int32_t records, bool byDate,
             biError, "Retrieve Log Data FAILED! Please check your configuration and try again.");
         EnableComponents(true);
     }
+    ArchiveEnded();
     FHost.LogStep(skPlain, "");
     FInDownload = false;
 }
@@ -787,6 +829,9 @@ void TDownloadEngine::downloadButtonClick() {
         return;
     }
 
+    if (records > 0) {
+        ArchiveStarted(dkWhole, "the whole log, " + std::to_string(records) + " records");
+    }
     FImporter.ClearCounts();
     FView.SetRemoveRecordsButtonEnabled(false);
     if (!S.DownloadFailed) {
@@ -846,6 +891,7 @@ void TDownloadEngine::downloadButtonClick() {
         startAcquisition();
         EnableExportTab(true);
     }
+    ArchiveEnded();
     FHost.LogStep(skPlain, "");
     FInDownload = false;
 }
@@ -873,6 +919,173 @@ void TDownloadEngine::ReadSizeTable() {
         }
     } else if (!S.DownloadFailed) {
         Report("Retrieve Size Data FAILED! Continuing...", skFailure);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// "New records"
+
+void TDownloadEngine::newRecordsButtonClick() {
+    if (FRunning) {
+        return; // a download is running: a second one must not start
+    }
+    TRunGuard run(FRunning);
+    FInputs = FHost.Inputs();
+    // The count of most recent records to read when the archive knows nothing of what the
+    // instrument holds: the "# of Recent Records" input, checked as "Retrieve Data" checks it.
+    if (FInputs.RecordsText.empty()) {
+        FHost.ShowMessageBox(biError, "# or Recent Records cannot be empty.  Please try again.");
+        return;
+    }
+    const auto records = ParseCount(FInputs.RecordsText);
+    if (!records) {
+        FHost.ShowMessageBox(biError,
+                             Corvane::FormatText(Corvane::MessageText(Corvane::msgNotAValidInteger),
+                                                 {FInputs.RecordsText}));
+        return;
+    }
+    if (*records > kRecordLimit) {
+        FHost.ShowMessageBox(
+            biError, "Downloading data is limited to 62000 records.  The number of records you "
+                     "are trying to retrieve muliplied by the interval is greater than 62000.  "
+                     "Please adjust these values and try again.");
+        return;
+    }
+    S.FullDumpMode = false;
+    S.Interval = 1;
+    S.RecordsRequested = *records;
+    S.BlockCount = *records;
+    BeginDownloadRun();
+    // New records go at the speed of the line whatever the delay menu says: each wait ends as
+    // soon as its request is answered.
+    ApplyCommunicationDelays(dmLine);
+    ArchiveStarted(dkNew,
+                   "new records (else the " + std::to_string(*records) + " most recent records)");
+
+    FImporter.ClearCounts();
+    Report("All Data Checked...");
+    FImporter.List().Clear();
+    FView.ShowListView();
+    FView.SetRemoveRecordsButtonEnabled(false);
+
+    PrepareInstrument(1);
+
+    S.PassNumber = 1;
+    S.ListComplete = false;
+    FView.SetProgress(pbReceived, 0);
+    if (!S.DownloadFailed) {
+        RetrieveNewRecords(*records);
+    }
+    EndLogData();
+}
+
+void TDownloadEngine::RetrieveNewRecords(std::int32_t fallbackCount) {
+    Report("Start Retrieving New Records...");
+    Report("Find Current Record...");
+    GetCurrentRecord();
+    FHost.PumpWait(250);
+    if (!S.ReadCompleted || S.CurrentRecord > kRecordLimit) {
+        Report("Find Current Record FAILED!", skFailure);
+        S.DownloadFailed = true;
+        return;
+    }
+    Report("Current Record: " + std::to_string(S.CurrentRecord), skBold);
+    const auto current = static_cast<std::int32_t>(S.CurrentRecord);
+
+    TNewRecordsWindow window;
+    if (FArchive != nullptr) {
+        window = FArchive->PlanNewRecords(current, fallbackCount, [this](std::int32_t record) {
+            return ReadSingleBlock(record);
+        });
+        ReportArchiveFailure();
+    } else {
+        // Without an archive every record is new: the most recent ones.
+        window.WindowSize = fallbackCount;
+        window.FirstRecord =
+            (current - fallbackCount + TDownloadState::RecordSpace) % TDownloadState::RecordSpace;
+        for (std::int32_t k = 1; k <= fallbackCount; ++k) {
+            window.Records.push_back((window.FirstRecord + k) % TDownloadState::RecordSpace);
+        }
+    }
+    if (window.Failure) {
+        Report(*window.Failure, skFailure);
+        S.DownloadFailed = true;
+        return;
+    }
+    for (const std::string& note : window.Notes) {
+        Report(note);
+    }
+    if (S.AbortRequested) {
+        return;
+    }
+    const auto wanted = static_cast<std::int32_t>(window.Records.size());
+    if (wanted == 0) {
+        Report("No new records.");
+        return;
+    }
+    Report(kEstimatePrefix + FormatDuration(wanted / 25.0 * 6), skEstimate);
+    S.FirstRecord = window.FirstRecord;
+    S.RecordsRequested = window.WindowSize;
+    std::copy(window.Records.begin(), window.Records.end(), S.BlockList.begin());
+    S.BlockCount = wanted;
+    FImporter.SetWanted(window.Records);
+    FImporter.ReceivedRows().Clear();
+    Report("First Record: " + std::to_string(S.FirstRecord));
+    ReadPasses(wanted, current);
+}
+
+std::optional<Corvane::TRegValues> TDownloadEngine::ReadSingleBlock(std::int32_t record) {
+    if (S.AbortRequested || StopIfLineLost()) {
+        return std::nullopt;
+    }
+    WriteAndWait(kRecordPointer, static_cast<std::uint16_t>(record & 0xFFFF), S.WriteDelay);
+    FSingleRead = TSingleRead{true, false, std::nullopt};
+    if (Read(kRecordBlock, kRecordBlockSize)) {
+        // The read's outcome, or as long as a request with its retries can take.
+        FHost.PumpWait(S.ReadDelay);
+        for (std::int32_t waited = 0; !FSingleRead.Done && !S.AbortRequested && waited < 5000;
+             waited += 25) {
+            FHost.PumpWait(25);
+        }
+    }
+    FSingleRead.Active = false;
+    std::optional<Corvane::TRegValues> values = std::move(FSingleRead.Values);
+    // A record that holds a sample carries its own number; anything else was not asked for.
+    if (values &&
+        (values->size() < kRecordBlockSize || ((*values)[0] != 65535 && (*values)[1] != record))) {
+        values.reset();
+    }
+    return values;
+}
+
+void TDownloadEngine::ArchiveStarted(TDownloadKind kind, const std::string& request) {
+    FArchiving = FArchive != nullptr;
+    if (FArchiving) {
+        FArchive->DownloadStarted(kind, request);
+    }
+}
+
+void TDownloadEngine::ArchiveEnded() {
+    if (!FArchiving) {
+        return;
+    }
+    FArchiving = false;
+    TDownloadOutcome outcome = doComplete;
+    if (S.DownloadFailed) {
+        outcome = S.AbortRequested ? doStopped : doFailed;
+    } else if (FTimedOut || S.AbortRequested) {
+        outcome = doIncomplete;
+    }
+    FArchive->DownloadEnded(outcome, FImporter.ReceivedCount());
+    ReportArchiveFailure();
+}
+
+void TDownloadEngine::ReportArchiveFailure() {
+    if (FArchive == nullptr) {
+        return;
+    }
+    if (const std::optional<std::string> failure = FArchive->TakeFailure()) {
+        Report(*failure, skFailure);
     }
 }
 

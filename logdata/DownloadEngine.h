@@ -7,6 +7,17 @@
 // - stopButtonClick / StopDownload: stop a running download (the queue watch of the window
 //   calls StopDownload too, after its own failure line).
 // - EraseSampleDatafromMemory1Click: erase the log memory from the menu.
+// - newRecordsButtonClick ("New records", Log Data page): the records that the instrument wrote
+//   since the archive last heard of it, and those that a cut download missed (the archive
+//   plans which, TDownloadArchive::PlanNewRecords); when the archive knows nothing that the
+//   instrument still holds, the "# of Recent Records" most recent ones. It prepares the
+//   instrument as "Retrieve Data" does, reads the current record, and reads the planned records
+//   in the passes of "Retrieve Data", always at the speed of the line (dmLine, whatever the
+//   delay menu says); with nothing to read it says "No new records.".
+//
+// With an archive (SetArchive), every download past its estimate is told to it: its start, every
+// record block as it arrives, and its end with the outcome; a failure to archive is written as
+// a failure line once and the download goes on.
 //
 // Each procedure talks to the instrument only through TDownloadRequests and paces itself with
 // the waits of the delay menu (host PumpWait), checking after each wait whether the instrument
@@ -56,6 +67,7 @@
 // borrowed and must outlive the engine.
 #pragma once
 
+#include "DownloadArchive.h"
 #include "DownloadHost.h"
 #include "DownloadRequests.h"
 #include "DownloadState.h"
@@ -85,9 +97,14 @@ public:
     void stopButtonClick();
     void StopDownload();
     void EraseSampleDatafromMemory1Click();
+    void newRecordsButtonClick();
+    // The archive that every download reports to from now on (nothing: none); borrowed.
+    void SetArchive(TDownloadArchive* archive) { FArchive = archive; }
     // Sets WriteDelay and ReadDelay from the baud rate and the delay menu. The window calls it
     // when it is created and after the port settings change; every download calls it at start.
     void UpdateCommunicationDelays();
+    // The same for a delay choice of the procedure's own ("New records": the line's speed).
+    void ApplyCommunicationDelays(TDelayMenuChoice choice);
 
     // --- completions (download side)
     void OnSingleRegisterWrite(const Corvane::TTransactionInfo& info, std::uint16_t regAddr,
@@ -125,6 +142,10 @@ private:
     // Steps shared by both procedures.
     void GetCurrentRecord();
     void getRecords(std::int32_t count, bool following, bool byDate);
+    // The passes over the block list until every wanted record of the window is in the list
+    // (or ten passes, or a stop); the "Last Record: " line or the time-out line after them.
+    // expected: the items a complete list holds.
+    void ReadPasses(std::int32_t expected, std::int64_t lastRecord);
     void ReadRecordBlocks(std::int32_t pass);
     // The import after a pass; stores the next pass's block list.
     void ImportPass();
@@ -133,6 +154,21 @@ private:
     bool StopIfLineLost();
     void FinishDownload();
     void startAcquisition();
+    // What a download sets up before its first step: the table, the controls, the flags, the
+    // stopwatch and the delays.
+    void BeginDownloadRun();
+    // Stop acquisition, Modbus mode, output logs and the Nth record, as "Retrieve Data" does.
+    void PrepareInstrument(std::int32_t interval);
+    // The end of a Log Data procedure: finished or failed, the empty line, the archive told.
+    void EndLogData();
+    void RetrieveNewRecords(std::int32_t fallbackCount);
+    // One record's block read outside the passes (for the new-records plan); nothing when it
+    // could not be read or is another record than asked for.
+    std::optional<Corvane::TRegValues> ReadSingleBlock(std::int32_t record);
+    // The archive side of a download.
+    void ArchiveStarted(TDownloadKind kind, const std::string& request);
+    void ArchiveEnded();
+    void ReportArchiveFailure();
     // The Log Data procedure after its inputs were accepted.
     // when: the search's minute, hour, day and month.
     void RetrieveLogData(std::int32_t records, bool byDate,
@@ -189,6 +225,17 @@ private:
     // The duration estimated when the download started (0: none).
     double FEstimateSeconds = 0;
     bool FRunning = false;
+    TDownloadArchive* FArchive = nullptr;
+    // The archive was told that the running download started.
+    bool FArchiving = false;
+    // The passes ended with records still missing.
+    bool FTimedOut = false;
+    // A block read outside the passes: its completion is taken here, not by the importer.
+    struct TSingleRead {
+        bool Active = false;
+        bool Done = false;
+        std::optional<Corvane::TRegValues> Values;
+    } FSingleRead;
     // A download procedure is past its input checks: a failed request fails the download.
     bool FInDownload = false;
     bool FRequestErrorReported = false;

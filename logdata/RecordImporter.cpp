@@ -37,6 +37,20 @@ TRecordImporter::TRecordImporter(const TDownloadState& state, TDownloadHost& hos
 void TRecordImporter::ClearCounts() {
     FReceivedCount = 0;
     FImportedCount = 0;
+    FWanted.clear();
+    FWantedCount = 0;
+}
+
+void TRecordImporter::SetWanted(const std::vector<std::int32_t>& records) {
+    FWanted.assign(TDownloadState::RecordSpace, false);
+    FWantedCount = 0;
+    for (const std::int32_t record : records) {
+        if (record >= 0 && record < TDownloadState::RecordSpace &&
+            !FWanted[static_cast<std::size_t>(record)]) {
+            FWanted[static_cast<std::size_t>(record)] = true;
+            ++FWantedCount;
+        }
+    }
 }
 
 TRecordImporter::TReadResult
@@ -98,7 +112,8 @@ void TRecordImporter::StoreRecordBlock(const Corvane::TRegValues& values) {
         }
         FReceivedRows.Add(row);
         ++FReceivedCount;
-        const std::int32_t position = Percent(FReceivedCount, S.RecordsRequested);
+        const std::int32_t position =
+            Percent(FReceivedCount, FWanted.empty() ? S.RecordsRequested : FWantedCount);
         FView.SetProgress(pbReceived, position);
         if (position > 48) {
             FView.SetProgressTextWhite(pbReceived, true);
@@ -189,7 +204,8 @@ std::vector<std::int32_t> TRecordImporter::FindMissingRecords() {
     const std::int32_t n = std::min(S.RecordsRequested, TDownloadState::RecordSpace);
     for (std::int32_t k = 1; k <= n; ++k) {
         const std::int32_t record = WrapRecord(S.FirstRecord + std::int64_t{S.Interval} * k);
-        if (listed.Contains(record) || InSkipWindow(record)) {
+        if (listed.Contains(record) || InSkipWindow(record) ||
+            (!FWanted.empty() && !FWanted[static_cast<std::size_t>(record)])) {
             continue;
         }
         missing.push_back(record);

@@ -13,7 +13,9 @@
 //   "N of the records read were empty." when the list holds empty records.
 //
 // The requested window is the N records FirstRecord + k x Interval for k = 1..N (record numbers
-// wrap at 62001), exactly the records that the first pass's block list reads.
+// wrap at 62001), exactly the records that the first pass's block list reads. A "New records"
+// download wants only some records of its window (SetWanted): the others are in the archive
+// already, and the missing-record rule never asks for them.
 //
 // Threads: main thread only. Owns the record table, the record list, the size table, the row
 // lists and the received and imported counts; reads the download state, which TDownloadEngine
@@ -75,8 +77,11 @@ public:
     std::int32_t ImportedCount() const { return FImportedCount; }
     // The count of the last read of a start register that is not one of the download's own.
     std::int32_t LastRegisterCount() const { return FLastRegisterCount; }
-    // A download starts counting from zero.
+    // A download starts counting from zero; it wants every record of its window again.
     void ClearCounts();
+    // Only these records of the window are wanted (nothing: all of them); count of them is what
+    // the received progress bar counts to.
+    void SetWanted(const std::vector<std::int32_t>& records);
     // Position (1..N x Interval) of record n after FirstRecord, or NotInWindow.
     std::int32_t validRecord(std::int32_t n) const;
     // The same rule with its inputs given: the offset of n after first, wrapped at 62001.
@@ -104,6 +109,9 @@ private:
     TRowList FReceivedRows;
     TRowList FImportedRows;
     std::array<std::int32_t, SkipWindowSize> FSkipWindow{};
+    // Record numbers wanted, when not every record of the window is.
+    std::vector<bool> FWanted;
+    std::int32_t FWantedCount = 0;
 };
 
 } // namespace Sondrel

@@ -25,9 +25,10 @@ constexpr std::uint16_t kErased = 65535;
 // A record read from erased memory has no time stamp: year, month, day, hour and minute all
 // read 65535, which no sample carries. (The rest of such a block is erased too, though some
 // instruments keep the record number or zero the high words of the counts.)
-bool TimeStampErased(const TRecordTable& table, std::int32_t row) {
-    for (std::int32_t cell = kYearCell; cell <= kMinuteCell; ++cell) {
-        if (table.Value(row, cell) != std::optional<std::uint16_t>(kErased)) {
+template <typename CellReader>
+bool TimeStampErased(const CellReader& cell) {
+    for (std::int32_t c = kYearCell; c <= kMinuteCell; ++c) {
+        if (cell(c) != std::optional<std::uint16_t>(kErased)) {
             return false;
         }
     }
@@ -61,18 +62,38 @@ std::string Hundredths(std::uint64_t hundredths) {
 
 std::optional<TRecordItem> TRecordItem::FromRow(const TRecordTable& table, std::int32_t row,
                                                 std::int32_t firstRecord) {
+    return FromCells([&](std::int32_t c) { return table.Value(row, c); }, row, firstRecord);
+}
+
+std::optional<TRecordItem> TRecordItem::FromRegisters(const std::vector<std::uint16_t>& registers,
+                                                      std::int32_t row, std::int32_t firstRecord) {
+    if (registers.size() < static_cast<std::size_t>(TRecordTable::CellCount)) {
+        return std::nullopt;
+    }
+    return FromCells(
+        [&](std::int32_t c) -> std::optional<std::uint16_t> {
+            return c >= 0 && c < TRecordTable::CellCount
+                       ? std::optional<std::uint16_t>(registers[static_cast<std::size_t>(c)])
+                       : std::nullopt;
+        },
+        row, firstRecord);
+}
+
+template <typename CellReader>
+std::optional<TRecordItem> TRecordItem::FromCells(const CellReader& cell, std::int32_t row,
+                                                  std::int32_t firstRecord) {
     TRecordItem item;
     bool complete = true;
     // A value cell that is needed but empty is a conversion error.
-    auto need = [&](std::int32_t cell) -> std::uint16_t {
-        const auto value = table.Value(row, cell);
+    auto need = [&](std::int32_t c) -> std::uint16_t {
+        const std::optional<std::uint16_t> value = cell(c);
         if (!value) {
             complete = false;
             return 0;
         }
         return *value;
     };
-    auto guard = [&](std::int32_t cell) { return table.HasValue(row, cell); };
+    auto guard = [&](std::int32_t c) { return cell(c).has_value(); };
     auto show = [&](std::int32_t field) { item.FShown |= 1U << field; };
 
     // The record's number, from its record number cell. An empty record read from erased
@@ -132,12 +153,25 @@ std::optional<TRecordItem> TRecordItem::FromRow(const TRecordTable& table, std::
     if (!complete) {
         return std::nullopt;
     }
-    if (TimeStampErased(table, row)) {
+    if (TimeStampErased(cell)) {
         // Every column keeps its place: only the caption and the Index show.
         item.FEmpty = true;
         item.FShown = (1U << rfFieldCount) - 1U;
     }
     return item;
+}
+
+std::uint32_t TRecordItem::PpbHundredths(std::int32_t k) const {
+    if (k == 10) {
+        std::uint32_t total = 0;
+        for (std::int32_t channel = 0; channel < 9; ++channel) {
+            if (Shows(rfPpb1 + channel)) {
+                total += FPpbHundredths[static_cast<std::size_t>(channel)];
+            }
+        }
+        return total;
+    }
+    return FPpbHundredths.at(static_cast<std::size_t>(k - 1));
 }
 
 std::string TRecordItem::Caption() const {
@@ -238,16 +272,9 @@ std::string TRecordItem::FieldText(std::int32_t field) const {
         return ZeroPadded(FMonth, 2) + "/" + ZeroPadded(FDay, 2) + "/" + OptionalDigits(FYear);
     case rfTime:
         return ZeroPadded(FHour, 2) + ":" + ZeroPadded(FMinute, 2);
-    case rfTotalPpb: {
+    case rfTotalPpb:
         // The running total of the channel PPB values shown on this item.
-        std::uint64_t total = 0;
-        for (std::int32_t k = 0; k < 9; ++k) {
-            if (Shows(rfPpb1 + k)) {
-                total += FPpbHundredths[k];
-            }
-        }
-        return Hundredths(total);
-    }
+        return Hundredths(PpbHundredths(10));
     case rfFlowRate:
         return std::to_string(FFlowRate);
     case rfCellCondition:

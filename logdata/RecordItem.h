@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Sondrel {
 
@@ -56,6 +57,30 @@ public:
     // ends the import of the pass).
     static std::optional<TRecordItem> FromRow(const TRecordTable& table, std::int32_t row,
                                               std::int32_t firstRecord);
+    // The same item built from the registers of one block as read (at least the 84 registers
+    // of the all-data layout; nothing when there are fewer): every cell is present, so every
+    // field is shown. `row` stands in for the record number of an empty record.
+    static std::optional<TRecordItem> FromRegisters(const std::vector<std::uint16_t>& registers,
+                                                    std::int32_t row, std::int32_t firstRecord);
+
+    // The numbers behind the shown texts (each 0 when its field is not shown).
+    std::uint16_t Year() const { return FYear; }
+    std::uint16_t Month() const { return FMonth; }
+    std::uint16_t Day() const { return FDay; }
+    std::uint16_t Hour() const { return FHour; }
+    std::uint16_t Minute() const { return FMinute; }
+    // Channel k = 1..9 counts; k = 10 is the total.
+    std::uint32_t Counts(std::int32_t k) const {
+        return FCounts.at(static_cast<std::size_t>(k - 1));
+    }
+    // PPB of channel k = 1..9 in hundredths; k = 10 is the total of the shown channels.
+    std::uint32_t PpbHundredths(std::int32_t k) const;
+    std::uint16_t FlowRate() const { return FFlowRate; }
+    std::uint16_t CellCondition() const { return FCellCondition; }
+    std::uint16_t LaserCondition() const { return FLaserCondition; }
+    // The Index column's number (the record's place in the download or the shown range).
+    std::int32_t Sequence() const { return FSequence; }
+    void SetSequence(std::int32_t sequence) { FSequence = sequence; }
 
     // The record index shown as the caption, or -1 when the item has no caption.
     std::int32_t RecordIndex() const { return FRecordIndex; }
@@ -71,9 +96,6 @@ public:
     bool IsEmpty() const { return FEmpty; }
     // The record's date as its Date column shows it; only when that column shows one.
     bool HasDate() const { return !FEmpty && Shows(rfDate); }
-    std::uint16_t Year() const { return FYear; }
-    std::uint16_t Month() const { return FMonth; }
-    std::uint16_t Day() const { return FDay; }
 
     // The number that column `column` shows, for sorting: the record index, the date and time
     // together as one number (the Date and Time columns sort alike, chronologically), the counts,
@@ -82,6 +104,10 @@ public:
     std::optional<std::int64_t> SortKey(std::int32_t column) const;
 
 private:
+    // Builds the item from a cell reader: cell(c) is register c, or nothing when empty.
+    template <typename CellReader>
+    static std::optional<TRecordItem> FromCells(const CellReader& cell, std::int32_t row,
+                                                std::int32_t firstRecord);
     std::string FieldText(std::int32_t field) const;
     std::optional<std::int64_t> FieldNumber(std::int32_t field) const;
     // The field that column `column` shows after the shift-left of left-out fields, or -1.

@@ -1,35 +1,16 @@
 #include "RecordList.h"
 
+#include "RecordSort.h"
+
 #include <algorithm>
 
 namespace Sondrel {
 
-namespace {
-
-std::array<std::string, TRecordList::ColumnCount> DefaultCaptions() {
-    std::array<std::string, TRecordList::ColumnCount> captions;
-    std::size_t c = 0;
-    captions[c++] = "Record Index";
-    captions[c++] = "Date";
-    captions[c++] = "Time";
-    for (int k = 1; k <= 9; ++k) {
-        captions[c++] = "Cnts " + std::to_string(k);
+TRecordList::TRecordList() {
+    for (std::int32_t c = 0; c < ColumnCount; ++c) {
+        FCaptions[static_cast<std::size_t>(c)] = DefaultCaption(c);
     }
-    captions[c++] = "Total Cnts";
-    for (int k = 1; k <= 9; ++k) {
-        captions[c++] = "PPB " + std::to_string(k);
-    }
-    captions[c++] = "Total PPB";
-    captions[c++] = "Flow Rate";
-    captions[c++] = "Cell Condition";
-    captions[c++] = "Laser Condition";
-    captions[c++] = "Index";
-    return captions;
 }
-
-} // namespace
-
-TRecordList::TRecordList() : FCaptions(DefaultCaptions()) {}
 
 std::string TRecordList::Text(std::int32_t row, std::int32_t column) const {
     if (row < 0 || row >= Count()) {
@@ -40,6 +21,10 @@ std::string TRecordList::Text(std::int32_t row, std::int32_t column) const {
 
 bool TRecordList::IsSilver(std::int32_t row) const {
     return row >= 0 && row < Count() && FItems[static_cast<std::size_t>(row)].IsSilver();
+}
+
+TRowOrder TRecordList::OrderBy(std::int32_t column, bool descending) const {
+    return SortedRows(*this, column, descending);
 }
 
 std::int32_t TRecordList::EmptyCount() const {
@@ -61,13 +46,6 @@ void TRecordList::SetColumnCaption(std::int32_t column, std::string caption) {
     if (OnCaptionsChanged) {
         OnCaptionsChanged();
     }
-}
-
-std::int32_t TRecordList::ColumnWidth(std::int32_t column) const {
-    if (column < 0 || column >= ColumnCount) {
-        return 0;
-    }
-    return column == ColumnCount - 1 ? 50 : 120;
 }
 
 void TRecordList::Clear() {
@@ -113,18 +91,6 @@ void TRecordList::NotifyAppended() {
     FReportedCount = Count();
     if (FReportedCount > first && OnItemsAppended) {
         OnItemsAppended(first, FReportedCount - first);
-    }
-}
-
-void TRecordList::BeginReset() {
-    if (OnBeginReset) {
-        OnBeginReset();
-    }
-}
-
-void TRecordList::EndReset() {
-    if (OnEndReset) {
-        OnEndReset();
     }
 }
 

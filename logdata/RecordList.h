@@ -1,52 +1,44 @@
 // The record list: what the Log Data list view shows and what the exporters read.
 //
-// Items (TRecordItem) in list order, each a caption and up to 26 sub-items, under 27 column
-// captions. The captions start as "Record Index", "Date", "Time", "Cnts 1".."Cnts 9",
-// "Total Cnts", "PPB 1".."PPB 9", "Total PPB", "Flow Rate", "Cell Condition", "Laser Condition",
-// "Index"; the whole-log download may rewrite the channel captions from the instrument's size
-// table. Every column is left-aligned and 120 pixels wide except the last, which is 50.
+// Items (TRecordItem) in list order, each a caption and up to 26 sub-items, under the 27
+// column captions of TRecordRows; the whole-log download may rewrite the channel captions from
+// the instrument's size table. Every column is left-aligned.
 //
-// Views follow the list through its events (public std::function members, all optional):
-// - OnBeginReset / OnEndReset bracket every change that replaces or reorders items (Clear,
-//   SortAndRemoveDuplicates); a QAbstractTableModel maps them to beginResetModel/endResetModel.
-// - OnItemsAppended(first, count) reports items added at the end. Inside a BeginUpdate /
-//   EndUpdate bracket it fires once, at EndUpdate. Appending never changes existing items, so a
-//   model that keeps its own published row count, and raises beginInsertRows/endInsertRows when
-//   told, stays consistent even if the view paints in the middle of an update.
-// - OnCaptionsChanged reports rewritten column captions (headerDataChanged).
+// Views follow the list through the events of TRecordRows: Clear and SortAndRemoveDuplicates
+// reset; OnItemsAppended(first, count) reports items added at the end, and inside a
+// BeginUpdate / EndUpdate bracket it fires once, at EndUpdate. A model that keeps its own
+// published row count, and raises beginInsertRows/endInsertRows when told, stays consistent even
+// if the view paints in the middle of an update.
 //
 // Threads: main thread only. Owned by the download engine; views keep a reference.
 #pragma once
 
 #include "RecordItem.h"
+#include "RecordRows.h"
 
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace Sondrel {
 
-class TRecordList {
+class TRecordList : public TRecordRows {
 public:
-    static constexpr std::int32_t ColumnCount = TRecordItem::ColumnCount;
-
     TRecordList();
 
-    std::int32_t Count() const { return static_cast<std::int32_t>(FItems.size()); }
+    std::int32_t Count() const override { return static_cast<std::int32_t>(FItems.size()); }
     const TRecordItem& Item(std::int32_t row) const {
         return FItems.at(static_cast<std::size_t>(row));
     }
-    // The text of (row, column) exactly as the list shows it; empty when out of range.
-    std::string Text(std::int32_t row, std::int32_t column) const;
-    bool IsSilver(std::int32_t row) const;
+    std::string Text(std::int32_t row, std::int32_t column) const override;
+    bool IsSilver(std::int32_t row) const override;
     // Items of empty records (read from erased memory).
     std::int32_t EmptyCount() const;
+    TRowOrder OrderBy(std::int32_t column, bool descending) const override;
 
-    const std::string& ColumnCaption(std::int32_t column) const;
+    const std::string& ColumnCaption(std::int32_t column) const override;
     void SetColumnCaption(std::int32_t column, std::string caption);
-    std::int32_t ColumnWidth(std::int32_t column) const;
 
     void Clear();
     void Append(const TRecordItem& item);
@@ -59,15 +51,8 @@ public:
     // of a run of equal captions the last one stays.
     void SortAndRemoveDuplicates();
 
-    std::function<void()> OnBeginReset;
-    std::function<void()> OnEndReset;
-    std::function<void(std::int32_t first, std::int32_t count)> OnItemsAppended;
-    std::function<void()> OnCaptionsChanged;
-
 private:
     void NotifyAppended();
-    void BeginReset();
-    void EndReset();
 
     std::vector<TRecordItem> FItems;
     std::array<std::string, ColumnCount> FCaptions;

@@ -20,17 +20,6 @@
 
 namespace Sondrel {
 
-// List rows in the order a view shows them; empty: the list's own order.
-using TRowOrder = std::vector<std::int32_t>;
-
 std::vector<std::int32_t> SortedRows(const TRecordList& list, std::int32_t column, bool descending);
-
-// The list row shown at `row`: order[row], or row itself when the order is the list's own (or
-// does not reach that far).
-inline std::int32_t ListRowAt(const TRowOrder& order, std::int32_t row) {
-    return row >= 0 && static_cast<std::size_t>(row) < order.size()
-               ? order[static_cast<std::size_t>(row)]
-               : row;
-}
 
 } // namespace Sondrel

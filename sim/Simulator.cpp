@@ -4,6 +4,7 @@
 
 #include "MainThreadBridge.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace SondrelSim {
@@ -20,6 +21,19 @@ TSimulator::TSimulator(const TSimulatorOptions& options, std::ostream* log)
     if (FOptions.Verbose) {
         FConnection.OnRequestLog = [this](const std::string& line) { Note(line); };
     }
+    if (FOptions.AnswersServerId) {
+        FConnection.ServerIdReply = [this] { return ServerIdData(); };
+    }
+}
+
+std::vector<std::uint8_t> TSimulator::ServerIdData() const {
+    // The standard's layout: a server id, the run indicator, then data of the device's own.
+    std::vector<std::uint8_t> data = {kServerId,
+                                      FModel.Acquiring() ? std::uint8_t{0xFF} : std::uint8_t{0x00}};
+    const std::string text =
+        "Sondrel simulated particle counter, seed " + std::to_string(FOptions.Instrument.Seed);
+    data.insert(data.end(), text.begin(), text.end());
+    return data;
 }
 
 TSimulator::~TSimulator() {
@@ -79,12 +93,15 @@ void TSimulator::Note(const std::string& text) const {
 
 void TSimulator::ServeUntil(const std::atomic<bool>& stop) {
     using Clock = std::chrono::steady_clock;
-    const auto period = std::chrono::seconds(FOptions.SamplePeriodSeconds);
+    const auto period = std::chrono::milliseconds(FOptions.SamplePeriodMs);
     auto nextSample = Clock::now() + period;
     bool lineLostNoted = false;
     auto& bridge = TMainThreadBridge::Instance();
+    // Short waits when the log grows fast, so that each sample comes on time.
+    const auto slice = std::chrono::milliseconds(
+        period.count() > 0 ? std::clamp<std::int64_t>(period.count() / 4, 1, 100) : 100);
     while (!stop) {
-        bridge.WaitAndDrain(std::chrono::milliseconds(100));
+        bridge.WaitAndDrain(slice);
         if (period.count() > 0 && Clock::now() >= nextSample) {
             nextSample += period;
             if (FModel.Acquiring()) {

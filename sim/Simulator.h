@@ -1,7 +1,8 @@
 // TSimulator: the simulated instrument on a serial line. It puts together the instrument
 // model, its Modbus server and the fault-injecting server-mode connection, opens the line
 // (a new pseudo-terminal or a named port) and serves requests until asked to stop, adding a
-// record to the log every sample period while acquisition runs.
+// record to the log every sample period while acquisition runs. It answers Report Server ID
+// (function 17) unless told not to.
 //
 // Main thread only: requests are dispatched on the thread that runs ServeUntil (it must be
 // the main-thread bridge's thread). Owns everything it builds; the pseudo-terminal outlives
@@ -18,6 +19,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace SondrelSim {
 
@@ -41,6 +43,12 @@ public:
     void ServeUntil(const std::atomic<bool>& stop);
 
     TInstrumentModel& Model() { return FModel; }
+
+    // The server id byte of the Report Server ID reply.
+    static constexpr std::uint8_t kServerId = 0x2A;
+    // The reply's data: the server id, the run indicator (0xFF while acquiring) and the text
+    // "Sondrel simulated particle counter, seed S".
+    std::vector<std::uint8_t> ServerIdData() const;
 
 private:
     void WaitUntilListening();

@@ -5,6 +5,8 @@
 
 #include "FrameTiming.h"
 
+#include "FunctionCodes.h"
+
 #include "ModbusServer.h"
 
 #include <chrono>
@@ -61,7 +63,21 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
         Log(request + " -> dropped, no reply");
         return;
     }
-    TModbusConnection::DispatchToServers(transaction);
+    if (ServerIdReply && transaction.Query.Size() >= 2 &&
+        transaction.Query.Data()[1] == FunctionCodes::ReportServerID) {
+        const std::vector<std::uint8_t> data = ServerIdReply();
+        TModbusBuffer& reply = transaction.Reply;
+        reply.SetSize(0);
+        reply.SetPosition(0);
+        reply.WriteByte(address);
+        reply.WriteByte(FunctionCodes::ReportServerID);
+        reply.WriteByte(static_cast<std::uint8_t>(data.size()));
+        for (const std::uint8_t b : data) {
+            reply.WriteByte(b);
+        }
+    } else {
+        TModbusConnection::DispatchToServers(transaction);
+    }
     std::string outcome = DescribeReply(transaction.Reply);
     if (transaction.Reply.Size() > 0 && FFaults.CorruptNextReply()) {
         FCorruptReply = true;

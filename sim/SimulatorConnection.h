@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace SondrelSim {
 
@@ -35,6 +36,9 @@ public:
 
     // One line per request received: what was asked and what happened to the reply.
     TRequestLogEvent OnRequestLog;
+    // The data of the Report Server ID reply (function 17), which the library's server does
+    // not serve; without it the request is refused as the server refuses any other function.
+    std::function<std::vector<std::uint8_t>()> ServerIdReply;
 
     void DispatchToServers(Corvane::TModbusTransaction& transaction) override;
 

@@ -62,6 +62,8 @@ const char* SimulatorHelp() {
             "  --time 'YYYY-MM-DD HH:MM'  time stamp of the current record (default: now)\n"
             "  --sample-period S      seconds between two new records while acquiring\n"
             "                         (default 60; 0: the log never grows)\n"
+            "  --sample-ms N          the same in milliseconds (a log that grows fast)\n"
+            "  --no-server-id         refuse Report Server ID (function 17) with exception 01\n"
             "  --verbose              one line per request on standard error\n"
             "  --wire-time            answer only once the request and the reply would have\n"
             "                         crossed a real line at --baud (plus the 3.5-character\n"
@@ -89,10 +91,10 @@ const char* SimulatorHelp() {
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = SondrelOptions::SerialLineOptionNames();
     valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
-                         "drop-every", "corrupt-every", "delay-ms", "silent-register", "drop-start",
-                         "corrupt-start", "drop-request"});
-    const SondrelOptions::TCommandLine line(args, valueOptions,
-                                            {"pty", "verbose", "help", "wire-time", "version"});
+                         "sample-ms", "drop-every", "corrupt-every", "delay-ms", "silent-register",
+                         "drop-start", "corrupt-start", "drop-request"});
+    const SondrelOptions::TCommandLine line(
+        args, valueOptions, {"pty", "verbose", "help", "wire-time", "version", "no-server-id"});
     TSimulatorOptions options;
     if (line.Flag("help")) {
         options.Help = true;
@@ -134,7 +136,16 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     } else {
         instrument.CurrentTime = TRecordTime::Now();
     }
-    options.SamplePeriodSeconds = Count(line, "sample-period", options.SamplePeriodSeconds);
+    if (line.Has("sample-period") && line.Has("sample-ms")) {
+        throw EUsageError("give --sample-period or --sample-ms, not both");
+    }
+    if (line.Has("sample-ms")) {
+        options.SamplePeriodMs = Count(line, "sample-ms", options.SamplePeriodMs);
+    } else {
+        options.SamplePeriodMs =
+            1000 * Count(line, "sample-period", options.SamplePeriodMs / 1000, 4294967);
+    }
+    options.AnswersServerId = !line.Flag("no-server-id");
     options.Faults.DropEvery = Count(line, "drop-every", 0);
     options.Faults.CorruptEvery = Count(line, "corrupt-every", 0);
     options.Faults.DelayMs = Count(line, "delay-ms", 0, 60000);

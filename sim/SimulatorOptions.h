@@ -22,8 +22,11 @@ struct TSimulatorOptions {
     TFaultSettings Faults;
     // Replies wait as long as the exchange would take on a real line (WireTime.h).
     bool WireTime = false;
-    // Seconds of real time between two samples while acquisition runs; 0: never.
-    std::uint32_t SamplePeriodSeconds = 60;
+    // Milliseconds of real time between two samples while acquisition runs; 0: never.
+    std::uint32_t SamplePeriodMs = 60000;
+    // Answers Report Server ID (function 17); without it the request is refused (01), as an
+    // instrument that does not know it refuses it.
+    bool AnswersServerId = true;
     bool Verbose = false;
     bool Help = false;
     bool Version = false;

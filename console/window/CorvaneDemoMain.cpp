@@ -4,6 +4,8 @@
 
 #include "AboutBox.h"
 #include "AccessPanelController.h"
+#include "ArchiveController.h"
+#include "ArchivePage.h"
 #include "ConnectionLogBinding.h"
 #include "ConnectionStateTexts.h"
 #include "DialogService.h"
@@ -153,6 +155,13 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     // The log download, its list view and the export; FormCreate gives it its delays.
     FDownloadController = std::make_unique<TDownloadController>(DownloadParts(), this);
     SetDownloadControl(FDownloadController.get());
+    FArchivePage = new TArchivePage(FUi->DataPageControl);
+    FArchivePage->setObjectName(QStringLiteral("ArchiveTabSheet"));
+    FUi->DataPageControl->addTab(FArchivePage, QStringLiteral("Archive"));
+    FArchiveController = std::make_unique<TArchiveController>(
+        TArchiveParts{FDownloadController->Engine(), ModbusClient1, ModbusConnection1, *FLog,
+                      FDialogs, *FSettings, *FArchivePage, *FUi->DataPageControl},
+        environment.ArchiveLocation, this);
 
     FormCreate();
     ConnectSettingStores();

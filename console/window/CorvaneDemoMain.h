@@ -22,6 +22,8 @@
 // - the access panel (the Modbus Access, Discrete Access and Server Diagnostics pages and the
 //   two hidden address prompts) is TAccessPanelController, AccessPanel();
 // - the item map tab is TServerItemMapController, ItemMap();
+// - the archive of every download and the "Archive" tab of the data area are
+//   TArchiveController, Archive();
 //
 // Serial ports: the three port pickers (ComComboBox1 of the firmware page, ComComboBox2 of the
 // Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
@@ -87,6 +89,8 @@ class IDialogService;
 class TAboutBox;
 class TAccessPanelController;
 class TApplicationSettings;
+class TArchiveController;
+class TArchivePage;
 class TDownloadController;
 struct TDownloadParts;
 class TExportTabPage;
@@ -118,6 +122,9 @@ struct TMainFormEnvironment {
     // Shows the hidden commands and pages for this run, as the stored "ShowAdvanced" = "T"
     // does for every run.
     bool ShowAdvanced = false;
+    // The archive named on the command line or in the environment; empty: the stored choice
+    // ("ArchiveFile"), else the default (ArchiveLocation.h).
+    std::string ArchiveLocation;
 };
 
 class TCorvaneDemoMainForm : public QMainWindow {
@@ -149,6 +156,9 @@ public:
     IDialogService& Dialogs() { return FDialogs; }
     // The log download, the record list view and the export (see TDownloadController).
     TDownloadController& Download() { return *FDownloadController; }
+    // The archive of the downloads and the Archive tab (see TArchiveController).
+    TArchiveController& Archive() { return *FArchiveController; }
+    TArchivePage& ArchivePage() { return *FArchivePage; }
 
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
@@ -333,6 +343,8 @@ private:
     std::unique_ptr<TFirmwareUpdateBinding> FFirmware;
     // Uses ModbusClient1 and the completion reporter: declared after them, destroyed first.
     std::unique_ptr<TDownloadController> FDownloadController;
+    // The engine's archive and the Archive tab: destroyed before the download controller.
+    std::unique_ptr<TArchiveController> FArchiveController;
 
     // The parts that the download controller drives.
     TDownloadParts DownloadParts();
@@ -340,6 +352,7 @@ private:
     void SetUpAccessPanelAndItemMap();
     TAccessPanelController* FAccessPanel = nullptr;
     TServerItemMapController* FItemMap = nullptr;
+    TArchivePage* FArchivePage = nullptr; // a tab of DataPageControl
 };
 
 } // namespace Sondrel

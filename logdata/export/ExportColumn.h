@@ -9,8 +9,8 @@
 namespace Sondrel {
 
 // How a spreadsheet cell of the column is written. The text and HTML writers write every value
-// as text whatever the type.
-enum TExportCellType : std::uint8_t { ctString, ctInteger, ctDouble };
+// as text whatever the type. A date column takes texts "MM/DD/YYYY", a time column "HH:MM".
+enum TExportCellType : std::uint8_t { ctString, ctInteger, ctDouble, ctDate, ctTime };
 
 struct TExportColumn {
     std::string FieldName;  // what the virtual engine's GetValue callback is asked for

@@ -51,7 +51,9 @@ void TExportCommands::exportData(std::int32_t kindIndex, bool allDataMode,
         return;
     }
     TSaveDialogParams params = SaveDialogParams(*kind);
-    params.FileName = ProposedExportFileName(FList, view.DeviceAddress, *kind);
+    if (FDatedList != nullptr) {
+        params.FileName = ProposedExportFileName(*FDatedList, view.DeviceAddress, *kind);
+    }
     const std::optional<std::string> path = FHost.ChooseExportFile(params);
     if (!path) {
         return;

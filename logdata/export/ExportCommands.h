@@ -42,7 +42,10 @@ std::string ExportedLine(std::int32_t rows, const std::string& path);
 
 class TExportCommands {
 public:
-    TExportCommands(TExportHost& host, const TRecordList& list) : FHost(host), FList(list) {}
+    TExportCommands(TExportHost& host, const TRecordRows& rows) : FHost(host), FList(rows) {}
+    // The download's list also names the file it proposes by its records' dates.
+    TExportCommands(TExportHost& host, const TRecordList& list)
+        : FHost(host), FList(list), FDatedList(&list) {}
 
     void expButtonXLSClick(std::int32_t kindIndex, bool allDataMode, const TExportView& view = {});
     void exportButtonClick(std::int32_t kindIndex, bool allDataMode, const TExportView& view = {});
@@ -50,7 +53,8 @@ public:
 
 private:
     TExportHost& FHost;
-    const TRecordList& FList;
+    const TRecordRows& FList;
+    const TRecordList* FDatedList = nullptr;
 };
 
 } // namespace Sondrel

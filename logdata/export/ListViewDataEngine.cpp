@@ -8,7 +8,7 @@ std::int32_t TListViewDataEngine::CharacterWidth(std::int32_t pixels) {
 
 void TListViewDataEngine::Open() {
     FColumns.clear();
-    for (std::int32_t c = 0; c < TRecordList::ColumnCount; ++c) {
+    for (std::int32_t c = 0; c < TRecordRows::ColumnCount; ++c) {
         const std::string& caption = FList.ColumnCaption(c);
         FColumns.push_back({caption, caption, CharacterWidth(FList.ColumnWidth(c)), ctString});
     }

@@ -1,4 +1,4 @@
-// The list-view data engine: the record list exactly as the Log Data list shows it.
+// The list-view data engine: record rows exactly as a record table shows them.
 //
 // One export column per list column, in the list's column order: the title is the column's
 // caption and the width in characters is the column's pixel width divided by 4 (rounded toward
@@ -7,19 +7,19 @@
 // given); column 0 is the item's caption and column k its sub-item k - 1, empty when the item
 // has fewer sub-items.
 //
-// Threads: main thread (it reads the record list). The list is borrowed and must outlive the
-// engine; it must not change during an export.
+// Threads: main thread (it reads the rows). The rows are borrowed and must outlive the
+// engine; they must not change during an export.
 #pragma once
 
 #include "ExportDataEngine.h"
-#include "RecordList.h"
+#include "RecordRows.h"
 #include "RecordSort.h"
 
 namespace Sondrel {
 
 class TListViewDataEngine : public TExportDataEngine {
 public:
-    explicit TListViewDataEngine(const TRecordList& list, TRowOrder order = {})
+    explicit TListViewDataEngine(const TRecordRows& list, TRowOrder order = {})
         : FList(list), FOrder(std::move(order)) {}
 
     // The export width of a list column of `pixels` pixels.
@@ -35,7 +35,7 @@ public:
     }
 
 private:
-    const TRecordList& FList;
+    const TRecordRows& FList;
     TRowOrder FOrder;
     std::vector<TExportColumn> FColumns;
     std::int32_t FRow = 0;

@@ -13,7 +13,7 @@
 
 #include "ExportKind.h"
 #include "ExportProgress.h"
-#include "RecordList.h"
+#include "RecordRows.h"
 #include "RecordSort.h"
 
 #include <string>
@@ -22,7 +22,7 @@ namespace Sondrel {
 
 class TLogExporter {
 public:
-    TLogExporter(const TRecordList& list, bool allDataMode, TRowOrder order = {})
+    TLogExporter(const TRecordRows& list, bool allDataMode, TRowOrder order = {})
         : FList(list), FAllDataMode(allDataMode), FOrder(std::move(order)) {}
 
     // Writes the file; throws EExportError ("Cannot write "<path>": <reason>").
@@ -30,7 +30,7 @@ public:
                 const TExportProgress& progress = {}) const;
 
 private:
-    const TRecordList& FList;
+    const TRecordRows& FList;
     bool FAllDataMode;
     TRowOrder FOrder;
 };

@@ -15,7 +15,12 @@ TExportCellType TVirtualDataEngine::CellTypeOfCode(std::int32_t code) {
 
 void TVirtualDataEngine::AddColumn(const std::string& fieldName, std::int32_t width,
                                    std::int32_t cellTypeCode, const std::string& title) {
-    FColumns.push_back({fieldName, title, width, CellTypeOfCode(cellTypeCode)});
+    AddTypedColumn(fieldName, width, CellTypeOfCode(cellTypeCode), title);
+}
+
+void TVirtualDataEngine::AddTypedColumn(const std::string& fieldName, std::int32_t width,
+                                        TExportCellType type, const std::string& title) {
+    FColumns.push_back({fieldName, title, width, type});
 }
 
 void TVirtualDataEngine::Open() {

@@ -28,6 +28,9 @@ public:
     void ClearColumns() { FColumns.clear(); }
     void AddColumn(const std::string& fieldName, std::int32_t width, std::int32_t cellTypeCode,
                    const std::string& title);
+    // A column of a type that no AddColumn code names (a date or a time).
+    void AddTypedColumn(const std::string& fieldName, std::int32_t width, TExportCellType type,
+                        const std::string& title);
 
     void Open() override;
     const std::vector<TExportColumn>& Columns() const override { return FColumns; }

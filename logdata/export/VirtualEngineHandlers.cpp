@@ -36,7 +36,7 @@ const std::array<std::string, 26>& SubItemFields() {
 
 } // namespace
 
-TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list,
+TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list,
                                                bool allDataMode, TRowOrder order)
     : FEngine(engine), FList(list), FAllDataMode(allDataMode), FOrder(std::move(order)) {
     FEngine.OnFirst = [this] { VirtualDataEngine1First(); };
@@ -66,8 +66,8 @@ void TVirtualEngineHandlers::VirtualDataEngine1FillColumns() {
 
 void TVirtualEngineHandlers::AddAllDataColumns() {
     AddColumn("Record Index", 10, kIntegerCode, "Record Index");
-    AddColumn("Date", 20, kStringCode, "Date");
-    AddColumn("Time", 20, kStringCode, "Time");
+    FEngine.AddTypedColumn("Date", 20, ctDate, "Date");
+    FEngine.AddTypedColumn("Time", 20, ctTime, "Time");
     for (int k = 1; k <= 9; ++k) {
         AddColumn("Cnts " + std::to_string(k), 14, kIntegerCode, "Counts " + std::to_string(k));
     }

@@ -6,8 +6,10 @@
 //   set (the engine then writes no data rows).
 // - VirtualDataEngine1FillColumns: clears the engine's columns and adds the column set of the
 //   current mode. AllDataMode set: the list's 27 columns under their own field names, with the
-//   titles "Counts 1".."Counts 9" and "Total Counts" for the counts. Not set: "Record Index",
-//   "Date & Time", "Total Counts", "Count 1".."Count 9" (titled "Count1 1".."Count9 9") and
+//   titles "Counts 1".."Counts 9" and "Total Counts" for the counts; "Date" is a date column and
+//   "Time" a time column, so that a spreadsheet sorts, filters and plots them as such (the
+//   texts stay the list's, the writer turns them into date and time cells). Not set: "Record
+//   Index", "Date & Time", "Total Counts", "Count 1".."Count 9" (titled "Count1 1".."Count9 9") and
 //   "Cell Condition %".
 // - VirtualDataEngine1GetValue: empty unless AllDataMode is set and a column is given; then
 //   the list item at the current row (in the order the view shows, when one is given) by the
@@ -22,7 +24,7 @@
 // the handlers must outlive every use of the engine.
 #pragma once
 
-#include "RecordList.h"
+#include "RecordRows.h"
 #include "RecordSort.h"
 #include "VirtualDataEngine.h"
 
@@ -32,7 +34,7 @@ namespace Sondrel {
 
 class TVirtualEngineHandlers {
 public:
-    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordList& list, bool allDataMode,
+    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list, bool allDataMode,
                            TRowOrder order = {});
     TVirtualEngineHandlers(const TVirtualEngineHandlers&) = delete;
     TVirtualEngineHandlers& operator=(const TVirtualEngineHandlers&) = delete;
@@ -52,7 +54,7 @@ private:
     void AddCountDataColumns();
 
     TVirtualDataEngine& FEngine;
-    const TRecordList& FList;
+    const TRecordRows& FList;
     bool FAllDataMode;
     TRowOrder FOrder;
     std::int32_t FRow = 0;

@@ -45,18 +45,60 @@ struct TWorkbookFree {
 };
 using TWorkbook = std::unique_ptr<lxw_workbook, TWorkbookFree>;
 
+// The number formats of the typed cells, made once per workbook.
+struct TCellFormats {
+    lxw_format* Double = nullptr;
+    lxw_format* Date = nullptr;
+    lxw_format* Time = nullptr;
+};
+
+lxw_format* NumberFormat(lxw_workbook* workbook, const char* pattern) {
+    lxw_format* format = workbook_add_format(workbook);
+    if (format == nullptr) {
+        throw EExportError(Reason(LXW_ERROR_MEMORY_MALLOC_FAILED, errno));
+    }
+    format_set_num_format(format, pattern);
+    return format;
+}
+
+void WriteString(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const std::string& text) {
+    if (!text.empty()) {
+        Check(worksheet_write_string(sheet, row, column, XmlSafeUtf8(text).c_str(), nullptr));
+    }
+}
+
 void WriteCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, TExportCellType type,
-               const std::string& text) {
-    if (type == ctString) {
-        if (!text.empty()) {
-            Check(worksheet_write_string(sheet, row, column, XmlSafeUtf8(text).c_str(), nullptr));
+               const std::string& text, const TCellFormats& formats) {
+    switch (type) {
+    case ctString:
+        WriteString(sheet, row, column, text);
+        return;
+    case ctDate:
+        if (const auto date = DateCellValue(text)) {
+            lxw_datetime value{date->Year, date->Month, date->Day, 0, 0, 0.0};
+            Check(worksheet_write_datetime(sheet, row, column, &value, formats.Date));
+        } else {
+            WriteString(sheet, row, column, text);
         }
         return;
+    case ctTime:
+        if (const auto time = TimeCellValue(text)) {
+            // A time of day without a date is the fraction of the day.
+            const double day = (time->Hour * 60.0 + time->Minute) / (24.0 * 60.0);
+            Check(worksheet_write_number(sheet, row, column, day, formats.Time));
+        } else {
+            WriteString(sheet, row, column, text);
+        }
+        return;
+    case ctInteger:
+    case ctDouble:
+        break;
     }
     const std::optional<double> number =
         type == ctDouble ? DoubleCellNumber(text) : IntegerCellNumber(text);
     if (number) {
-        Check(worksheet_write_number(sheet, row, column, *number, nullptr));
+        Check(worksheet_write_number(sheet, row, column, *number,
+                                     type == ctDouble ? formats.Double : nullptr));
     }
 }
 
@@ -87,11 +129,14 @@ void TXlsxExporter::Write(TExportDataEngine& engine, const std::string& path,
         throw EExportError(Reason(LXW_ERROR_CREATING_TMPFILE, errno));
     }
 
+    const TCellFormats formats{NumberFormat(workbook.get(), "0.00"),
+                               NumberFormat(workbook.get(), "mm/dd/yyyy"),
+                               NumberFormat(workbook.get(), "hh:mm")};
     for (std::int32_t c = 0; c < columnCount; ++c) {
         const TExportColumn& column = columns[static_cast<std::size_t>(c)];
         const auto index = static_cast<lxw_col_t>(c);
         Check(worksheet_set_column(sheet, index, index, column.Width, nullptr));
-        WriteCell(sheet, 0, index, ctString, column.Title);
+        WriteString(sheet, 0, index, column.Title);
     }
 
     TProgressTicker ticker(progress, total);
@@ -99,7 +144,7 @@ void TXlsxExporter::Write(TExportDataEngine& engine, const std::string& path,
     for (std::int32_t row = 1; row <= total; ++row) {
         for (std::int32_t c = 0; c < columnCount; ++c) {
             WriteCell(sheet, static_cast<lxw_row_t>(row), static_cast<lxw_col_t>(c),
-                      columns[static_cast<std::size_t>(c)].CellType, engine.Value(c));
+                      columns[static_cast<std::size_t>(c)].CellType, engine.Value(c), formats);
         }
         engine.Next();
         ticker.RowWritten(row);

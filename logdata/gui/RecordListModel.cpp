@@ -18,7 +18,7 @@ const QColor kBlack(0, 0, 0);
 
 } // namespace
 
-TRecordListModel::TRecordListModel(TRecordList& list, QObject* parent)
+TRecordListModel::TRecordListModel(TRecordRows& list, QObject* parent)
     : QAbstractTableModel(parent), FList(list), FRowCount(list.Count()) {
     FList.OnItemsAppended = [this](std::int32_t first, std::int32_t count) {
         ItemsAppended(first, count);
@@ -40,12 +40,12 @@ int TRecordListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TRecordListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : TRecordList::ColumnCount;
+    return parent.isValid() ? 0 : TRecordRows::ColumnCount;
 }
 
 QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= FRowCount ||
-        index.column() >= TRecordList::ColumnCount) {
+        index.column() >= TRecordRows::ColumnCount) {
         return {};
     }
     switch (role) {
@@ -76,7 +76,7 @@ QBrush TRecordListModel::logListViewCustomDrawSubItem(int row, int /*column*/) c
 }
 
 QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || section < 0 || section >= TRecordList::ColumnCount) {
+    if (orientation != Qt::Horizontal || section < 0 || section >= TRecordRows::ColumnCount) {
         return QAbstractTableModel::headerData(section, orientation, role);
     }
     switch (role) {
@@ -98,7 +98,14 @@ QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, 
 }
 
 void TRecordListModel::sort(int column, Qt::SortOrder order) {
-    if (column < 0 || column >= TRecordList::ColumnCount) {
+    if (column < 0 || column >= TRecordRows::ColumnCount) {
+        return;
+    }
+    if (FList.Sort(column, order == Qt::AscendingOrder)) {
+        // The rows reordered themselves and reset the model.
+        FSourceSorts = true;
+        FSortColumn = column;
+        FSortOrder = order;
         return;
     }
     if (FListOrder && column == 0 && order == Qt::AscendingOrder) {
@@ -115,7 +122,7 @@ void TRecordListModel::sort(int column, Qt::SortOrder order) {
         persistentRows.push_back(ListRow(index.row()));
     }
 
-    std::vector<std::int32_t> rows = SortedRows(FList, column, order == Qt::DescendingOrder);
+    TRowOrder rows = FList.OrderBy(column, order == Qt::DescendingOrder);
     // Only the rows the view knows are shown; the list may hold more inside an update bracket.
     rows.erase(std::remove_if(rows.begin(), rows.end(),
                               [this](std::int32_t row) { return row >= FRowCount; }),
@@ -171,19 +178,22 @@ void TRecordListModel::BeginReset() {
 
 void TRecordListModel::EndReset() {
     FRowCount = FList.Count();
-    // A new or finished download is shown in the list's own order.
+    // A new or finished download is shown in the list's own order; rows that sort themselves
+    // keep the order last asked of them.
     FOrder.clear();
     FListOrder = true;
-    FSortColumn = 0;
-    FSortOrder = Qt::AscendingOrder;
+    if (!FSourceSorts) {
+        FSortColumn = 0;
+        FSortOrder = Qt::AscendingOrder;
+    }
     endResetModel();
 }
 
 void TRecordListModel::CaptionsChanged() {
-    emit headerDataChanged(Qt::Horizontal, 0, TRecordList::ColumnCount - 1);
+    emit headerDataChanged(Qt::Horizontal, 0, TRecordRows::ColumnCount - 1);
 }
 
-void SetUpRecordListView(QTableView& view, TRecordListModel& model) {
+void SetUpRecordListView(QTableView& view, TRecordListModel& model, int sortColumn) {
     view.setSortingEnabled(false);
     view.setModel(&model);
     view.setShowGrid(true);
@@ -196,12 +206,18 @@ void SetUpRecordListView(QTableView& view, TRecordListModel& model) {
     view.verticalHeader()->setDefaultSectionSize(view.fontMetrics().height() + 4);
     QHeaderView& header = *view.horizontalHeader();
     header.setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (std::int32_t c = 0; c < TRecordList::ColumnCount; ++c) {
+    for (std::int32_t c = 0; c < TRecordRows::ColumnCount; ++c) {
         header.resizeSection(c, model.List().ColumnWidth(c));
     }
     header.setSortIndicatorShown(true);
     header.setSortIndicator(0, Qt::AscendingOrder);
     header.setSectionsClickable(true);
+    if (sortColumn >= 0) {
+        // The view asks the model to sort on every header click, the other way on a second one.
+        header.setSortIndicator(sortColumn, Qt::AscendingOrder);
+        view.setSortingEnabled(true);
+        return;
+    }
     // Sorting starts with "Record Index" ascending, which the model shows as the list's own
     // order: enabling it moves no row.
     view.setSortingEnabled(true);

@@ -1,32 +1,33 @@
-// TRecordListModel: the record list (TRecordList) as a Qt table model for the Log Data list
-// view: 27 columns under the list's captions, one row per record item.
+// TRecordListModel: record rows (TRecordRows: the download's record list, or a range of the
+// archive) as a Qt table model for a record table view: 27 columns under the rows' captions.
 //
-// Texts are made on demand from the items (the model keeps no strings of its own), so a list of
-// 62001 records costs the view nothing per row. Rows of records whose "Cnts 1" column reads
-// "65535", and empty records, are drawn in silver (#C0C0C0), the others in black; the header
-// is bold and left-aligned.
+// Texts are made on demand from the rows (the model keeps no strings of its own), so a list of
+// 62001 records, or an archive range of a million, costs the view nothing per row. Rows of
+// records whose "Cnts 1" column reads "65535", and empty records, are drawn in silver
+// (#C0C0C0), the others in black; the header is bold and left-aligned.
 //
-// Sorting: the model owns the order in which it shows the list, never the list's own order
-// (which the download sets, by record index, and the exporters write). It starts, and after
-// every reset of the list (a download's start and its final sort) returns to, the list's own
-// order, shown as "Record Index" ascending. sort() (a header click) shows the list in the
-// order of one column's numbers (SortedRows: numbers as numbers, Date and Time together
-// chronologically, rows that leave the column empty last); a request for "Record Index"
-// ascending while the list's own order is shown changes nothing. Persistent indexes (the
-// selection) follow their rows. Items appended while a sort is shown join at the end.
+// Sorting (a header click, sort()): a source that orders itself (the archive, which sorts in
+// its database: TRecordRows::Sort returns true) is handed the request. Otherwise the model owns
+// the order in which it shows the rows, never the rows' own order (which the download sets, by
+// record index, and the exporters write). It starts, and after every reset of the rows (a
+// download's start and its final sort) returns to, the rows' own order, shown as "Record
+// Index" ascending. sort() shows the rows in the order of one column (TRecordRows::OrderBy:
+// numbers as numbers, Date and Time together chronologically, rows that leave the column empty
+// last); a request for "Record Index" ascending while the rows' own order is shown changes
+// nothing. Persistent indexes (the selection) follow their rows. Items appended while a sort
+// is shown join at the end.
 //
-// The model follows the list through its events, which it takes over while it lives (one model
-// per list): appended items become rows through beginInsertRows/endInsertRows, a cleared or
-// sorted list resets the model, rewritten captions raise headerDataChanged. It keeps its own
-// published row count, so items appended inside an update bracket stay invisible to the view
-// until the list reports them.
+// The model follows the rows through their events, which it takes over while it lives (one
+// model per source): appended items become rows through beginInsertRows/endInsertRows, a
+// cleared or reordered source resets the model, rewritten captions raise headerDataChanged. It
+// keeps its own published row count, so items appended inside an update bracket stay invisible
+// to the view until the source reports them.
 //
-// Main (GUI) thread only. Does not own the list, which must outlive the model; the destructor
-// unhooks the list's events.
+// Main (GUI) thread only. Does not own the rows, which must outlive the model; the destructor
+// unhooks their events.
 #pragma once
 
-#include "RecordList.h"
-#include "RecordSort.h"
+#include "RecordRows.h"
 
 #include <QAbstractTableModel>
 
@@ -40,7 +41,7 @@ namespace Sondrel {
 class TRecordListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    explicit TRecordListModel(TRecordList& list, QObject* parent = nullptr);
+    explicit TRecordListModel(TRecordRows& rows, QObject* parent = nullptr);
     ~TRecordListModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -51,8 +52,8 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
-    const TRecordList& List() const { return FList; }
-    // The order shown now: the column and direction, and whether it is the list's own.
+    const TRecordRows& List() const { return FList; }
+    // The order shown now: the column and direction, and whether it is the rows' own.
     int SortColumn() const { return FSortColumn; }
     Qt::SortOrder SortOrder() const { return FSortOrder; }
     bool ShowsListOrder() const { return FListOrder; }
@@ -74,7 +75,7 @@ private:
     void EndReset();
     void CaptionsChanged();
 
-    TRecordList& FList;
+    TRecordRows& FList;
     // The rows the view has been told about; the list may already hold more.
     std::int32_t FRowCount = 0;
     // The list's own order is shown; else FOrder maps view rows to list rows.
@@ -82,13 +83,17 @@ private:
     std::vector<std::int32_t> FOrder;
     int FSortColumn = 0;
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
+    // The rows took the last sort request themselves (TRecordRows::Sort).
+    bool FSourceSorts = false;
 };
 
 // Puts the model into the view with the list view's look: column widths from the list, grid
 // lines, whole-row single selection, read-only, fixed row heights (no per-row measuring over
-// 62001 rows), no row header, the sort indicator ascending on the first column, and sorting by
-// a header click (the model's sort; a click on the sorted column reverses it). After every
-// reset of the model the indicator shows "Record Index" ascending again, without a sort.
-void SetUpRecordListView(QTableView& view, TRecordListModel& model);
+// 62001 rows), no row header, and sorting by a header click (a click on the sorted column
+// reverses it). With the default sortColumn of -1 the model keeps its order over the rows: the
+// indicator starts on "Record Index" ascending and shows it again after every reset of the
+// model, without a sort. With a sortColumn of 0 or more the rows sort themselves: the view
+// starts sorted ascending by that column.
+void SetUpRecordListView(QTableView& view, TRecordListModel& model, int sortColumn = -1);
 
 } // namespace Sondrel

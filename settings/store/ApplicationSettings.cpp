@@ -224,4 +224,12 @@ void TApplicationSettings::SetExportFolder(const QString& folder) {
     FRegistry.WriteSetting(QStringLiteral("exportFolder"), folder);
 }
 
+QString TApplicationSettings::ArchiveFile() {
+    return OptionalSetting(QStringLiteral("ArchiveFile"));
+}
+
+void TApplicationSettings::SetArchiveFile(const QString& location) {
+    FRegistry.WriteSetting(QStringLiteral("ArchiveFile"), location);
+}
+
 } // namespace Sondrel

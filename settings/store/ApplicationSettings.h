@@ -107,6 +107,12 @@ public:
     QString ExportFolder() const;
     void SetExportFolder(const QString& folder);
 
+    // "ArchiveFile": the archive the window keeps its downloads in (a path or "sqlite:PATH");
+    // empty for the default. Read without being created, so a first start keeps the values
+    // above and no more.
+    QString ArchiveFile();
+    void SetArchiveFile(const QString& location);
+
     // The text of a stored number as an int, or ESettingsError naming the setting.
     static int ToInteger(const QString& name, const QString& text);
 

@@ -165,3 +165,17 @@ TEST(ProgramCommandLine, AdvancedIsAFlagOfItsOwn) {
     EXPECT_FALSE(ParseProgramOptions({"--advanced=yes"}, "/").Error.isEmpty());
     EXPECT_TRUE(ProgramOptionsHelp().contains("--advanced"));
 }
+
+TEST(ProgramCommandLine, ArchiveComesFromTheCommandLineOverTheEnvironment) {
+    {
+        const ScopedVariable unset("SONDREL_ARCHIVE", "");
+        EXPECT_TRUE(ParseProgramOptions({}, QStringLiteral("/")).Archive.isEmpty());
+    }
+    const ScopedVariable variable("SONDREL_ARCHIVE", "/data/from-environment.sqlite");
+    EXPECT_EQ(ParseProgramOptions({}, QStringLiteral("/")).Archive,
+              QStringLiteral("/data/from-environment.sqlite"));
+    EXPECT_EQ(
+        ParseProgramOptions({"--archive", "sqlite:/data/a.sqlite"}, QStringLiteral("/")).Archive,
+        QStringLiteral("sqlite:/data/a.sqlite"));
+    EXPECT_FALSE(ParseProgramOptions({"--archive"}, QStringLiteral("/")).Error.isEmpty());
+}

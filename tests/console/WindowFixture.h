@@ -67,6 +67,13 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
+    // The archive of the window's downloads: ArchiveLocation when a test sets it, else a file of
+    // the temporary folder (never the user's own).
+    std::string ArchivePath() const {
+        return Folder.filePath(QStringLiteral("archive.sqlite")).toStdString();
+    }
+    std::string ArchiveLocation;
+
     // The data installed with the program; empty: a program that is not installed.
     std::filesystem::path DataFolder;
     // The window of "sondrel --advanced".
@@ -80,6 +87,7 @@ protected:
         environment.Dialogs = &Dialogs;
         environment.SerialPortRoot = SerialPortRoot;
         environment.ShowAdvanced = ShowAdvanced;
+        environment.ArchiveLocation = ArchiveLocation.empty() ? ArchivePath() : ArchiveLocation;
         Windows = std::make_unique<Sondrel::TApplicationWindows>(environment);
         return Windows->MainForm();
     }

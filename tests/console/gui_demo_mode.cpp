@@ -61,9 +61,10 @@ TEST(DemoMode, StartsTheSimulatorAndStopsItOnATerminationSignal) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString settings = folder.filePath(QStringLiteral("Main.conf"));
-    TestSupport::ChildProcess program({SONDREL_PROGRAM, "--demo", "--program-folder",
-                                       folder.path().toStdString(), "--settings-file",
-                                       settings.toStdString()});
+    TestSupport::ChildProcess program(
+        {SONDREL_PROGRAM, "--demo", "--program-folder", folder.path().toStdString(),
+         "--settings-file", settings.toStdString(), "--archive",
+         folder.filePath(QStringLiteral("archive.sqlite")).toStdString()});
 
     pid_t simulator = -1;
     for (int i = 0; i < 100 && simulator < 0; ++i) {

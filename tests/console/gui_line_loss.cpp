@@ -9,8 +9,7 @@
 // middle.
 #include "WindowFixture.h"
 
-#include "ChildProcess.h"
-#include "SimulatedLog.h"
+#include "SimulatorChild.h"
 #include "TestStopwatch.h"
 #include "UnpluggableAdapter.h"
 
@@ -39,15 +38,6 @@ using namespace std::chrono_literals;
 // and then restarts acquisition (about a second of fixed waits). Generous: the machine is
 // shared and the sanitizer builds are slow.
 constexpr long long kEndAfterLossMs = 20000;
-
-SondrelSim::TInstrumentSettings Instrument() {
-    SondrelSim::TInstrumentSettings s;
-    s.Seed = 7;
-    s.CurrentRecord = 10;
-    s.FilledCount = 62001;
-    s.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
-    return s;
-}
 
 class LineLossWindow : public WindowFixture {
 protected:
@@ -173,7 +163,7 @@ protected:
         EXPECT_EQ(rows, expected);
     }
 
-    const E2eTests::SimulatedLog Log{Instrument()};
+    const E2eTests::SimulatedLog Log{TenRecordInstrument()};
 };
 
 TEST_F(LineLossWindow, SimulatorKilledMidDownloadFailsPromptlyAndAReconnectDownloadsAgain) {

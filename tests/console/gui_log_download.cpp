@@ -12,8 +12,7 @@
 // "log-download.png", and sorted by "Total Cnts" as "sorted-table.png".
 #include "WindowFixture.h"
 
-#include "ChildProcess.h"
-#include "SimulatedLog.h"
+#include "SimulatorChild.h"
 
 #include "DemoInstrument.h"
 #include "DigitKeyFilter.h"
@@ -43,16 +42,6 @@
 namespace {
 
 using namespace ConsoleTest;
-
-// The simulator's log: seed 7, the current record 10 stamped 2024-03-07 09:05.
-SondrelSim::TInstrumentSettings Instrument() {
-    SondrelSim::TInstrumentSettings s;
-    s.Seed = 7;
-    s.CurrentRecord = 10;
-    s.FilledCount = 62001;
-    s.CurrentTime = *SondrelSim::TRecordTime::FromCalendar(2024, 3, 7, 9, 5);
-    return s;
-}
 
 class LogDownloadWindow : public WindowFixture {
 protected:
@@ -134,7 +123,7 @@ protected:
 
 TEST_F(LogDownloadWindow, AtLineSpeedTheProgressBarsMoveAndTheTimesAreShown) {
     // A line that takes a real line's time: 100 records cost about two and a half seconds.
-    const E2eTests::SimulatedLog log(Instrument());
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
     const std::string port =
         StartSimulator(log, {"--wire-time", "--timing", "standard", "--baud", "115200"});
     ASSERT_FALSE(port.empty());
@@ -183,7 +172,7 @@ TEST_F(LogDownloadWindow, AtLineSpeedTheProgressBarsMoveAndTheTimesAreShown) {
 }
 
 TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
-    const E2eTests::SimulatedLog log(Instrument());
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
     const std::string port = StartSimulator(log);
     ASSERT_FALSE(port.empty());
 

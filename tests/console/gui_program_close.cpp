@@ -114,7 +114,9 @@ protected:
             "--program-folder",
             Folder.path().toStdString(),
             "--settings-file",
-            Folder.filePath(QStringLiteral("Main.conf")).toStdString()};
+            Folder.filePath(QStringLiteral("Main.conf")).toStdString(),
+            "--archive",
+            Folder.filePath(QStringLiteral("archive.sqlite")).toStdString()};
         argv.insert(argv.end(), options.begin(), options.end());
         Program = std::make_unique<TestSupport::ChildProcess>(
             argv, TestSupport::ChildProcess::ErrorOutput::Capture);

@@ -1,9 +1,27 @@
 #include "ProgramRun.h"
 
+#include "TempFolder.h"
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 
 namespace E2eTests {
+
+namespace {
+
+// The programs that the tests run keep their data (the download archive) in a folder of the
+// test run's own, never in the user's: they inherit this process's environment.
+struct TPrivateDataFolder {
+    TPrivateDataFolder() {
+        setenv("XDG_DATA_HOME", (Folder / "data").c_str(), 1);
+        unsetenv("SONDREL_ARCHIVE");
+    }
+    TempFolder Folder;
+};
+const TPrivateDataFolder kPrivateDataFolder;
+
+} // namespace
 
 ProgramRun ProgramRun::Run(const std::vector<std::string>& argv,
                            std::chrono::milliseconds timeout) {

@@ -3,26 +3,39 @@
     width <column letter> <width>           one line per column with a set width
     row <n> <cell>\t<cell>...               one line per row, 1-based, up to the last used row
 
-A cell is "-" when empty, "s:<text>" for a string and "n:<number>" for a number (an integer
-as such, a fraction as Python's shortest round-trip form). Tabs, line breaks and backslashes
-in texts are written as \\t, \\n, \\r and \\\\. Any reading error ends the script with status 1.
+A cell is "-" when empty, "s:<text>" for a string, "n:<number>" for a number (an integer
+as such, a fraction as Python's shortest round-trip form), "d:<YYYY-MM-DDTHH:MM:SS>" for a date
+and "t:<HH:MM:SS>" for a time of day; a number, date or time with a number format other than
+General ends in "@<format>". Tabs, line breaks and backslashes in texts are written as \\t,
+\\n, \\r and \\\\. Any reading error ends the script with status 1.
 
 Usage: /usr/bin/python3 read_xlsx.py FILE
 """
+import datetime
 import sys
 
 import openpyxl
 from openpyxl.utils import get_column_letter
 
 
+def with_format(text, cell):
+    if cell.number_format and cell.number_format != "General":
+        return text + "@" + cell.number_format
+    return text
+
+
 def cell_text(cell):
     value = cell.value
     if value is None:
         return "-"
+    if isinstance(value, datetime.datetime):
+        return with_format("d:" + value.isoformat(), cell)
+    if isinstance(value, datetime.time):
+        return with_format("t:" + value.isoformat(), cell)
     if cell.data_type == "n":
         if isinstance(value, float) and value.is_integer():
-            return "n:%d" % int(value)
-        return "n:%r" % value
+            return with_format("n:%d" % int(value), cell)
+        return with_format("n:%r" % value, cell)
     if cell.data_type == "s":
         text = (value.replace("\\", "\\\\").replace("\t", "\\t")
                 .replace("\n", "\\n").replace("\r", "\\r"))

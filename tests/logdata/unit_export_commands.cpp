@@ -172,10 +172,13 @@ TEST_F(DownloadTest, ExportAfterLogDataDownloadWritesTheListAndAllDataColumns) {
             line += texts[c] + (c + 1 < texts.size() ? "," : "");
         }
         EXPECT_EQ(csv[static_cast<std::size_t>(row) + 1], line);
-        // Every spreadsheet cell is the list's text as a number or a string.
+        // Every spreadsheet cell is the list's text as a number, a date or a time.
         const auto& cells = sheet.Rows[static_cast<std::size_t>(row) + 1];
         EXPECT_EQ(cells[0], "n:" + std::to_string(std::stoi(texts[0])));
-        EXPECT_EQ(cells[1], "s:" + texts[1]);
+        const std::string& date = texts[1]; // MM/DD/YYYY
+        EXPECT_EQ(cells[1], "d:" + date.substr(6, 4) + "-" + date.substr(0, 2) + "-" +
+                                date.substr(3, 2) + "T00:00:00@mm/dd/yyyy");
+        EXPECT_EQ(cells[2], "t:" + texts[2] + ":00@hh:mm");
         EXPECT_EQ(cells[12], "n:" + texts[12]);
         EXPECT_EQ(cells[26], "n:" + std::to_string(std::stoi(texts[26])));
     }

@@ -80,16 +80,21 @@ TEST_F(XlsxExport, AllDataModeWritesTheListsColumnsWithTypedCells) {
         "s:PPB 8",           "s:PPB 9",    "s:Total PPB",    "s:Flow Rate", "s:Cell Condition",
         "s:Laser Condition", "s:Index"};
     EXPECT_EQ(sheet.Rows[0], titles);
-    EXPECT_EQ(sheet.Rows[1], Join<std::string>({{"n:5", "s:03/07/2014", "s:09:05", "n:65535"},
+    // The date and the time are date and time cells shown as the list shows them, the PPB
+    // columns numbers with two decimals.
+    EXPECT_EQ(sheet.Rows[1], Join<std::string>({{"n:5", "d:2014-03-07T00:00:00@mm/dd/yyyy",
+                                                 "t:09:05:00@hh:mm", "n:65535"},
                                                 Repeat("n:0", 8),
-                                                {"n:42", "n:12.05"},
-                                                Repeat("n:0", 8),
-                                                {"n:12.05", "n:28", "n:91", "n:99", "n:6"}}));
-    EXPECT_EQ(sheet.Rows[2], Join<std::string>({{"n:7", "s:01/02/2014", "s:00:00"},
-                                                Repeat("n:0", 9),
-                                                {"-"},
-                                                Repeat("n:0", 12),
-                                                {"n:8", "-"}}));
+                                                {"n:42", "n:12.05@0.00"},
+                                                Repeat("n:0@0.00", 8),
+                                                {"n:12.05@0.00", "n:28", "n:91", "n:99", "n:6"}}));
+    EXPECT_EQ(sheet.Rows[2],
+              Join<std::string>({{"n:7", "d:2014-01-02T00:00:00@mm/dd/yyyy", "t:00:00:00@hh:mm"},
+                                 Repeat("n:0", 9),
+                                 {"-"},
+                                 Repeat("n:0@0.00", 10),
+                                 Repeat("n:0", 2),
+                                 {"n:8", "-"}}));
 }
 
 TEST_F(XlsxExport, AnEmptyRecordIsItsRecordIndexEmptyCellsAndItsIndex) {
@@ -150,17 +155,54 @@ TEST(XlsxCells, TextsThatAreNotWholeNumbersBecomeEmptyCellsNeverWrongOnes) {
     ASSERT_TRUE(sheet.ReadOk) << sheet.Output;
     const std::vector<std::vector<std::string>> expected = {
         {"s:Integer", "s:Double", "s:String"},
-        {"n:42", "n:12.05", "s:x,y"},
-        {"n:-3", "n:7", "-"},
-        {"n:9007199254740992", "n:1000", "s:?"},
+        {"n:42", "n:12.05@0.00", "s:x,y"},
+        {"n:-3", "n:7@0.00", "-"},
+        {"n:9007199254740992", "n:1000@0.00", "s:?"},
         {"-", "-", "s:\xC3\xA9"},
         {"-", "-", "s:?"},
         {"-", "-", "s:a"},
         {"-", "-", "s:b"},
         {"-", "-", "s:c"},
         {"-", "-", "s:d"},
-        {"-", "n:-0.5", "s:e"},
+        {"-", "n:-0.5@0.00", "s:e"},
         {"n:4294901760", "-", "s:f"},
+    };
+    EXPECT_EQ(sheet.Rows, expected);
+}
+
+TEST(XlsxCells, DatesAndTimesThatExistBecomeDateCellsOthersStayTheirText) {
+    const std::vector<std::array<std::string, 2>> rows = {
+        {"02/29/2024", "23:59"}, {"02/29/2023", "24:00"},         {"13/01/2024", "9:05"},
+        {"03/07/1899", "09:60"}, {"65535/65535/", "65535:65535"}, {"", ""},
+        {"12/31/9999", "00:00"},
+    };
+    TVirtualDataEngine engine;
+    std::size_t row = 0;
+    engine.OnFillColumns = [&] {
+        engine.ClearColumns();
+        engine.AddTypedColumn("d", 12, ctDate, "Date");
+        engine.AddTypedColumn("t", 12, ctTime, "Time");
+    };
+    engine.OnCount = [&] { return static_cast<std::int32_t>(rows.size()); };
+    engine.OnFirst = [&] { row = 0; };
+    engine.OnNext = [&] { ++row; };
+    engine.OnGetValue = [&](const TExportColumn* column) {
+        return rows.at(row)[column->FieldName == "d" ? 0 : 1];
+    };
+    TTempFolder folder;
+    const std::string path = folder.File("dates.xlsx");
+    TExportFile::WritePath(path, [&](const std::string& p) { TXlsxExporter::Write(engine, p); });
+    const TSheet sheet = ReadXlsx(path);
+    ASSERT_TRUE(sheet.ReadOk) << sheet.Output;
+    const std::vector<std::vector<std::string>> expected = {
+        {"s:Date", "s:Time"},
+        {"d:2024-02-29T00:00:00@mm/dd/yyyy", "t:23:59:00@hh:mm"},
+        {"s:02/29/2023", "s:24:00"},
+        {"s:13/01/2024", "s:9:05"},
+        {"s:03/07/1899", "s:09:60"},
+        {"s:65535/65535/", "s:65535:65535"},
+        {"-", "-"},
+        {"d:9999-12-31T00:00:00@mm/dd/yyyy", "t:00:00:00@hh:mm"},
     };
     EXPECT_EQ(sheet.Rows, expected);
 }
@@ -182,6 +224,8 @@ TEST(VirtualEngine, CountNotSetMeansNoRowsAndValuesFollowTheMode) {
     EXPECT_EQ(engine.RowCount(), 2);
     engine.Open(); // the columns are cleared before the other set is added
     ASSERT_EQ(engine.Columns().size(), 27U);
+    EXPECT_EQ(engine.Columns()[1], (TExportColumn{"Date", "Date", 20, ctDate}));
+    EXPECT_EQ(engine.Columns()[2], (TExportColumn{"Time", "Time", 20, ctTime}));
     EXPECT_EQ(engine.Columns()[13], (TExportColumn{"PPB 1", "PPB 1", 14, ctDouble}));
     engine.First();
     engine.Next();

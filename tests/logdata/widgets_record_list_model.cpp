@@ -1,5 +1,6 @@
 // The record list's item model: rows following the list's appends and resets, captions, the
 // silver rows and the view set-up, checked with QAbstractItemModelTester throughout.
+#include "RecordList.h"
 #include "RecordListModel.h"
 
 #include "RecordTable.h"

@@ -3,6 +3,7 @@
 // follows its row, and the frozen first columns that stay in sight when the view scrolls
 // sideways. Checked with QAbstractItemModelTester throughout.
 #include "FrozenColumns.h"
+#include "RecordList.h"
 #include "RecordListModel.h"
 
 #include "RecordTable.h"

@@ -166,7 +166,8 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_EQ(d.Instrument.FilledCount, 62001);
     EXPECT_EQ(d.Line.Baud, 9600u);
     EXPECT_EQ(d.Line.Timing, Corvane::ftClassic);
-    EXPECT_EQ(d.SamplePeriodSeconds, 60u);
+    EXPECT_EQ(d.SamplePeriodMs, 60000u);
+    EXPECT_TRUE(d.AnswersServerId);
     EXPECT_FALSE(d.Faults.SilentRegister);
 
     const TSimulatorOptions o = ParseSimulatorOptions({"--port",

@@ -182,6 +182,17 @@ bool ChildProcess::ReadOutputs(std::chrono::milliseconds timeout) {
     return true;
 }
 
+void ChildProcess::ReadFor(std::chrono::milliseconds time) {
+    const auto end = std::chrono::steady_clock::now() + time;
+    for (auto left = time; left.count() > 0; left = std::chrono::ceil<std::chrono::milliseconds>(
+                                                 end - std::chrono::steady_clock::now())) {
+        if (!ReadOutputs(left)) {
+            std::this_thread::sleep_for(left); // both closed: nothing more to read
+            return;
+        }
+    }
+}
+
 int ChildProcess::Wait(std::chrono::milliseconds timeout) {
     const auto end = std::chrono::steady_clock::now() + timeout;
     while (ReadOutputs(std::chrono::milliseconds(20)) || Running()) {

@@ -43,6 +43,10 @@ public:
     // False when the time is up or the child closed its output (it exited) first.
     bool WaitForLine(std::string_view text, std::chrono::milliseconds timeout);
 
+    // Reads whatever the child writes to its outputs for the given time (both of them, so that
+    // a child writing much to a captured standard error never blocks on a full pipe).
+    void ReadFor(std::chrono::milliseconds time);
+
     // Everything the child wrote to its standard output so far (as far as it was read).
     const std::string& Output() const { return FOutput; }
     // Everything it wrote to its standard error so far (ErrorOutput::Capture only).

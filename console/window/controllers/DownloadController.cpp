@@ -4,6 +4,7 @@
 #include "ConsoleCompletionReporter.h"
 #include "DialogService.h"
 #include "DigitKeyFilter.h"
+#include "ExportDialog.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
 #include "FrozenColumns.h"
@@ -18,7 +19,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -41,16 +41,6 @@ namespace {
 
 QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
-}
-
-// "CSV file|*.csv" as a Qt filter: "CSV file (*.csv)".
-QString QtFilter(const std::string& filter) {
-    const QStringList parts = ToQString(filter).split(QLatin1Char('|'));
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        filters << parts[i] + QStringLiteral(" (") + parts[i + 1] + QLatin1Char(')');
-    }
-    return filters.join(QStringLiteral(";;"));
 }
 
 // "Record Index", "Date" and "Time".
@@ -97,6 +87,8 @@ void TDownloadController::ConnectControls() {
     auto& page = FParts.LogDataPage.Form();
     auto& tab = FParts.ExportTabPage.Form();
     connect(page.startButton, &QPushButton::clicked, this, [this] { startButtonClick(); });
+    connect(page.newRecordsButton, &QPushButton::clicked, this,
+            [this] { newRecordsButtonClick(); });
     connect(&FParts.StartToolButton, &QToolButton::clicked, this, [this] { startButtonClick(); });
     connect(tab.downloadButton, &QPushButton::clicked, this, [this] { downloadButtonClick(); });
     for (QPushButton* stop : {page.stopButton, tab.stopButton2}) {
@@ -130,6 +122,10 @@ void TDownloadController::InstallKeyFilter() {
 
 void TDownloadController::startButtonClick() {
     FEngine.startButtonClick();
+}
+
+void TDownloadController::newRecordsButtonClick() {
+    FEngine.newRecordsButtonClick();
 }
 
 void TDownloadController::downloadButtonClick() {
@@ -405,20 +401,13 @@ void TDownloadController::ShowExportError(const std::string& text) {
 }
 
 std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
-    TFileDialogOptions options;
-    options.Title = ToQString(params.Title);
-    // The folder used last, as long as it exists; the current directory at first.
-    const QString lastFolder = FParts.Settings.ExportFolder();
-    options.Directory = lastFolder.isEmpty() ? QDir::currentPath() : lastFolder;
-    options.FileName = QDir(options.Directory).filePath(ToQString(params.FileName));
-    options.Filter = QtFilter(params.Filter);
-    options.DefaultSuffix = ToQString(params.DefaultExtension);
-    const QString chosen = FParts.Dialogs.GetSaveFileName(options);
-    if (chosen.isEmpty()) {
-        return std::nullopt;
+    // The folder used last, as long as it is set; the current directory at first.
+    const std::optional<std::string> chosen =
+        Sondrel::ChooseExportFile(FParts.Dialogs, params, FParts.Settings.ExportFolder());
+    if (chosen) {
+        FParts.Settings.SetExportFolder(QFileInfo(QString::fromStdString(*chosen)).absolutePath());
     }
-    FParts.Settings.SetExportFolder(QFileInfo(chosen).absolutePath());
-    return chosen.toStdString();
+    return chosen;
 }
 
 void TDownloadController::SetExportBusy(bool busy) {

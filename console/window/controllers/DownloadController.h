@@ -11,6 +11,7 @@
 // reach the download through IDownloadControl.
 //
 // Handlers, named after their controls: startButtonClick (startButton, startToolButton),
+// newRecordsButtonClick (newRecordsButton, "New records": what the archive lacks),
 // downloadButtonClick (the hidden whole-log page), stopButtonClick (stopButton, stopButton2,
 // stopToolButton), EraseSampleDatafromMemory1Click, expButtonXLSClick (expButton),
 // exportButtonClick (exportButton, never shown), Timer2Timer (the stopwatch in timeLabel1
@@ -130,6 +131,7 @@ public:
 
     // --- handlers
     void startButtonClick();
+    void newRecordsButtonClick();
     void downloadButtonClick();
     void stopButtonClick();
     void EraseSampleDatafromMemory1Click();

@@ -67,10 +67,10 @@ void TLogDataPage::updateTimeButtonClick() {
 void TLogDataPage::enableButtons(bool value) {
     auto& ui = *FUi;
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ui.updateTimeButton, ui.startButton, ui.recentRadioButton, ui.recordsEdit,
-             ui.intervalLabel, ui.intervalEdit, ui.intervalUpDown, ui.dateRadioButton, ui.monthEdit,
-             ui.UpDown1, ui.dayEdit, ui.UpDown2, ui.hourEdit, ui.UpDown3, ui.minEdit, ui.UpDown4,
-             ui.recentDateEdit, ui.prevfollCB}) {
+             ui.updateTimeButton, ui.startButton, ui.newRecordsButton, ui.recentRadioButton,
+             ui.recordsEdit, ui.intervalLabel, ui.intervalEdit, ui.intervalUpDown,
+             ui.dateRadioButton, ui.monthEdit, ui.UpDown1, ui.dayEdit, ui.UpDown2, ui.hourEdit,
+             ui.UpDown3, ui.minEdit, ui.UpDown4, ui.recentDateEdit, ui.prevfollCB}) {
         w->setEnabled(value);
     }
 }

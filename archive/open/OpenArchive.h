@@ -1,0 +1,28 @@
+// OpenArchive: the store of an archive location, with the backend its location names (a SQLite
+// file today). A location of a backend this program does not have is refused with
+// afBadLocation, and so is every location in a build without SQLite (the Windows cross build).
+//
+// Threads: any; the store it returns belongs to the calling thread (IArchiveStore).
+#pragma once
+
+#include "ArchiveLocation.h"
+#include "ArchiveStore.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Sondrel {
+
+struct TArchiveOpenOptions {
+    bool ReadOnly = false;
+    // How long a statement waits for another program's lock before it fails.
+    std::int32_t BusyTimeoutMs = 5000;
+};
+
+// Whether this build can open any archive (false without SQLite).
+bool ArchivesAvailable();
+
+std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
+                                           const TArchiveOpenOptions& options = {});
+
+} // namespace Sondrel

@@ -1,0 +1,42 @@
+// TArchivePage: the "Archive" tab of the data area: the archive file and the button that
+// chooses another, the instruments the archive knows, a date-time range, the records of the
+// range in a record table (the Data tab's look, sorted by a header click) with their count,
+// and an export of the range (format list and "Export to File").
+//
+// The page is controls only; TArchiveController gives them their behaviour. The controls carry
+// objectNames (archiveFileLabel, archiveFileButton, instrumentComboBox, fromEdit, toEdit,
+// showButton, archiveListView, countLabel, archiveExportComboBox, archiveExportButton) for the
+// tests. Main (GUI) thread only; the controls are children of the page.
+#pragma once
+
+#include <QWidget>
+
+class QComboBox;
+class QDateTimeEdit;
+class QLabel;
+class QPushButton;
+class QTableView;
+
+namespace Sondrel {
+
+class TArchivePage : public QWidget {
+    Q_OBJECT
+public:
+    // The date-time form of the range edits, as the archive writes record date-times.
+    static constexpr const char* DateTimeFormat = "yyyy-MM-dd HH:mm";
+
+    explicit TArchivePage(QWidget* parent = nullptr);
+
+    QLabel* archiveFileLabel = nullptr;
+    QPushButton* archiveFileButton = nullptr;
+    QComboBox* instrumentComboBox = nullptr;
+    QDateTimeEdit* fromEdit = nullptr;
+    QDateTimeEdit* toEdit = nullptr;
+    QPushButton* showButton = nullptr;
+    QTableView* archiveListView = nullptr;
+    QLabel* countLabel = nullptr;
+    QComboBox* archiveExportComboBox = nullptr;
+    QPushButton* archiveExportButton = nullptr;
+};
+
+} // namespace Sondrel
