@@ -39,6 +39,11 @@ QString ProgramOptionsHelp() {
         "                        then Retrieve Data; Fast, Default or Slow in the delay menu\n"
         "                        give the fixed waits. The simulator stops when the program\n"
         "                        ends.\n"
+        "  --advanced            Show the commands and pages the window keeps hidden (the\n"
+        "                        connection options, the slave address and server options,\n"
+        "                        logging to a file, the coil and diagnostics pages, the\n"
+        "                        whole-log download) for this run. The settings store value\n"
+        "                        ShowAdvanced=T shows them in every run.\n"
         "  -h, --help            Show this text and exit.\n"
         "  --version             Show the program's version and exit.\n"
         "\n"
@@ -65,6 +70,10 @@ TProgramOptions ParseProgramOptions(const QStringList& arguments, const QString&
         }
         if (argument == QStringLiteral("--demo")) {
             options.Demo = true;
+            continue;
+        }
+        if (argument == QStringLiteral("--advanced")) {
+            options.Advanced = true;
             continue;
         }
         QString* target = nullptr;

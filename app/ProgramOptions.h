@@ -17,6 +17,8 @@
 //   --demo                 start the instrument simulator on a new pseudo-terminal and use it
 //                          as the device port for this run, at the speed of the line (the
 //                          stored settings are not changed).
+//   --advanced             show, for this run, the commands and pages that the window keeps
+//                          hidden (as the settings store value "ShowAdvanced" = "T" does).
 //   --version              print the program's version and exit.
 // An option given on the command line wins over the environment.
 //
@@ -37,7 +39,8 @@ struct TProgramOptions {
     bool HelpRequested = false;
     bool VersionRequested = false;
     bool Demo = false;
-    QString Error; // not empty: the command line could not be used
+    bool Advanced = false; // --advanced: the hidden commands and pages are shown
+    QString Error;         // not empty: the command line could not be used
 };
 
 // The usage text of --help.

@@ -84,17 +84,18 @@ int main(int argc, char* argv[]) {
     environment.SerialPortRoot = options.SysfsRoot.toStdString();
     environment.ArchiveLocation = options.Archive.toStdString();
     environment.Dialogs = &dialogs;
+    environment.ShowAdvanced = options.Advanced;
     Sondrel::TApplicationWindows windows(environment);
     // Without a window manager nothing maximises the window: it is given the screen first.
     if (const QScreen* screen = QApplication::primaryScreen()) {
         windows.MainForm().setGeometry(screen->availableGeometry());
     }
-    // A termination signal stops the simulator at once, closes the window as the operator
-    // closes it (which stops a running download) and ends the program once the event loop is
-    // back at the top.
+    // A termination signal stops the simulator at once, closes the window without the
+    // question an operator's close asks during a download (the download is stopped) and ends
+    // the program once the event loop is back at the top.
     Sondrel::TQuitOnSignal quitOnSignal([&simulator, &windows] {
         simulator.reset();
-        windows.MainForm().close();
+        windows.MainForm().CloseAtOnce();
         QCoreApplication::quit();
     });
     if (simulator) {

@@ -41,6 +41,7 @@ void TArchiveWorker::AddRecord(const std::shared_ptr<TTarget>& target, TArchived
         std::lock_guard<std::mutex> lock(FMutex);
         if (FPending.empty()) {
             FFirstPending = std::chrono::steady_clock::now();
+            FJobsAheadOfPending = FJobs.size();
         }
         FPending.push_back({target, std::move(record)});
     }
@@ -108,9 +109,10 @@ void TArchiveWorker::RunBatch(std::vector<TPendingRecord>& batch) {
 void TArchiveWorker::Run() {
     std::unique_lock<std::mutex> lock(FMutex);
     for (;;) {
-        // Pending records go first when they are due, when a job waits behind them, or at the
-        // end; a job then runs; otherwise the worker sleeps until one of those.
-        const bool due = !FPending.empty() &&
+        // Jobs submitted before the pending records run first. Then the pending records go
+        // when they are due, when a job waits behind them, or at the end; a job then runs;
+        // otherwise the worker sleeps until one of those.
+        const bool due = FJobsAheadOfPending == 0 && !FPending.empty() &&
                          (FStopping || !FJobs.empty() ||
                           std::chrono::steady_clock::now() >= FFirstPending + CommitInterval);
         if (due) {
@@ -124,6 +126,9 @@ void TArchiveWorker::Run() {
         if (!FJobs.empty()) {
             std::packaged_task<void()> job = std::move(FJobs.front());
             FJobs.pop_front();
+            if (FJobsAheadOfPending > 0) {
+                --FJobsAheadOfPending;
+            }
             lock.unlock();
             job();
             lock.lock();

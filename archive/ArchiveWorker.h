@@ -81,6 +81,9 @@ private:
     std::deque<std::packaged_task<void()>> FJobs;
     std::vector<TPendingRecord> FPending;
     std::chrono::steady_clock::time_point FFirstPending;
+    // Jobs submitted before the first pending record: they run before its batch, so that the
+    // job that stores a download comes before the download's records.
+    std::size_t FJobsAheadOfPending = 0;
     bool FStopping = false;
     std::optional<std::string> FFailure;
     std::thread FThread;

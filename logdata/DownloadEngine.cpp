@@ -698,12 +698,14 @@ void TDownloadEngine::EndLogData() {
         FinishDownload();
     } else {
         Report("** RETRIEVE LOG DATA FAILED **", skFailure);
-        FHost.ShowMessageBox(
-            biError, "Retrieve Log Data FAILED! Please check your configuration and try again.");
         FView.SetProgress(pbReceived, 0);
         FView.SetProgress(pbImported, 0);
         FStopwatch.Stop();
+        // The instrument samples again before the box waits for the operator, however long
+        // the box stays open.
         startAcquisition();
+        FHost.ShowMessageBox(
+            biError, "Retrieve Log Data FAILED! Please check your configuration and try again.");
         EnableComponents(true);
     }
     ArchiveEnded();

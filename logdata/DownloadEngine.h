@@ -47,6 +47,8 @@
 // Downloading?" (only while a procedure runs): Yes calls StopDownload, No clears the abort
 // request. A stop takes effect at the procedure's next check (the block loop, the pass loop, the
 // import) and ends it through its failure path.
+// A failed "Retrieve Data" restarts acquisition (246 := 11) before its failure box is shown, so
+// that the instrument is never left stopped while the box waits for the operator.
 //
 // A line that is gone for good (an unplugged adapter, an instrument that closed its end) stops
 // the download before its next block, with the failure line "** RETRIEVE LOG DATA FAILED ** The

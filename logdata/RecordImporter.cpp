@@ -225,6 +225,10 @@ bool TRecordImporter::InSkipWindow(std::int32_t n) const {
 void TRecordImporter::SortRecordList() {
     FList.SortAndRemoveDuplicates();
     ReportStep(FHost, FView, "List Count: " + std::to_string(FList.Count()));
+    // Empty records keep their rows but show no values; the operator is told how many.
+    if (const std::int32_t empty = FList.EmptyCount(); empty > 0) {
+        ReportStep(FHost, FView, std::to_string(empty) + " of the records read were empty.");
+    }
 }
 
 } // namespace Sondrel

@@ -9,7 +9,8 @@
 // - importData: after each read pass, the rows received in that pass become list items, then
 //   it returns the records of the window that the list still lacks, the block list of the next
 //   pass (at most one of every fourteen consecutive missing records per pass).
-// - SortRecordList: the final sort with one item per record index.
+// - SortRecordList: the final sort with one item per record index; "List Count: n", and
+//   "N of the records read were empty." when the list holds empty records.
 //
 // The requested window is the N records FirstRecord + k x Interval for k = 1..N (record numbers
 // wrap at 62001), exactly the records that the first pass's block list reads. A "New records"

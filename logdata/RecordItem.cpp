@@ -1,5 +1,6 @@
 #include "RecordItem.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 
@@ -19,6 +20,20 @@ constexpr std::int32_t kCellConditionCell = 13;
 constexpr std::int32_t kLaserConditionCell = 14;
 constexpr std::int32_t kFlowRateCell = 15;
 constexpr std::int32_t kTotalCountsHighCell = 51;
+constexpr std::uint16_t kErased = 65535;
+
+// A record read from erased memory has no time stamp: year, month, day, hour and minute all
+// read 65535, which no sample carries. (The rest of such a block is erased too, though some
+// instruments keep the record number or zero the high words of the counts.)
+template <typename CellReader>
+bool TimeStampErased(const CellReader& cell) {
+    for (std::int32_t c = kYearCell; c <= kMinuteCell; ++c) {
+        if (cell(c) != std::optional<std::uint16_t>(kErased)) {
+            return false;
+        }
+    }
+    return true;
+}
 
 // Counts: the high word weighs 65535 (not 65536), as the instrument's own software shows them.
 // Computed in 64 bits: the largest result, 4294901760, does not fit a signed 32-bit integer.
@@ -138,6 +153,11 @@ std::optional<TRecordItem> TRecordItem::FromCells(const CellReader& cell, std::i
     if (!complete) {
         return std::nullopt;
     }
+    if (TimeStampErased(cell)) {
+        // Every column keeps its place: only the caption and the Index show.
+        item.FEmpty = true;
+        item.FShown = (1U << rfFieldCount) - 1U;
+    }
     return item;
 }
 
@@ -163,15 +183,11 @@ std::int32_t TRecordItem::SubItemCount() const {
 }
 
 std::string TRecordItem::SubItem(std::int32_t k) const {
-    if (k < 0) {
+    if (k < 0 || k >= rfFieldCount) {
         return {};
     }
-    for (std::int32_t field = 0; field < rfFieldCount; ++field) {
-        if (Shows(field) && k-- == 0) {
-            return FieldText(field);
-        }
-    }
-    return {};
+    const std::int32_t field = ColumnField(k + 1);
+    return field < 0 ? std::string() : FieldText(field);
 }
 
 std::string TRecordItem::Text(std::int32_t column) const {
@@ -179,10 +195,78 @@ std::string TRecordItem::Text(std::int32_t column) const {
 }
 
 bool TRecordItem::IsSilver() const {
-    return SubItem(2) == "65535";
+    return FEmpty || SubItem(2) == "65535";
+}
+
+std::int32_t TRecordItem::ColumnField(std::int32_t column) const {
+    if (column < 1 || column > rfFieldCount) {
+        return -1;
+    }
+    std::int32_t k = column - 1;
+    for (std::int32_t field = 0; field < rfFieldCount; ++field) {
+        if (Shows(field) && k-- == 0) {
+            return field;
+        }
+    }
+    return -1;
+}
+
+std::optional<std::int64_t> TRecordItem::SortKey(std::int32_t column) const {
+    if (column == 0) {
+        return FRecordIndex < 0 ? std::nullopt : std::optional<std::int64_t>(FRecordIndex);
+    }
+    const std::int32_t field = ColumnField(column);
+    return field < 0 ? std::nullopt : FieldNumber(field);
+}
+
+std::optional<std::int64_t> TRecordItem::FieldNumber(std::int32_t field) const {
+    if (FEmpty && field != rfIndex) {
+        return std::nullopt;
+    }
+    switch (field) {
+    case rfDate:
+    case rfTime: {
+        // Year, month, day, hour and minute in that order of weight, each below the next's
+        // unit; a value that no calendar has (above 255) sorts as 255, after every real one.
+        std::int64_t key = FYear;
+        for (const std::uint16_t part : {FMonth, FDay, FHour, FMinute}) {
+            key = key * 256 + std::min<std::uint16_t>(part, 255);
+        }
+        return key;
+    }
+    case rfTotalPpb: {
+        std::int64_t total = 0;
+        for (std::int32_t k = 0; k < 9; ++k) {
+            if (Shows(rfPpb1 + k)) {
+                total += FPpbHundredths[k];
+            }
+        }
+        return total;
+    }
+    case rfFlowRate:
+        return FFlowRate;
+    case rfCellCondition:
+        return FCellCondition;
+    case rfLaserCondition:
+        return FLaserCondition;
+    case rfIndex:
+        return FSequence;
+    default:
+        break;
+    }
+    if (field >= rfCounts1 && field <= rfTotalCounts) {
+        return FCounts[field - rfCounts1];
+    }
+    if (field >= rfPpb1 && field < rfPpb1 + 9) {
+        return FPpbHundredths[field - rfPpb1];
+    }
+    return std::nullopt;
 }
 
 std::string TRecordItem::FieldText(std::int32_t field) const {
+    if (FEmpty && field != rfIndex) {
+        return {};
+    }
     switch (field) {
     case rfDate:
         return ZeroPadded(FMonth, 2) + "/" + ZeroPadded(FDay, 2) + "/" + OptionalDigits(FYear);

@@ -10,6 +10,10 @@
 // sub-items after it move one place to the left (an item then has fewer than 26 sub-items and
 // the missing trailing columns read as empty text).
 //
+// An empty record (read from erased memory, 65535 in every register: its time stamp reads
+// 65535/65535/65535 65535:65535) keeps its caption and its Index and shows every other column
+// empty, so that nobody takes 4294901760 counts or 66190.35 PPB for data.
+//
 // Threads: any; an item is a plain value.
 #pragma once
 
@@ -86,8 +90,18 @@ public:
     std::string SubItem(std::int32_t k) const;
     // Column 0 is the caption, column c >= 1 is sub-item c - 1.
     std::string Text(std::int32_t column) const;
-    // The row is drawn in silver when its third sub-item (the "Cnts 1" column) reads "65535".
+    // The row is drawn in silver when its third sub-item (the "Cnts 1" column) reads "65535",
+    // and when it is an empty record.
     bool IsSilver() const;
+    bool IsEmpty() const { return FEmpty; }
+    // The record's date as its Date column shows it; only when that column shows one.
+    bool HasDate() const { return !FEmpty && Shows(rfDate); }
+
+    // The number that column `column` shows, for sorting: the record index, the date and time
+    // together as one number (the Date and Time columns sort alike, chronologically), the counts,
+    // the PPB in hundredths, the conditions, the Index. Nothing for a column the item leaves empty
+    // (an empty record's values, a left-out sub-item).
+    std::optional<std::int64_t> SortKey(std::int32_t column) const;
 
 private:
     // Builds the item from a cell reader: cell(c) is register c, or nothing when empty.
@@ -95,10 +109,14 @@ private:
     static std::optional<TRecordItem> FromCells(const CellReader& cell, std::int32_t row,
                                                 std::int32_t firstRecord);
     std::string FieldText(std::int32_t field) const;
+    std::optional<std::int64_t> FieldNumber(std::int32_t field) const;
+    // The field that column `column` shows after the shift-left of left-out fields, or -1.
+    std::int32_t ColumnField(std::int32_t column) const;
     bool Shows(std::int32_t field) const { return (FShown >> field) & 1U; }
 
     std::int32_t FRecordIndex = -1;
     std::int32_t FSequence = 0;
+    bool FEmpty = false;
     std::uint32_t FShown = 0; // bit f set when field f is shown
     std::uint16_t FYear = 0, FMonth = 0, FDay = 0, FHour = 0, FMinute = 0;
     std::uint16_t FFlowRate = 0, FCellCondition = 0, FLaserCondition = 0;

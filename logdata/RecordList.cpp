@@ -1,5 +1,7 @@
 #include "RecordList.h"
 
+#include "RecordSort.h"
+
 #include <algorithm>
 
 namespace Sondrel {
@@ -19,6 +21,15 @@ std::string TRecordList::Text(std::int32_t row, std::int32_t column) const {
 
 bool TRecordList::IsSilver(std::int32_t row) const {
     return row >= 0 && row < Count() && FItems[static_cast<std::size_t>(row)].IsSilver();
+}
+
+TRowOrder TRecordList::OrderBy(std::int32_t column, bool descending) const {
+    return SortedRows(*this, column, descending);
+}
+
+std::int32_t TRecordList::EmptyCount() const {
+    return static_cast<std::int32_t>(std::count_if(
+        FItems.begin(), FItems.end(), [](const auto& item) { return item.IsEmpty(); }));
 }
 
 const std::string& TRecordList::ColumnCaption(std::int32_t column) const {

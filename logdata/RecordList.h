@@ -33,6 +33,9 @@ public:
     }
     std::string Text(std::int32_t row, std::int32_t column) const override;
     bool IsSilver(std::int32_t row) const override;
+    // Items of empty records (read from erased memory).
+    std::int32_t EmptyCount() const;
+    TRowOrder OrderBy(std::int32_t column, bool descending) const override;
 
     const std::string& ColumnCaption(std::int32_t column) const override;
     void SetColumnCaption(std::int32_t column, std::string caption);

@@ -23,8 +23,20 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace Sondrel {
+
+// Row numbers in the order a view shows them; empty: the rows' own order.
+using TRowOrder = std::vector<std::int32_t>;
+
+// The row shown at `row`: order[row], or row itself when the order is the rows' own (or does
+// not reach that far).
+inline std::int32_t ListRowAt(const TRowOrder& order, std::int32_t row) {
+    return row >= 0 && static_cast<std::size_t>(row) < order.size()
+               ? order[static_cast<std::size_t>(row)]
+               : row;
+}
 
 class TRecordRows {
 public:
@@ -45,6 +57,9 @@ public:
     // Orders the rows by a column, as a click on its header asks. Returns false when the source
     // keeps an order of its own and ignores the request.
     virtual bool Sort(std::int32_t /*column*/, bool /*ascending*/) { return false; }
+    // The rows in the order of a column, for a view that keeps an order of its own over rows
+    // that keep theirs (the download's list); empty when the source offers none.
+    virtual TRowOrder OrderBy(std::int32_t /*column*/, bool /*descending*/) const { return {}; }
 
     // The captions a table starts with; empty for a column out of range.
     static const std::string& DefaultCaption(std::int32_t column);

@@ -46,6 +46,8 @@
 #include <QToolButton>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace Sondrel {
 
 using namespace Corvane;
@@ -102,6 +104,8 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
                     ? std::make_unique<TRegistrySettings>()
                     : std::make_unique<TRegistrySettings>(environment.SettingsFile);
     FSettings = std::make_unique<TApplicationSettings>(*FRegistry);
+    FShowAdvanced = environment.ShowAdvanced || FSettings->ShowAdvanced();
+    FLogView->SetPlainSize(FSettings->LogFontSize());
 
     BuildMenus();
     BuildToolBar();
@@ -162,6 +166,9 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     FormCreate();
     ConnectSettingStores();
     SetHintTime();
+    if (FShowAdvanced) {
+        ShowAdvancedCommands();
+    }
 }
 
 TCorvaneDemoMainForm::~TCorvaneDemoMainForm() {
@@ -187,7 +194,10 @@ void TCorvaneDemoMainForm::BuildMenus() {
         separator->setSeparator(true);
         separator->setVisible(false);
     }
-    FUi->ViewMenu->menuAction()->setVisible(false);
+    // The View menu shows only the log's text size entries; its other entries are hidden
+    // with their separators.
+    FUi->ViewSeparator2->setSeparator(true);
+    FUi->ViewSeparator2->setVisible(false);
 
     auto* delays = new QActionGroup(this);
     delays->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
@@ -254,25 +264,74 @@ void TCorvaneDemoMainForm::BindComponents() {
 }
 
 void TCorvaneDemoMainForm::BindPortPickers() {
-    const auto lister = [this] {
-        std::vector<std::string> ports;
-        ListSerialPorts(ports);
-        return ports;
-    };
-    FirmwarePage().Form().ComComboBox1->SetPortLister(lister);
-    LogDataPage().Form().ComComboBox2->SetPortLister(lister);
-    ExportTabPage().Form().comportComboBox->SetPortLister(lister);
+    for (TSerialPortComboBox* picker : PortPickers()) {
+        picker->SetPortLister([this] { return PickerPorts(); });
+    }
+}
+
+std::vector<std::string> TCorvaneDemoMainForm::PickerPorts() const {
+    std::vector<std::string> ports;
+    ListSerialPorts(ports);
+    // A pseudo-terminal is not among the system's serial ports.
+    if (FRunPort && std::find(ports.begin(), ports.end(), FRunPort->Port) == ports.end()) {
+        ports.push_back(FRunPort->Port);
+    }
+    return ports;
+}
+
+std::string TCorvaneDemoMainForm::PickerPort() {
+    return FRunPort ? FRunPort->Port : PlatformPortName(FSettings->SerialPort().toStdString());
 }
 
 void TCorvaneDemoMainForm::SetDevicePortSettings(TdevicePortSettings* dialog) {
     FDevicePortSettings = dialog;
     if (dialog != nullptr) {
-        dialog->Form().serialPortComboBox->SetPortLister([this] {
-            std::vector<std::string> ports;
-            ListSerialPorts(ports);
-            return ports;
-        });
+        dialog->Form().serialPortComboBox->SetPortLister([this] { return PickerPorts(); });
+        dialog->SetRunOnlyChoice(FRunPort);
     }
+}
+
+void TCorvaneDemoMainForm::UseRunOnlyPortSettings(const TDevicePortChoice& choice,
+                                                  const QString& label) {
+    ApplyPortSettings(QString::fromStdString(choice.Address), QString::fromStdString(choice.Port),
+                      choice.Indexes);
+    FRunPort = choice;
+    if (!label.isEmpty()) {
+        FLabelledPort = choice.Port;
+        FPortLabel = label;
+    }
+    ShowRunOnlyPort();
+    UpdateConnectionState();
+}
+
+std::vector<TSerialPortComboBox*> TCorvaneDemoMainForm::PortPickers() {
+    std::vector<TSerialPortComboBox*> pickers = {FirmwarePage().Form().ComComboBox1,
+                                                 LogDataPage().Form().ComComboBox2,
+                                                 ExportTabPage().Form().comportComboBox};
+    if (FDevicePortSettings != nullptr) {
+        pickers.push_back(FDevicePortSettings->Form().serialPortComboBox);
+    }
+    return pickers;
+}
+
+void TCorvaneDemoMainForm::ShowRunOnlyPort() {
+    if (FDevicePortSettings != nullptr) {
+        FDevicePortSettings->SetRunOnlyChoice(FRunPort);
+    }
+    for (TSerialPortComboBox* picker : PortPickers()) {
+        if (!FLabelledPort.empty()) {
+            picker->SetPortLabel(FLabelledPort, FPortLabel);
+        }
+        picker->RefreshPorts();
+    }
+    if (!FRunPort) {
+        return;
+    }
+    ExportTabPage().Form().comportComboBox->ShowListedPort(FRunPort->Port);
+    TSerialPortComboBox& picker = *LogDataPage().Form().ComComboBox2;
+    picker.ShowListedPort(FRunPort->Port);
+    // The port check counts from the list that now holds the port.
+    FPortMonitor.FormShow(picker.count(), picker.PortText().toStdString());
 }
 
 void TCorvaneDemoMainForm::ConnectCommands() {
@@ -295,6 +354,10 @@ void TCorvaneDemoMainForm::ConnectCommands() {
             [this] { ToolsClearTransactionLogItemClick(); });
     connect(ui.ShowModbusAccessTab, &QAction::triggered, this,
             [this] { ShowModbusAccessTabClick(); });
+    connect(ui.LogTextLargerItem, &QAction::triggered, this, [this] { LogTextLargerItemClick(); });
+    connect(ui.LogTextSmallerItem, &QAction::triggered, this,
+            [this] { LogTextSmallerItemClick(); });
+    connect(ui.LogTextNormalItem, &QAction::triggered, this, [this] { LogTextNormalItemClick(); });
     connect(ui.HelpAboutItem, &QAction::triggered, this, [this] { HelpAboutItemClick(); });
     connect(ui.FileExitItem, &QAction::triggered, this, [this] { FileExitItemClick(); });
 
@@ -448,6 +511,7 @@ TDownloadParts TCorvaneDemoMainForm::DownloadParts() {
                           *FLog,
                           *FReporter,
                           FDialogs,
+                          *FSettings,
                           *this,
                           *transactionTimer,
                           LogDataPage(),
@@ -564,7 +628,23 @@ void TCorvaneDemoMainForm::showEvent(QShowEvent* event) {
     }
 }
 
+void TCorvaneDemoMainForm::CloseAtOnce() {
+    FCloseAtOnce = true;
+    close();
+}
+
 void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
+    // Closing during a download asks what Stop asks; the window stays on No. A termination
+    // signal (CloseAtOnce) asks nothing.
+    if (!FCloseAtOnce && FDownloadController->Engine().Running() &&
+        !FDownloadController->AbortRequested()) {
+        FDownloadController->stopButtonClick();
+        // A termination signal that came while the question was open closes all the same.
+        if (!FDownloadController->AbortRequested() && !FCloseAtOnce) {
+            event->ignore();
+            return;
+        }
+    }
     // A running programming script is stopped with the programs it started, so that no tool is
     // left holding the serial port; START then returns without its "Finished" box.
     FFirmware->Cancel();
@@ -587,13 +667,13 @@ void TCorvaneDemoMainForm::closeEvent(QCloseEvent* event) {
 
 void TCorvaneDemoMainForm::FormShow() {
     Guarded([this] {
-        const std::string wanted = PlatformPortName(FSettings->SerialPort().toStdString());
+        const std::string wanted = PickerPort();
         ExportTabPage().Form().comportComboBox->ShowListedPort(wanted);
         // The Log Data picker is set as the port check sets it, so that the first check
         // compares like with like.
         TSerialPortComboBox& picker = *LogDataPage().Form().ComComboBox2;
         picker.ShowListedPort(wanted);
-        FPortMonitor.FormShow(picker.count(), picker.currentText().toStdString());
+        FPortMonitor.FormShow(picker.count(), picker.PortText().toStdString());
         if (ModbusConnection1.Active()) {
             ModbusConnection1.SetActive(false);
         }
@@ -650,12 +730,30 @@ void TCorvaneDemoMainForm::enableButtons(bool value) {
 
 void TCorvaneDemoMainForm::SetTabVisibility() {
     QTabWidget* tabs = FUi->PageControl1;
-    SetTabShown(tabs, FUi->DiscreteAccessTabSheet, false);
-    SetTabShown(tabs, FUi->ServerDiagnosticsTabSheet, false);
-    SetTabShown(tabs, FUi->IntroductionTabSheet, false);
-    SetTabShown(tabs, FUi->ExportTabSheet, false);
+    const bool advanced = FShowAdvanced;
+    SetTabShown(tabs, FUi->DiscreteAccessTabSheet, advanced);
+    SetTabShown(tabs, FUi->ServerDiagnosticsTabSheet, advanced);
+    SetTabShown(tabs, FUi->IntroductionTabSheet, advanced);
+    SetTabShown(tabs, FUi->ExportTabSheet, advanced);
     SetTabShown(tabs, FUi->LogDataTabSheet, true);
-    SetTabShown(tabs, FUi->ServerItemsTabSheet, ModbusConnection1.ConnectionMode() == cmServer);
+    SetTabShown(tabs, FUi->ServerItemsTabSheet,
+                advanced || ModbusConnection1.ConnectionMode() == cmServer);
+}
+
+void TCorvaneDemoMainForm::ShowAdvancedCommands() {
+    auto& ui = *FUi;
+    for (QAction* entry :
+         {ui.ToolsConnectionOptionsItem, ui.EditSeparator2, ui.ToolsClientOptionsItem,
+          ui.ToolsServerOptionsItem, ui.EditSeparator3, ui.ToolsDiscardPendingTransactionsItem,
+          ui.ToolsLogTransactionsToFileItem, ui.EditSeparator4, ui.DataDownloadSetupWizard1,
+          ui.ShowModbusAccessTab, ui.ViewSeparator1, ui.ToolsClearTransactionLogItem,
+          ui.ViewSeparator2}) {
+        entry->setVisible(true);
+    }
+    // The Modbus Access tab is shown for this run; its stored choice stays as it is.
+    ui.ShowModbusAccessTab->setChecked(true);
+    ui.ShowModbusAccessTab->setText(QStringLiteral("Hide Modbus Access Tab"));
+    SetTabShown(ui.PageControl1, ui.RegisterAccessTabSheet, true);
 }
 
 void TCorvaneDemoMainForm::ApplyPortSettings(const QString& addressText, const QString& port,
@@ -727,7 +825,32 @@ void TCorvaneDemoMainForm::ToolsLogTransactionsToFileItemClick() {
 }
 
 void TCorvaneDemoMainForm::ToolsClearTransactionLogItemClick() {
+    // The register values shown beside the log go with it.
+    FAccessPanel->ClearRegisterResults();
     Guarded([this] { FLog->ClearTransactionLog(); });
+}
+
+int TCorvaneDemoMainForm::LogFontSize() const {
+    return FLogView->PlainSize();
+}
+
+void TCorvaneDemoMainForm::SetLogFontSize(int points) {
+    points = std::clamp(points, TApplicationSettings::MinLogFontSize,
+                        TApplicationSettings::MaxLogFontSize);
+    FLogView->SetPlainSize(points);
+    Guarded([this, points] { FSettings->SetLogFontSize(points); });
+}
+
+void TCorvaneDemoMainForm::LogTextLargerItemClick() {
+    SetLogFontSize(LogFontSize() + 1);
+}
+
+void TCorvaneDemoMainForm::LogTextSmallerItemClick() {
+    SetLogFontSize(LogFontSize() - 1);
+}
+
+void TCorvaneDemoMainForm::LogTextNormalItemClick() {
+    SetLogFontSize(TApplicationSettings::DefaultLogFontSize);
 }
 
 void TCorvaneDemoMainForm::SetModbusAccessTabShown(bool shown) {
@@ -753,6 +876,13 @@ void TCorvaneDemoMainForm::ModbusDevicePortSettings1Click() {
         }
         ApplyPortSettings(FDevicePortSettings->AddressText(), FDevicePortSettings->PortText(),
                           FDevicePortSettings->Indexes());
+        // Settings of this run only stay so: the pickers show the new ones.
+        if (FRunPort) {
+            FRunPort = TDevicePortChoice{FDevicePortSettings->AddressText().toStdString(),
+                                         FDevicePortSettings->PortText().toStdString(),
+                                         FDevicePortSettings->Indexes()};
+            ShowRunOnlyPort();
+        }
         if (FDownload != nullptr) {
             FDownload->UpdateCommunicationDelays();
         }
@@ -779,17 +909,14 @@ void TCorvaneDemoMainForm::ListSerialPorts(std::vector<std::string>& list) const
 
 void TCorvaneDemoMainForm::SetSerialPortRoot(const std::string& root) {
     FPortListing.SetRoot(root);
-    FirmwarePage().Form().ComComboBox1->RefreshPorts();
-    LogDataPage().Form().ComComboBox2->RefreshPorts();
-    ExportTabPage().Form().comportComboBox->RefreshPorts();
-    if (FDevicePortSettings != nullptr) {
-        FDevicePortSettings->Form().serialPortComboBox->RefreshPorts();
+    for (TSerialPortComboBox* picker : PortPickers()) {
+        picker->RefreshPorts();
     }
 }
 
 void TCorvaneDemoMainForm::comportComboBoxChange() {
     Guarded([this] {
-        FSettings->SetSerialPort(ExportTabPage().Form().comportComboBox->currentText());
+        FSettings->SetSerialPort(ExportTabPage().Form().comportComboBox->PortText());
         if (ModbusConnection1.Active()) {
             ModbusConnection1.SetActive(false);
         }
@@ -802,7 +929,7 @@ void TCorvaneDemoMainForm::connectButtonClick() {
     try {
         ModbusConnection1.SetActive(false);
         ApplyPortSettings(QString::fromLatin1(kQuickConnectAddress),
-                          exportTab.comportComboBox->currentText(), kQuickConnectLine);
+                          exportTab.comportComboBox->PortText(), kQuickConnectLine);
         ModbusConnection1.SetActive(exportTab.connectButton->text() !=
                                     QStringLiteral("Disconnect"));
     } catch (const std::exception& e) {
@@ -817,10 +944,10 @@ void TCorvaneDemoMainForm::comportListTimerTimer() {
     Guarded([this] {
         TSerialPortComboBox& picker = *LogDataPage().Form().ComComboBox2;
         picker.RefreshPorts();
-        picker.ShowListedPort(PlatformPortName(FSettings->SerialPort().toStdString()));
+        picker.ShowListedPort(PickerPort());
         picker.update();
         const TPortCheckResult result =
-            FPortMonitor.Check(picker.PortNames(), picker.currentText().toStdString());
+            FPortMonitor.Check(picker.PortNames(), picker.PortText().toStdString());
         if (result.Line) {
             AddStyledLogLine(result.Line->Text, false, TPortLogLine::Size, result.Line->Colour);
         }
@@ -858,7 +985,7 @@ void TCorvaneDemoMainForm::ComComboBox1Change() {
     // Stored as the platform names the port, so that a name typed on Linux is kept as the
     // device path it opens (see PlatformPortNames.h); an emptied box keeps the stored port.
     const std::string port =
-        PlatformPortName(FirmwarePage().Form().ComComboBox1->currentText().trimmed().toStdString());
+        PlatformPortName(FirmwarePage().Form().ComComboBox1->PortText().trimmed().toStdString());
     if (!port.empty()) {
         Guarded([this, &port] { FSettings->SetFirmwarePortName(QString::fromStdString(port)); });
     }

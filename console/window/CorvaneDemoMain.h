@@ -29,7 +29,17 @@
 // Log Data page, comportComboBox of the RK4400 page) list the ports of ListSerialPorts, whose
 // listing root can be replaced (SetSerialPortRoot; the environment's SerialPortRoot at start).
 // Port names follow the platform (PlatformPortNames.h): device paths on Linux, COMn on
-// Windows. comportListTimer runs the port check every five seconds (TPortMonitor).
+// Windows. comportListTimer runs the port check every five seconds (TPortMonitor). Settings of
+// one run only (the demo's simulated instrument, UseRunOnlyPortSettings) add their port to
+// every picker, under its label, and are what the device pickers and the port settings
+// dialog show; the stored settings stay as they are.
+//
+// View menu: the log's text size (stored as "LogFontSize"). With the advanced commands shown
+// (AdvancedShown) the entries and pages the window keeps hidden are shown as well.
+//
+// Closing: during a download the window asks "Stop Downloading?" as Stop does and closes only
+// on Yes, the download then ending through its failure path; CloseAtOnce (a termination
+// signal) asks nothing.
 //
 // Firmware update: Browse, START and the stored choices of the firmware page run through
 // TFirmwareUpdateBinding; closing the window stops a running programming script. The
@@ -61,6 +71,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,6 +100,7 @@ class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
 class TRichLogView;
+class TSerialPortComboBox;
 class TServerItemMapController;
 class TStatusPanels;
 class TdevicePortSettings;
@@ -107,6 +119,9 @@ struct TMainFormEnvironment {
     // The folder listing the serial ports (a sysfs tty class folder on Linux); empty: the
     // system's own.
     std::string SerialPortRoot;
+    // Shows the hidden commands and pages for this run, as the stored "ShowAdvanced" = "T"
+    // does for every run.
+    bool ShowAdvanced = false;
     // The archive named on the command line or in the environment; empty: the stored choice
     // ("ArchiveFile"), else the default (ArchiveLocation.h).
     std::string ArchiveLocation;
@@ -163,9 +178,25 @@ public:
     void Disconnect1Click();
     void UpdateConnectionState();
     void enableButtons(bool value);
+    // The specified tabs; with the advanced commands shown, every page of the tab control.
     void SetTabVisibility();
+    // True when the commands and pages the window keeps hidden are shown in this run
+    // (--advanced or "ShowAdvanced" = "T"): the hidden Edit menu entries and their
+    // separators, the View menu's entries, the tabs "Discrete Access", "Server Diagnostics",
+    // "Introduction", "RK4400 Export" and "Local Server's Item Map", and the Modbus Access
+    // tab (shown without its stored choice being changed). Without it the window shows
+    // only what it always shows.
+    bool AdvancedShown() const { return FShowAdvanced; }
     void ApplyPortSettings(const QString& addressText, const QString& port,
                            const TPortSettingIndexes& indexes);
+    // Runs the device connection on these settings for this run only (the demo's simulated
+    // instrument): they are applied, and the Log Data and RK4400 port pickers and the device
+    // port settings dialog show them instead of the stored ones, which stay as they are (the
+    // dialog's OK then applies without storing). The port is listed in every picker, under
+    // label when one is given.
+    void UseRunOnlyPortSettings(const TDevicePortChoice& choice, const QString& label);
+    // The settings of this run only, when there are any.
+    const std::optional<TDevicePortChoice>& RunOnlyPortSettings() const { return FRunPort; }
 
     // --- Toolbar -------------------------------------------------------------------------
     // The buttons, built with the window; children of its toolbar.
@@ -191,10 +222,20 @@ public:
     void ToolsDiscardPendingTransactionsItemClick();
     void ToolsLogTransactionsToFileItemClick();
     void ToolsClearTransactionLogItemClick();
+    // View menu: the log's text one point larger or smaller, or back to the sizes as written
+    // (plain lines 7 points); the choice is stored as "LogFontSize".
+    void LogTextLargerItemClick();
+    void LogTextSmallerItemClick();
+    void LogTextNormalItemClick();
+    // The point size of the log's plain lines now (7 unless scaled).
+    int LogFontSize() const;
     void ShowModbusAccessTabClick();
     void ModbusDevicePortSettings1Click();
     void HelpAboutItemClick();
     void FileExitItemClick();
+    // Closes the window without the question that closing during a download asks (a
+    // termination signal ends the program at once).
+    void CloseAtOnce();
 
     // --- Serial ports ----------------------------------------------------------------------
     // The ports present now, sorted (empty when the listing cannot be read).
@@ -241,9 +282,22 @@ private:
     void LoadInstructions();
     void SetHintTime();
     void SetModbusAccessTabShown(bool shown);
+    void ShowAdvancedCommands();
+    void SetLogFontSize(int points);
     void FormCreate();
     void FormShow();
     void BindPortPickers();
+    // The ports the pickers list: ListSerialPorts and the port of this run's settings.
+    std::vector<std::string> PickerPorts() const;
+    // The port the device pickers show: the port of this run's settings, else the stored
+    // "SerialPort".
+    std::string PickerPort();
+    // Every picker lists the ports again under their labels; the device pickers show
+    // PickerPort and the port check counts from there.
+    void ShowRunOnlyPort();
+    // The four port pickers: the firmware page's, the Log Data page's, the RK4400 page's and
+    // the device port settings dialog's (once there is one).
+    std::vector<TSerialPortComboBox*> PortPickers();
     TConsoleSettingsTargets SettingsTargets();
     // Runs a command; an error reaches the operator as one message box.
     template <typename F>
@@ -261,12 +315,18 @@ private:
     TServerItemMap FServerItems;
     bool FDestroying = false;
     bool FShown = false;
+    bool FCloseAtOnce = false;
+    bool FShowAdvanced = false;
     TAboutBox* FAboutBox = nullptr;
     TdevicePortSettings* FDevicePortSettings = nullptr;
     IDownloadControl* FDownload = nullptr;
     TSerialPortListing FPortListing;
     TPortMonitor FPortMonitor;
     TFolderOpener FOpenFolder;
+    std::optional<TDevicePortChoice> FRunPort;
+    // The port shown under a label of its own, and the label.
+    std::string FLabelledPort;
+    QString FPortLabel;
 
 public:
     // The components, as on the form. Declared after the log and the map they report to, so

@@ -1,6 +1,7 @@
 #include "DemoInstrument.h"
 
 #include "CorvaneDemoMain.h"
+#include "DemoTexts.h"
 #include "DownloadController.h"
 #include "PortSettings.h"
 #include "ui_CorvaneDemoMain.h"
@@ -8,9 +9,11 @@
 namespace Sondrel {
 
 void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port, TDemoPacing pacing) {
-    TPortSettingIndexes indexes;
-    indexes.BaudRate = DemoBaudRateIndex;
-    window.ApplyPortSettings(QStringLiteral("1"), port, indexes);
+    TDevicePortChoice choice;
+    choice.Port = port.toStdString();
+    choice.Indexes.BaudRate = DemoBaudRateIndex;
+    window.UseRunOnlyPortSettings(choice,
+                                  QString::fromStdString(SimulatedInstrumentLabel(choice.Port)));
     // setChecked does not trigger the item, so the stored delay choice stays.
     if (pacing == dpLineSpeed) {
         window.Form().lineSpeedMenuItem->setChecked(true);
@@ -19,7 +22,7 @@ void UseDemoInstrument(TCorvaneDemoMainForm& window, const QString& port, TDemoP
         window.Form().fastMenuItem->setChecked(true);
     }
     window.Download().UpdateCommunicationDelays();
-    window.UpdateConnectionState();
+    window.AddLogLine(SimulatedInstrumentGreeting(choice.Port));
 }
 
 } // namespace Sondrel

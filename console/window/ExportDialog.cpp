@@ -19,11 +19,15 @@ QString QtFilter(const std::string& filter) {
 
 } // namespace
 
-std::optional<std::string> ChooseExportFile(IDialogService& dialogs,
-                                            const TSaveDialogParams& params) {
+std::optional<std::string>
+ChooseExportFile(IDialogService& dialogs, const TSaveDialogParams& params, const QString& folder) {
     TFileDialogOptions options;
     options.Title = QString::fromStdString(params.Title);
-    options.Directory = QDir::currentPath();
+    options.Directory = folder.isEmpty() ? QDir::currentPath() : folder;
+    if (!params.FileName.empty()) {
+        options.FileName =
+            QDir(options.Directory).filePath(QString::fromStdString(params.FileName));
+    }
     options.Filter = QtFilter(params.Filter);
     options.DefaultSuffix = QString::fromStdString(params.DefaultExtension);
     const QString chosen = dialogs.GetSaveFileName(options);

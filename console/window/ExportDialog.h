@@ -1,5 +1,6 @@
 // The save dialog of an export (TExportHost::ChooseExportFile) through the dialog service: the
-// export kind's title, filter and extension, starting in the current folder. The Log Data
+// export kind's title, filter, extension and proposed file name, starting in the folder given
+// (the one used last) when it is set, else in the current folder. The Log Data
 // page's export and the Archive tab's share it.
 //
 // Main (GUI) thread only.
@@ -9,6 +10,8 @@
 
 #include "ExportKind.h"
 
+#include <QString>
+
 #include <optional>
 #include <string>
 
@@ -16,6 +19,7 @@ namespace Sondrel {
 
 // The chosen path, or nothing when the operator cancelled.
 std::optional<std::string> ChooseExportFile(IDialogService& dialogs,
-                                            const TSaveDialogParams& params);
+                                            const TSaveDialogParams& params,
+                                            const QString& folder = {});
 
 } // namespace Sondrel

@@ -8,6 +8,18 @@
 
 namespace Sondrel {
 
+namespace {
+
+// The size a line was written with, before any scaling.
+constexpr int kSpecifiedSize = QTextFormat::UserProperty + 1;
+
+double SpecifiedSize(const QTextCharFormat& format) {
+    const double size = format.doubleProperty(kSpecifiedSize);
+    return size > 0 ? size : kDefaultLogStyle.Size;
+}
+
+} // namespace
+
 TRichLogView::TRichLogView(QPlainTextEdit& memo) : FMemo(memo) {
     FMemo.setUndoRedoEnabled(false);
     FMemo.setReadOnly(true);
@@ -31,7 +43,9 @@ QColor TRichLogView::Colour(TLogColour colour) {
 void TRichLogView::AppendLine(const std::string& line, const TLogStyle& style) {
     QTextCharFormat format;
     format.setFontWeight(style.Bold ? QFont::Bold : QFont::Normal);
-    format.setFontPointSize(style.Size > 0 ? style.Size : 7);
+    const double size = style.Size > 0 ? style.Size : kDefaultLogStyle.Size;
+    format.setProperty(kSpecifiedSize, size);
+    format.setFontPointSize(Scaled(size));
     format.setForeground(Colour(style.Colour));
 
     QTextDocument* document = FMemo.document();
@@ -48,6 +62,36 @@ void TRichLogView::AppendLine(const std::string& line, const TLogStyle& style) {
 
     // Caret to the end, and the view scrolled to it.
     FMemo.setTextCursor(cursor);
+    FMemo.ensureCursorVisible();
+}
+
+double TRichLogView::Scaled(double specifiedSize) const {
+    return specifiedSize * FPlainSize / kDefaultLogStyle.Size;
+}
+
+void TRichLogView::SetPlainSize(int points) {
+    if (points <= 0 || points == FPlainSize) {
+        return;
+    }
+    FPlainSize = points;
+    QFont font = FMemo.font();
+    font.setPointSizeF(Scaled(kDefaultLogStyle.Size));
+    FMemo.setFont(font);
+    // Each line is one block in one format: the block is given its size again.
+    QTextDocument* document = FMemo.document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextCharFormat written =
+            block.begin().atEnd() ? block.charFormat() : block.begin().fragment().charFormat();
+        QTextCharFormat size;
+        size.setFontPointSize(Scaled(SpecifiedSize(written)));
+        cursor.setPosition(block.position());
+        cursor.setPosition(block.position() + block.length() - 1, QTextCursor::KeepAnchor);
+        cursor.mergeCharFormat(size);
+        cursor.mergeBlockCharFormat(size);
+    }
+    cursor.endEditBlock();
     FMemo.ensureCursorVisible();
 }
 

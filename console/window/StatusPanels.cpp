@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include <algorithm>
+
 namespace Sondrel {
 
 TStatusPanels::TStatusPanels(QWidget* parent) : QStatusBar(parent) {
@@ -19,9 +21,21 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QStatusBar(parent) {
 }
 
 void TStatusPanels::SetPanelText(int panel, const QString& text) {
-    if (panel >= 0 && panel < PanelCount) {
-        FPanels[static_cast<std::size_t>(panel)]->setText(text);
+    if (panel < 0 || panel >= PanelCount) {
+        return;
     }
+    QLabel* label = FPanels[static_cast<std::size_t>(panel)];
+    label->setText(text);
+    label->setToolTip(text);
+    // The frame, the label's margin and its indent on both sides, and a little room.
+    const int chrome =
+        2 * (label->frameWidth() + label->margin()) + label->fontMetrics().averageCharWidth() * 2;
+    const int needed = label->fontMetrics().horizontalAdvance(text) + chrome;
+    label->setFixedWidth(std::max(PanelWidths[static_cast<std::size_t>(panel)], needed));
+}
+
+const QLabel* TStatusPanels::Panel(int panel) const {
+    return panel >= 0 && panel < PanelCount ? FPanels[static_cast<std::size_t>(panel)] : nullptr;
 }
 
 QString TStatusPanels::PanelText(int panel) const {

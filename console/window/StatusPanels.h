@@ -1,6 +1,8 @@
-// TStatusPanels: the window's status bar with four fixed-width text panels (190, 150, 300 and
-// 50 pixels): the connection state, the address in use, the transaction queue, and one left
-// empty. Main (GUI) thread only; the panels are children of the bar.
+// TStatusPanels: the window's status bar with four text panels of 190, 150, 300 and 50 pixels:
+// the connection state, the address in use, the transaction queue, and one left empty. A
+// panel widens to show the whole of a longer text (a connection on a long port name) and
+// returns to its width for a shorter one; its tooltip holds the text as well, for a window
+// too narrow for it. Main (GUI) thread only; the panels are children of the bar.
 #pragma once
 
 #include <QStatusBar>
@@ -21,6 +23,8 @@ public:
 
     void SetPanelText(int panel, const QString& text);
     QString PanelText(int panel) const;
+    // The panel's label (its width and what it shows); nullptr for a panel that does not exist.
+    const QLabel* Panel(int panel) const;
 
 private:
     std::array<QLabel*, PanelCount> FPanels{};

@@ -1,5 +1,6 @@
 #include "ExportCommands.h"
 
+#include "ExportFileName.h"
 #include "LogExporter.h"
 
 #include <exception>
@@ -22,37 +23,52 @@ private:
 
 } // namespace
 
-void TExportCommands::expButtonXLSClick(std::int32_t kindIndex, bool allDataMode) {
+std::string ExportedLine(std::int32_t rows, const std::string& path) {
+    return "Exported " + std::to_string(rows) + (rows == 1 ? " record" : " records") + " to " +
+           path + ".";
+}
+
+void TExportCommands::expButtonXLSClick(std::int32_t kindIndex, bool allDataMode,
+                                        const TExportView& view) {
     if (FList.Count() == 0) {
         FHost.ShowExportError(EmptyListMessage);
         return;
     }
-    exportData(kindIndex, allDataMode);
+    exportData(kindIndex, allDataMode, view);
 }
 
-void TExportCommands::exportButtonClick(std::int32_t kindIndex, bool allDataMode) {
+void TExportCommands::exportButtonClick(std::int32_t kindIndex, bool allDataMode,
+                                        const TExportView& view) {
     if (allDataMode) {
-        expButtonXLSClick(kindIndex, allDataMode);
+        expButtonXLSClick(kindIndex, allDataMode, view);
     }
 }
 
-void TExportCommands::exportData(std::int32_t kindIndex, bool allDataMode) {
+void TExportCommands::exportData(std::int32_t kindIndex, bool allDataMode,
+                                 const TExportView& view) {
     const std::optional<TExportKind> kind = ExportKindOfIndex(kindIndex);
     if (!kind) {
         return;
     }
-    const std::optional<std::string> path = FHost.ChooseExportFile(SaveDialogParams(*kind));
+    TSaveDialogParams params = SaveDialogParams(*kind);
+    if (FDatedList != nullptr) {
+        params.FileName = ProposedExportFileName(*FDatedList, view.DeviceAddress, *kind);
+    }
+    const std::optional<std::string> path = FHost.ChooseExportFile(params);
     if (!path) {
         return;
     }
     std::string failure;
+    std::int32_t rowsWritten = 0;
     {
         TBusyGuard busy(FHost);
         try {
-            TLogExporter(FList, allDataMode)
-                .Export(*kind, *path, [this](std::int32_t written, std::int32_t total) {
-                    FHost.ShowExportProgress(written, total);
-                });
+            TLogExporter(FList, allDataMode, view.Order)
+                .Export(*kind, *path,
+                        [this, &rowsWritten](std::int32_t written, std::int32_t total) {
+                            rowsWritten = written;
+                            FHost.ShowExportProgress(written, total);
+                        });
         } catch (const std::exception& e) {
             // EExportError, or an allocation that failed: either way the user is told.
             failure = e.what();
@@ -60,7 +76,9 @@ void TExportCommands::exportData(std::int32_t kindIndex, bool allDataMode) {
     }
     if (!failure.empty()) {
         FHost.ShowExportError(failure);
+        return;
     }
+    FHost.ShowExportDone(ExportedLine(rowsWritten, *path));
 }
 
 } // namespace Sondrel

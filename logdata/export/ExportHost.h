@@ -1,5 +1,6 @@
-// What the export commands need from the window: the error box, the save dialog and the busy
-// state with progress. The window implements it; tests answer it in advance.
+// What the export commands need from the window: the error box, the save dialog, the busy
+// state with progress and the line that says a file is complete. The window implements it;
+// tests answer it in advance.
 //
 // Threads: main thread.
 #pragma once
@@ -25,6 +26,8 @@ public:
     virtual void SetExportBusy(bool busy) = 0;
     // Rows written of the total, reported now and then while the export runs.
     virtual void ShowExportProgress(std::int32_t written, std::int32_t total) = 0;
+    // The file is complete: "Exported N records to PATH." (after the busy state ended).
+    virtual void ShowExportDone(const std::string& line) = 0;
 };
 
 } // namespace Sondrel

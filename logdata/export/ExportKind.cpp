@@ -18,13 +18,13 @@ std::optional<TExportKind> ExportKindOfIndex(std::int32_t index) {
 TSaveDialogParams SaveDialogParams(TExportKind kind) {
     switch (kind) {
     case ekCsv:
-        return {"Save your csv file", "CSV file|*.csv", "csv"};
+        return {"Save your csv file", "CSV file|*.csv", "csv", 1, ""};
     case ekXlsx:
-        return {"Save your xls file", "XLSX file|*.xlsx", "xlsx"};
+        return {"Save your xls file", "XLSX file|*.xlsx", "xlsx", 1, ""};
     case ekHtml:
         break;
     }
-    return {"Save your html file", "HTML file|*.html", "html"};
+    return {"Save your html file", "HTML file|*.html", "html", 1, ""};
 }
 
 } // namespace Sondrel

@@ -19,14 +19,16 @@ inline constexpr const char* ExportKindNames[] = {"CSV", "XLSX", "HTML"};
 // of range, or no selection).
 std::optional<TExportKind> ExportKindOfIndex(std::int32_t index);
 
-// The save dialog of an export. It starts in the current directory with the first filter
-// selected, prompts before overwriting, hides read-only files and requires the path to exist.
-// Filter is "description|pattern".
+// The save dialog of an export. It starts in the folder used last (the current directory at
+// first) with the first filter selected, prompts before overwriting, hides read-only files and
+// requires the path to exist. Filter is "description|pattern"; FileName is the name it
+// proposes (empty: none).
 struct TSaveDialogParams {
     std::string Title;
     std::string Filter;
     std::string DefaultExtension;
     std::int32_t FilterIndex = 1;
+    std::string FileName;
 
     bool operator==(const TSaveDialogParams&) const = default;
 };

@@ -4,6 +4,7 @@
 // - XLSX: the spreadsheet writer (TXlsxExporter) given the virtual engine with the window's
 //   callbacks (TVirtualEngineHandlers), which follow the download's layout flag AllDataMode;
 // - HTML: the HTML writer (THtmlExporter) given the list-view engine.
+// The rows go in the order the view shows them when one is given, else in the list's order.
 // The file goes through TExportFile: complete or not at all.
 //
 // Threads: main thread (it reads the record list). The list is borrowed and must outlive the
@@ -13,6 +14,7 @@
 #include "ExportKind.h"
 #include "ExportProgress.h"
 #include "RecordRows.h"
+#include "RecordSort.h"
 
 #include <string>
 
@@ -20,8 +22,8 @@ namespace Sondrel {
 
 class TLogExporter {
 public:
-    TLogExporter(const TRecordRows& list, bool allDataMode)
-        : FList(list), FAllDataMode(allDataMode) {}
+    TLogExporter(const TRecordRows& list, bool allDataMode, TRowOrder order = {})
+        : FList(list), FAllDataMode(allDataMode), FOrder(std::move(order)) {}
 
     // Writes the file; throws EExportError ("Cannot write "<path>": <reason>").
     void Export(TExportKind kind, const std::string& path,
@@ -30,6 +32,7 @@ public:
 private:
     const TRecordRows& FList;
     bool FAllDataMode;
+    TRowOrder FOrder;
 };
 
 } // namespace Sondrel

@@ -37,8 +37,8 @@ const std::array<std::string, 26>& SubItemFields() {
 } // namespace
 
 TVirtualEngineHandlers::TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list,
-                                               bool allDataMode)
-    : FEngine(engine), FList(list), FAllDataMode(allDataMode) {
+                                               bool allDataMode, TRowOrder order)
+    : FEngine(engine), FList(list), FAllDataMode(allDataMode), FOrder(std::move(order)) {
     FEngine.OnFirst = [this] { VirtualDataEngine1First(); };
     FEngine.OnNext = [this] { VirtualDataEngine1Next(); };
     FEngine.OnCount = [this] { return VirtualDataEngine1Count(); };
@@ -97,13 +97,14 @@ std::string TVirtualEngineHandlers::VirtualDataEngine1GetValue(const TExportColu
     if (!FAllDataMode || column == nullptr) {
         return {};
     }
+    const std::int32_t row = ListRowAt(FOrder, FRow);
     if (column->FieldName == "Record Index") {
-        return FList.Text(FRow, 0);
+        return FList.Text(row, 0);
     }
     const auto& fields = SubItemFields();
     for (std::size_t k = 0; k < fields.size(); ++k) {
         if (fields[k] == column->FieldName) {
-            return FList.Text(FRow, static_cast<std::int32_t>(k) + 1);
+            return FList.Text(row, static_cast<std::int32_t>(k) + 1);
         }
     }
     return {};

@@ -12,7 +12,8 @@
 //   Index", "Date & Time", "Total Counts", "Count 1".."Count 9" (titled "Count1 1".."Count9 9") and
 //   "Cell Condition %".
 // - VirtualDataEngine1GetValue: empty unless AllDataMode is set and a column is given; then
-//   the list item at the current row by the column's field name: "Record Index" its caption,
+//   the list item at the current row (in the order the view shows, when one is given) by the
+//   column's field name: "Record Index" its caption,
 //   "Date" .. "Index" its sub-items 0..25; any other field name stays empty.
 // - AddColumn(field name, width, cell type code, title): code 0 a string column, 2 a double
 //   column, anything else an integer column.
@@ -24,6 +25,7 @@
 #pragma once
 
 #include "RecordRows.h"
+#include "RecordSort.h"
 #include "VirtualDataEngine.h"
 
 #include <optional>
@@ -32,7 +34,8 @@ namespace Sondrel {
 
 class TVirtualEngineHandlers {
 public:
-    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list, bool allDataMode);
+    TVirtualEngineHandlers(TVirtualDataEngine& engine, const TRecordRows& list, bool allDataMode,
+                           TRowOrder order = {});
     TVirtualEngineHandlers(const TVirtualEngineHandlers&) = delete;
     TVirtualEngineHandlers& operator=(const TVirtualEngineHandlers&) = delete;
 
@@ -53,6 +56,7 @@ private:
     TVirtualDataEngine& FEngine;
     const TRecordRows& FList;
     bool FAllDataMode;
+    TRowOrder FOrder;
     std::int32_t FRow = 0;
 };
 

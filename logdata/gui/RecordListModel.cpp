@@ -4,7 +4,10 @@
 #include <QColor>
 #include <QFont>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QTableView>
+
+#include <algorithm>
 
 namespace Sondrel {
 
@@ -47,7 +50,7 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     }
     switch (role) {
     case Qt::DisplayRole:
-        return QString::fromStdString(FList.Text(index.row(), index.column()));
+        return QString::fromStdString(FList.Text(ListRow(index.row()), index.column()));
     case Qt::ForegroundRole:
         return index.column() == 0 ? logListViewCustomDrawItem(index.row())
                                    : logListViewCustomDrawSubItem(index.row(), index.column());
@@ -56,8 +59,15 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
+std::int32_t TRecordListModel::ListRow(int row) const {
+    if (FListOrder || row < 0 || row >= static_cast<int>(FOrder.size())) {
+        return row;
+    }
+    return FOrder[static_cast<std::size_t>(row)];
+}
+
 QBrush TRecordListModel::logListViewCustomDrawItem(int row) const {
-    return QBrush(FList.IsSilver(row) ? kSilver : kBlack);
+    return QBrush(FList.IsSilver(ListRow(row)) ? kSilver : kBlack);
 }
 
 QBrush TRecordListModel::logListViewCustomDrawSubItem(int row, int /*column*/) const {
@@ -79,9 +89,63 @@ QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, 
     }
     case Qt::TextAlignmentRole:
         return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case Qt::InitialSortOrderRole:
+        // The first click on another column sorts it ascending.
+        return static_cast<int>(Qt::AscendingOrder);
     default:
         return {};
     }
+}
+
+void TRecordListModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column >= TRecordRows::ColumnCount) {
+        return;
+    }
+    if (FList.Sort(column, order == Qt::AscendingOrder)) {
+        // The rows reordered themselves and reset the model.
+        FSourceSorts = true;
+        FSortColumn = column;
+        FSortOrder = order;
+        return;
+    }
+    if (FListOrder && column == 0 && order == Qt::AscendingOrder) {
+        // The list's own order is the record index order: nothing moves.
+        FSortColumn = column;
+        FSortOrder = order;
+        return;
+    }
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList persistent = persistentIndexList();
+    std::vector<std::int32_t> persistentRows;
+    persistentRows.reserve(static_cast<std::size_t>(persistent.size()));
+    for (const QModelIndex& index : persistent) {
+        persistentRows.push_back(ListRow(index.row()));
+    }
+
+    TRowOrder rows = FList.OrderBy(column, order == Qt::DescendingOrder);
+    // Only the rows the view knows are shown; the list may hold more inside an update bracket.
+    rows.erase(std::remove_if(rows.begin(), rows.end(),
+                              [this](std::int32_t row) { return row >= FRowCount; }),
+               rows.end());
+    FOrder = std::move(rows);
+    FListOrder = false;
+    FSortColumn = column;
+    FSortOrder = order;
+
+    std::vector<int> viewRowOf(static_cast<std::size_t>(FRowCount), -1);
+    for (std::size_t viewRow = 0; viewRow < FOrder.size(); ++viewRow) {
+        viewRowOf[static_cast<std::size_t>(FOrder[viewRow])] = static_cast<int>(viewRow);
+    }
+    QModelIndexList moved;
+    moved.reserve(persistent.size());
+    for (qsizetype i = 0; i < persistent.size(); ++i) {
+        const std::int32_t listRow = persistentRows[static_cast<std::size_t>(i)];
+        const int viewRow =
+            listRow >= 0 && listRow < FRowCount ? viewRowOf[static_cast<std::size_t>(listRow)] : -1;
+        moved.push_back(viewRow < 0 ? QModelIndex() : index(viewRow, persistent[i].column()));
+    }
+    changePersistentIndexList(persistent, moved);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 Qt::ItemFlags TRecordListModel::flags(const QModelIndex& index) const {
@@ -89,10 +153,6 @@ Qt::ItemFlags TRecordListModel::flags(const QModelIndex& index) const {
         return Qt::NoItemFlags;
     }
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
-}
-
-void TRecordListModel::sort(int column, Qt::SortOrder order) {
-    FList.Sort(column, order == Qt::AscendingOrder);
 }
 
 void TRecordListModel::ItemsAppended(std::int32_t first, std::int32_t count) {
@@ -103,6 +163,11 @@ void TRecordListModel::ItemsAppended(std::int32_t first, std::int32_t count) {
         return;
     }
     beginInsertRows(QModelIndex(), FRowCount, newCount - 1);
+    if (!FListOrder) {
+        for (std::int32_t row = FRowCount; row < newCount; ++row) {
+            FOrder.push_back(row);
+        }
+    }
     FRowCount = newCount;
     endInsertRows();
 }
@@ -113,6 +178,14 @@ void TRecordListModel::BeginReset() {
 
 void TRecordListModel::EndReset() {
     FRowCount = FList.Count();
+    // A new or finished download is shown in the list's own order; rows that sort themselves
+    // keep the order last asked of them.
+    FOrder.clear();
+    FListOrder = true;
+    if (!FSourceSorts) {
+        FSortColumn = 0;
+        FSortOrder = Qt::AscendingOrder;
+    }
     endResetModel();
 }
 
@@ -138,12 +211,21 @@ void SetUpRecordListView(QTableView& view, TRecordListModel& model, int sortColu
     }
     header.setSortIndicatorShown(true);
     header.setSortIndicator(0, Qt::AscendingOrder);
-    header.setSectionsClickable(sortColumn >= 0);
+    header.setSectionsClickable(true);
     if (sortColumn >= 0) {
         // The view asks the model to sort on every header click, the other way on a second one.
         header.setSortIndicator(sortColumn, Qt::AscendingOrder);
         view.setSortingEnabled(true);
+        return;
     }
+    // Sorting starts with "Record Index" ascending, which the model shows as the list's own
+    // order: enabling it moves no row.
+    view.setSortingEnabled(true);
+    // A reset shows the list's own order again: the indicator follows without a sort.
+    QObject::connect(&model, &QAbstractItemModel::modelReset, &view, [&view, &model] {
+        const QSignalBlocker blocker(view.horizontalHeader());
+        view.horizontalHeader()->setSortIndicator(model.SortColumn(), model.SortOrder());
+    });
 }
 
 } // namespace Sondrel

@@ -3,9 +3,19 @@
 //
 // Texts are made on demand from the rows (the model keeps no strings of its own), so a list of
 // 62001 records, or an archive range of a million, costs the view nothing per row. Rows of
-// records whose "Cnts 1" column reads "65535" are drawn in silver (#C0C0C0), the others in
-// black; the header is bold and left-aligned. sort() hands a header click to the rows
-// (TRecordRows::Sort); the download's list keeps the order the download gave it.
+// records whose "Cnts 1" column reads "65535", and empty records, are drawn in silver
+// (#C0C0C0), the others in black; the header is bold and left-aligned.
+//
+// Sorting (a header click, sort()): a source that orders itself (the archive, which sorts in
+// its database: TRecordRows::Sort returns true) is handed the request. Otherwise the model owns
+// the order in which it shows the rows, never the rows' own order (which the download sets, by
+// record index, and the exporters write). It starts, and after every reset of the rows (a
+// download's start and its final sort) returns to, the rows' own order, shown as "Record
+// Index" ascending. sort() shows the rows in the order of one column (TRecordRows::OrderBy:
+// numbers as numbers, Date and Time together chronologically, rows that leave the column empty
+// last); a request for "Record Index" ascending while the rows' own order is shown changes
+// nothing. Persistent indexes (the selection) follow their rows. Items appended while a sort
+// is shown join at the end.
 //
 // The model follows the rows through their events, which it takes over while it lives (one
 // model per source): appended items become rows through beginInsertRows/endInsertRows, a
@@ -20,6 +30,8 @@
 #include "RecordRows.h"
 
 #include <QAbstractTableModel>
+
+#include <vector>
 
 class QBrush;
 class QTableView;
@@ -41,6 +53,15 @@ public:
     void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
 
     const TRecordRows& List() const { return FList; }
+    // The order shown now: the column and direction, and whether it is the rows' own.
+    int SortColumn() const { return FSortColumn; }
+    Qt::SortOrder SortOrder() const { return FSortOrder; }
+    bool ShowsListOrder() const { return FListOrder; }
+    // The list rows in the order shown (empty: the list's own), for an export of the table as
+    // it is seen.
+    TRowOrder ShownOrder() const { return FListOrder ? TRowOrder() : FOrder; }
+    // The list row shown in view row `row`.
+    std::int32_t ListRow(int row) const;
 
     // The drawing of the list's rows: the text colour of a row's first cell (the item) and of
     // its other cells (the sub-items), silver for a record whose "Cnts 1" reads "65535",
@@ -57,14 +78,22 @@ private:
     TRecordRows& FList;
     // The rows the view has been told about; the list may already hold more.
     std::int32_t FRowCount = 0;
+    // The list's own order is shown; else FOrder maps view rows to list rows.
+    bool FListOrder = true;
+    std::vector<std::int32_t> FOrder;
+    int FSortColumn = 0;
+    Qt::SortOrder FSortOrder = Qt::AscendingOrder;
+    // The rows took the last sort request themselves (TRecordRows::Sort).
+    bool FSourceSorts = false;
 };
 
 // Puts the model into the view with the list view's look: column widths from the list, grid
 // lines, whole-row single selection, read-only, fixed row heights (no per-row measuring over
-// 62001 rows), no row header, and the sort indicator ascending on the first column with the
-// view's own sorting off. With a sortColumn of 0 or more, the view sorts instead: it starts
-// sorted ascending by that column, and a header click sorts by its column through sort()
-// (again: the other way).
+// 62001 rows), no row header, and sorting by a header click (a click on the sorted column
+// reverses it). With the default sortColumn of -1 the model keeps its order over the rows: the
+// indicator starts on "Record Index" ascending and shows it again after every reset of the
+// model, without a sort. With a sortColumn of 0 or more the rows sort themselves: the view
+// starts sorted ascending by that column.
 void SetUpRecordListView(QTableView& view, TRecordListModel& model, int sortColumn = -1);
 
 } // namespace Sondrel

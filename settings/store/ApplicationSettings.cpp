@@ -193,9 +193,39 @@ void TApplicationSettings::SetSerialPort(const QString& port) {
     FRegistry.WriteSetting(QStringLiteral("SerialPort"), port);
 }
 
-QString TApplicationSettings::ArchiveFile() {
-    const QString name = QStringLiteral("ArchiveFile");
+QString TApplicationSettings::OptionalSetting(const QString& name) const {
     return FRegistry.Contains(name) ? FRegistry.ReadSetting(name, QString()) : QString();
+}
+
+bool TApplicationSettings::ShowAdvanced() const {
+    return OptionalSetting(QStringLiteral("ShowAdvanced")) == QStringLiteral("T");
+}
+
+int TApplicationSettings::LogFontSize() const {
+    const QString text = OptionalSetting(QStringLiteral("LogFontSize"));
+    try {
+        const int points = ToInteger(QStringLiteral("LogFontSize"), text);
+        return points >= MinLogFontSize && points <= MaxLogFontSize ? points : DefaultLogFontSize;
+    } catch (const std::exception&) {
+        return DefaultLogFontSize;
+    }
+}
+
+void TApplicationSettings::SetLogFontSize(int points) {
+    FRegistry.WriteSetting(QStringLiteral("LogFontSize"), Number(points));
+}
+
+QString TApplicationSettings::ExportFolder() const {
+    const QString folder = OptionalSetting(QStringLiteral("exportFolder"));
+    return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void TApplicationSettings::SetExportFolder(const QString& folder) {
+    FRegistry.WriteSetting(QStringLiteral("exportFolder"), folder);
+}
+
+QString TApplicationSettings::ArchiveFile() {
+    return OptionalSetting(QStringLiteral("ArchiveFile"));
 }
 
 void TApplicationSettings::SetArchiveFile(const QString& location) {

@@ -1,7 +1,9 @@
 // TApplicationSettings: the main window's stored choices, by name, with their defaults and
 // their string forms, over a TRegistrySettings.
 //
-// Every reader creates its value with the default when it is missing. Readers of numbers raise
+// Every reader of the original values creates its value with the default when it is missing
+// (the values an engineer or a later command adds, "ShowAdvanced", "LogFontSize" and
+// "exportFolder", are read without being created). Readers of numbers raise
 // ESettingsError ("'x' is not a valid integer value (setting "name")") for a value that is not
 // a decimal 32-bit integer; the window shows it and skips the rest of its start-up sequence,
 // so the later settings keep the form's defaults. Numbers are not range-checked here: the
@@ -89,6 +91,22 @@ public:
     QString SerialPort();
     void SetSerialPort(const QString& port);
 
+    // "ShowAdvanced": "T" shows every entry and page the window keeps hidden; never written.
+    bool ShowAdvanced() const;
+
+    // "LogFontSize": the point size of the log's plain lines (7 as specified); the other
+    // sizes scale with it. A value that is not a whole number of MinLogFontSize to
+    // MaxLogFontSize points reads as 7.
+    static constexpr int DefaultLogFontSize = 7;
+    static constexpr int MinLogFontSize = 6;
+    static constexpr int MaxLogFontSize = 24;
+    int LogFontSize() const;
+    void SetLogFontSize(int points);
+
+    // "exportFolder": the folder of the last exported file, when it still exists; else empty.
+    QString ExportFolder() const;
+    void SetExportFolder(const QString& folder);
+
     // "ArchiveFile": the archive the window keeps its downloads in (a path or "sqlite:PATH");
     // empty for the default. Read without being created, so a first start keeps the values
     // above and no more.
@@ -100,6 +118,8 @@ public:
 
 private:
     int ReadInteger(const QString& name, const QString& defaultValue);
+    // The stored text of a value that is not created when missing (empty then).
+    QString OptionalSetting(const QString& name) const;
 
     TRegistrySettings& FRegistry;
 };

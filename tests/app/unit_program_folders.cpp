@@ -156,6 +156,16 @@ TEST(ProgramCommandLine, VersionAndHelpAreFlagsThatNeedNoProgramFolder) {
     EXPECT_TRUE(ProgramOptionsHelp().contains("--version"));
 }
 
+TEST(ProgramCommandLine, AdvancedIsAFlagOfItsOwn) {
+    EXPECT_FALSE(ParseProgramOptions({}, QStringLiteral("/")).Advanced);
+    const TProgramOptions options = ParseProgramOptions({"--advanced", "--demo"}, "/");
+    EXPECT_TRUE(options.Advanced);
+    EXPECT_TRUE(options.Demo);
+    EXPECT_TRUE(options.Error.isEmpty()) << options.Error.toStdString();
+    EXPECT_FALSE(ParseProgramOptions({"--advanced=yes"}, "/").Error.isEmpty());
+    EXPECT_TRUE(ProgramOptionsHelp().contains("--advanced"));
+}
+
 TEST(ProgramCommandLine, ArchiveComesFromTheCommandLineOverTheEnvironment) {
     {
         const ScopedVariable unset("SONDREL_ARCHIVE", "");

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <future>
 #include <thread>
 
 using namespace Sondrel;
@@ -75,6 +76,38 @@ TEST_F(ArchiveWorkerTest, JobSeesEveryRecordAddedBeforeIt) {
     worker.Submit([&seen](IArchiveStore& store) { seen = store.CountRecords({}); }).get();
     EXPECT_EQ(seen, 5);
     EXPECT_FALSE(target->WriteFailed);
+}
+
+TEST_F(ArchiveWorkerTest, RecordsAddedAfterAJobWaitForIt) {
+    // A download's records are added while the job that stores the download still waits behind
+    // another job: they must not be written before it (they would have no download, and be
+    // dropped).
+    TArchiveWorker worker(Factory());
+    NewTarget(worker); // opens the store
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::future<void> busy = worker.Submit([released](IArchiveStore&) { released.wait(); });
+    auto target = std::make_shared<TArchiveWorker::TTarget>();
+    worker.Submit([target](IArchiveStore& store) {
+        target->InstrumentId = store.EnsureInstrument(Instrument());
+        TDownloadRecord download;
+        download.InstrumentId = target->InstrumentId;
+        download.Kind = kDownloadRecent;
+        download.StartedAt = "2024-06-01T12:00:00Z";
+        target->DownloadId = store.BeginDownload(download);
+    });
+    for (const TArchivedRecord& record : Records(1, 4)) {
+        worker.AddRecord(target, record);
+    }
+    std::int64_t seen = -1;
+    std::future<void> counted =
+        worker.Submit([&seen](IArchiveStore& store) { seen = store.CountRecords({}); });
+    release.set_value();
+    counted.get();
+    busy.get();
+    EXPECT_EQ(seen, 4);
+    EXPECT_FALSE(target->WriteFailed);
+    EXPECT_FALSE(worker.TakeFailure());
 }
 
 TEST_F(ArchiveWorkerTest, StoreThatCannotBeOpenedFailsEveryJobAndIsReportedOnce) {

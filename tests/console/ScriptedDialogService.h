@@ -19,7 +19,12 @@ class TScriptedDialogService : public Sondrel::IDialogService {
 public:
     using TDialogAnswer = std::function<int(QDialog&)>;
 
-    void ShowError(const QString& text) override { Errors << text; }
+    void ShowError(const QString& text) override {
+        Errors << text;
+        if (OnError) {
+            OnError(text);
+        }
+    }
     void ShowMessage(const QString& text) override { Messages << text; }
     void ShowInformation(const QString&, const QString& text) override { Messages << text; }
     bool AskYesNo(const QString&, const QString& text, bool) override {
@@ -71,6 +76,8 @@ public:
     std::deque<TDialogAnswer> DialogAnswers;
     // The options of every file dialog asked for, in order.
     std::vector<Sondrel::TFileDialogOptions> FileDialogs;
+    // Called with every error box while it would be shown (what the program has done by then).
+    std::function<void(const QString&)> OnError;
 
 private:
     QString NextFile(const Sondrel::TFileDialogOptions& options) {

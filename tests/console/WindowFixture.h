@@ -76,6 +76,8 @@ protected:
 
     // The data installed with the program; empty: a program that is not installed.
     std::filesystem::path DataFolder;
+    // The window of "sondrel --advanced".
+    bool ShowAdvanced = false;
 
     Sondrel::TCorvaneDemoMainForm& Start() {
         Sondrel::TMainFormEnvironment environment;
@@ -84,6 +86,7 @@ protected:
         environment.SettingsFile = SettingsPath();
         environment.Dialogs = &Dialogs;
         environment.SerialPortRoot = SerialPortRoot;
+        environment.ShowAdvanced = ShowAdvanced;
         environment.ArchiveLocation = ArchiveLocation.empty() ? ArchivePath() : ArchiveLocation;
         Windows = std::make_unique<Sondrel::TApplicationWindows>(environment);
         return Windows->MainForm();

@@ -229,14 +229,16 @@ TEST_F(AccessPanel, AHoldingRegisterReadReportsOnlyWhileConsoleRegisterAccessIsS
     WaitFor([] { return false; }, 400);
     EXPECT_TRUE(NewLines().isEmpty()) << NewLines().join('|').toStdString();
 
-    // The button sets the flag first: INIT, then the count line and an empty line (no DONE,
-    // no outcome for this read).
+    // The button sets the flag first: INIT, then the report of every other operation: DONE,
+    // the outcome, the count line and an empty line.
     Registers().ReadRegCountEdit->setText("2");
     Registers().ReadHoldingRegistersButton->click();
     EXPECT_TRUE(window.CompletionReporter().ConsoleRegisterAccess);
-    ASSERT_TRUE(WaitForLines(3));
-    EXPECT_EQ(NewLines(), QStringList({Init("Read Holding Registers (code $03)", FirstId()),
-                                       "2 holding registers were processed.", ""}));
+    ASSERT_TRUE(WaitForLines(5));
+    EXPECT_EQ(NewLines(),
+              QStringList({Init("Read Holding Registers (code $03)", FirstId()),
+                           Done("Read Holding Registers (code $03)", FirstId()),
+                           "SUCCESS: Normal response", "2 holding registers were processed.", ""}));
 }
 
 TEST_F(AccessPanel, RegisterLabelsPassTheTopAddressAndTheClientJudgesTheWrite) {

@@ -47,6 +47,7 @@ TEST_F(DevicePortSettings, ShowingLoadsEveryControlFromTheSettings) {
             EXPECT_EQ(ui.databitsRadioGroup->ItemIndex(), 0);
             EXPECT_EQ(ui.parityGroupBox->ItemIndex(), 2);
             EXPECT_EQ(ui.stopbitsRadioGroup->ItemIndex(), 1);
+            EXPECT_EQ(ui.stopbitsRadioGroup->Items(), QStringList({"1 bit", "2 bits"}));
             EXPECT_EQ(ui.flowControlRadioGroup->ItemIndex(), 0);
             EXPECT_EQ(ui.addressEdit->text(), "42");
         },

@@ -1,13 +1,15 @@
 // The Log Data page of the window: "Retrieve Data" from sondrel-sim (a child process on a new
 // pseudo-terminal) into the record list view, the stop question and a second start while it
-// runs, the key filter of the number edits, and the export of the list through the window.
+// runs, a header click during the download that leaves the specified order in place, sorting
+// by a header click afterwards, the key filter of the number edits, and the export of the list
+// as the table shows it through the window, with its progress and its log line.
 //
 // The window is pointed at the simulator as the demo mode does it: 115200 bit/s and the fast
 // delay, so that a block costs about 150 ms; the preparation's fixed waits (about seven seconds)
 // are what a download costs, so the downloading cases share one run.
 //
 // With SONDREL_SCREENSHOT_DIR set, the window after the download is saved there as
-// "log-download.png".
+// "log-download.png", and sorted by "Total Cnts" as "sorted-table.png".
 #include "WindowFixture.h"
 
 #include "SimulatorChild.h"
@@ -16,12 +18,18 @@
 #include "DigitKeyFilter.h"
 #include "DownloadController.h"
 #include "ExportCommands.h"
+#include "FrozenColumns.h"
 #include "LogDataPage.h"
 #include "RecordListModel.h"
 #include "ui_LogDataPage.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QProgressBar>
+#include <QScrollBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -74,6 +82,42 @@ protected:
     int LinesEqualTo(const QString& text) {
         const QStringList lines = LogLines();
         return static_cast<int>(std::count(lines.begin(), lines.end(), text));
+    }
+
+    // A click on a column's header where the operator sees it: the frozen header for the
+    // first three columns, the list's own (scrolled to it) for the others.
+    void ClickHeader(int column) {
+        QTableView& view = *Ui().logListView;
+        Sondrel::TFrozenColumns& frozen = Download().FrozenColumns();
+        if (column >= frozen.Count()) {
+            view.scrollTo(view.model()->index(0, column));
+            QApplication::processEvents();
+        }
+        QHeaderView& header = column < frozen.Count() ? *frozen.FrozenView().horizontalHeader()
+                                                      : *view.horizontalHeader();
+        QTest::mouseClick(
+            header.viewport(), Qt::LeftButton, {},
+            QPoint(header.sectionViewportPosition(column) + header.sectionSize(column) / 2,
+                   header.height() / 2));
+    }
+    // The numbers of one column down the table (the Date column as month/day/year hh:mm).
+    std::vector<std::string> ColumnTexts(int column) {
+        std::vector<std::string> texts;
+        for (const auto& row : ModelRows()) {
+            texts.push_back(column == 1 ? row[1].substr(6) + row[1].substr(0, 5) + row[2]
+                                        : row[static_cast<std::size_t>(column)]);
+        }
+        return texts;
+    }
+    static bool NumbersAscending(const std::vector<std::string>& texts) {
+        return std::is_sorted(texts.begin(), texts.end(), [](const auto& a, const auto& b) {
+            return std::stod(a) < std::stod(b);
+        });
+    }
+    static bool NumbersDescending(const std::vector<std::string>& texts) {
+        return std::is_sorted(texts.begin(), texts.end(), [](const auto& a, const auto& b) {
+            return std::stod(a) > std::stod(b);
+        });
     }
 };
 
@@ -151,6 +195,18 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
         Page().stopButton->click();
         Download().startButtonClick();
     });
+    // Once the records are being read, a header click sorts the table by "Total Cnts".
+    bool sortedDuringTheDownload = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (LogLines().contains(QStringLiteral("Updating List... Please Wait..."))) {
+            poll.stop();
+            ClickHeader(12);
+            sortedDuringTheDownload = !Download().Model().ShowsListOrder();
+        }
+    });
+    poll.start();
     Page().startButton->click();
 
     EXPECT_TRUE(stopEnabledWhileRunning);
@@ -166,7 +222,12 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
         expected.push_back(log.Row(record, 0));
     }
     std::sort(expected.begin(), expected.end());
+    // The specified order, whatever the header click during the download.
+    EXPECT_TRUE(sortedDuringTheDownload);
     EXPECT_EQ(ModelRows(), expected);
+    EXPECT_TRUE(Download().Model().ShowsListOrder());
+    EXPECT_EQ(Ui().logListView->horizontalHeader()->sortIndicatorSection(), 0);
+    EXPECT_EQ(Ui().logListView->horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
 
     const QStringList lines = LogLines();
     for (const char* step :
@@ -201,12 +262,46 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
         Window().grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/log-download.png"));
     }
 
-    // Export as CSV through the window: the save dialog answered with a path.
+    // Sorting by a header click: three columns, both ways.
+    ClickHeader(12); // Total Cnts
+    EXPECT_TRUE(NumbersAscending(ColumnTexts(12)));
+    ClickHeader(12);
+    EXPECT_TRUE(NumbersDescending(ColumnTexts(12)));
+    ClickHeader(1); // Date, with the time
+    const std::vector<std::string> when = ColumnTexts(1);
+    EXPECT_TRUE(std::is_sorted(when.begin(), when.end()));
+    ClickHeader(1);
+    const std::vector<std::string> whenBack = ColumnTexts(1);
+    EXPECT_TRUE(std::is_sorted(whenBack.rbegin(), whenBack.rend()));
+    ClickHeader(0); // Record Index: ascending first, which is the specified order
+    EXPECT_EQ(ModelRows(), expected);
+    ClickHeader(0);
+    EXPECT_TRUE(NumbersDescending(ColumnTexts(0)));
+    ClickHeader(12);
+    ClickHeader(12);
+    ASSERT_TRUE(NumbersDescending(ColumnTexts(12)));
+
+    if (const QByteArray dir = qgetenv("SONDREL_SCREENSHOT_DIR"); !dir.isEmpty()) {
+        Ui().logListView->horizontalScrollBar()->setValue(
+            Ui().logListView->horizontalScrollBar()->maximum() / 3);
+        WaitFor([] { return false; }, 300);
+        Window().grab().save(QString::fromLocal8Bit(dir) + QStringLiteral("/sorted-table.png"));
+    }
+
+    // Export as CSV through the window: the save dialog, opened with a proposed name, answered
+    // with a path; the file holds the rows as the table shows them.
     const QString csv = Folder.filePath(QStringLiteral("records.csv"));
     Page().exportComboBox->setCurrentIndex(0);
     Dialogs.FileAnswers.push_back(csv);
     Page().expButton->click();
     EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+    ASSERT_FALSE(Dialogs.FileDialogs.empty());
+    EXPECT_EQ(QFileInfo(Dialogs.FileDialogs.back().FileName).fileName(),
+              "instrument-1_2024-03-07.csv");
+    EXPECT_EQ(LogLines().mid(LogLines().size() - 1),
+              QStringList({"Exported 10 records to " + csv + "."}));
+    EXPECT_EQ(Page().ALProgressBar21Label->text(), "Export:");
+    EXPECT_EQ(Page().ALProgressBar21->value(), 100);
     QFile file(csv);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QList<QByteArray> written = file.readAll().split('\n');
@@ -223,6 +318,11 @@ TEST_F(LogDownloadWindow, RetrieveDataFillsTheListAndExportWritesItAsCsv) {
     }
     EXPECT_TRUE(Page().expButton->isEnabled());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The next export's dialog opens in the folder used last.
+    Dialogs.FileAnswers.push_back(QString());
+    Page().expButton->click();
+    EXPECT_EQ(QDir(Dialogs.FileDialogs.back().Directory), QDir(Folder.path()));
     Window().Disconnect1Click();
 }
 

@@ -3,6 +3,7 @@
 // buttons, and the close request is the one a window manager sends when the operator clicks
 // the title bar's close button (WM_DELETE_WINDOW). The program must end at once with status 0
 // (under the sanitizer build a leak turns the status non-zero), in the middle of a download
+// (once the operator answered Yes to the "Stop Downloading?" question that closing then asks)
 // and in the middle of answering a Modbus master as a server.
 //
 // The window fills the 1280 x 800 screen (the program gives it the screen when no window
@@ -26,6 +27,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <unistd.h>
 
 #if defined(SONDREL_PROGRAM) && defined(SONDREL_XVFB_PROGRAM)
@@ -176,9 +178,34 @@ protected:
     // Closes the window and waits for the program to end; how long it took.
     long long CloseAndWait(int& status) {
         EXPECT_TRUE(RequestClose());
+        return WaitForEnd(status);
+    }
+    long long WaitForEnd(int& status) {
         const TestSupport::Stopwatch watch;
         status = Program->Wait(std::chrono::milliseconds(kExitWithinMs));
         return watch.ElapsedMs();
+    }
+
+    // The windows named "Sondrel" other than the main window: the program's message boxes.
+    std::vector<unsigned long> Boxes() {
+        std::vector<unsigned long> boxes;
+        std::istringstream ids(Xdotool({"search", "--onlyvisible", "--name", "^Sondrel$"}));
+        for (unsigned long id = 0; ids >> id;) {
+            if (id != Window) {
+                boxes.push_back(id);
+            }
+        }
+        return boxes;
+    }
+    // Answers the question box that is up with its default button (Return).
+    bool AnswerTheQuestionWithItsDefault() {
+        if (!WaitUntil([&] { return !Boxes().empty(); }, 10s)) {
+            return false;
+        }
+        const std::string box = std::to_string(Boxes().front());
+        Xdotool({"windowfocus", "--sync", box});
+        Xdotool({"key", "--clearmodifiers", "Return"});
+        return true;
     }
 
     // Connects and starts "Retrieve Data"; returns while it reads records.
@@ -222,10 +249,13 @@ void ProgramClose::ExpectStoppedDownload(int status, long long ms) {
         << "the download ran to its end after the program was told to end";
 }
 
-TEST_F(ProgramClose, DuringADownloadEndsAtOnceWithStatusZero) {
+TEST_F(ProgramClose, DuringADownloadAsksToStopAndOnYesEndsAtOnceWithStatusZero) {
     StartDownloadInTheMiddle();
+    ASSERT_TRUE(RequestClose());
+    // "Stop Downloading?", Yes being its default: the program is still there until answered.
+    ASSERT_TRUE(AnswerTheQuestionWithItsDefault()) << "no question came up";
     int status = -1;
-    const long long ms = CloseAndWait(status);
+    const long long ms = WaitForEnd(status);
     ExpectStoppedDownload(status, ms);
     std::printf("[ measured ] closed during a download: ended in %lld ms, status %d\n", ms, status);
 }

@@ -45,6 +45,14 @@ std::vector<std::string> SimulatedLog::Row(int record, int firstRecord) const {
     // A record is shown under its own number; an empty one carries none (its number
     // register reads 65535, like the rest of erased memory).
     row.push_back(Padded(record, 5));
+    // The index counts from the window's first record, across the wrap from 62000 to 0.
+    const int offset = ((record - firstRecord) % kRecordCount + kRecordCount) % kRecordCount;
+    const std::string index = Padded(offset + 1, 5);
+    if (!FLog.IsFilled(record)) {
+        row.resize(26);
+        row.push_back(index);
+        return row;
+    }
     row.push_back(Padded(r[kMonth], 2) + "/" + Padded(r[kDay], 2) + "/" + std::to_string(r[kYear]));
     row.push_back(Padded(r[kHour], 2) + ":" + Padded(r[kMinute], 2));
     auto counts = [&](int high) {
@@ -64,9 +72,7 @@ std::vector<std::string> SimulatedLog::Row(int record, int firstRecord) const {
     row.push_back(std::to_string(r[kFlowRate]));
     row.push_back(std::to_string(r[kCellCondition]));
     row.push_back(std::to_string(r[kLaserCondition]));
-    // The index counts from the window's first record, across the wrap from 62000 to 0.
-    const int offset = ((record - firstRecord) % kRecordCount + kRecordCount) % kRecordCount;
-    row.push_back(Padded(offset + 1, 5));
+    row.push_back(index);
     return row;
 }
 

@@ -27,8 +27,8 @@ public:
     std::vector<std::string> SimulatorArguments() const;
 
     // The 27 cells of the list row of a record read in a download whose window starts at
-    // firstRecord. An empty record shows under its own number, every value 65535 (the PPB
-    // 65535 + 655.35).
+    // firstRecord. An empty record shows under its own number with its Index and every other
+    // cell empty (its registers are erased memory, 65535, not data).
     std::vector<std::string> Row(int record, int firstRecord) const;
 
 private:

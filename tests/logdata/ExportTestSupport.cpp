@@ -34,6 +34,15 @@ TRecordItem MakeItem(std::uint16_t number, const std::map<int, std::uint16_t>& c
     return *item;
 }
 
+TRecordItem MakeErasedItem(std::uint16_t row, std::int32_t first) {
+    TRecordTable table;
+    for (std::int32_t c = 1; c < TRecordTable::CellCount; ++c) {
+        table.SetValue(row, c, 65535);
+    }
+    table.SetValue(row, 0, row);
+    return *TRecordItem::FromRow(table, row, first);
+}
+
 void FillWithRecords(TRecordList& list, std::int32_t count) {
     TRecordTable table;
     for (std::int32_t n = 1; n <= count; ++n) {

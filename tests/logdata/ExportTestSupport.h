@@ -19,6 +19,9 @@ namespace ExportTest {
 Sondrel::TRecordItem MakeItem(std::uint16_t number, const std::map<int, std::uint16_t>& cells,
                               const std::vector<int>& cleared = {}, std::int32_t first = 0);
 
+// The item of an empty record read from erased memory (every register 65535) into row `row`.
+Sondrel::TRecordItem MakeErasedItem(std::uint16_t row, std::int32_t first = 0);
+
 // Items for the records 1..count with the fake instrument's contents.
 void FillWithRecords(Sondrel::TRecordList& list, std::int32_t count);
 

@@ -59,6 +59,7 @@ void TTestHost::ProcessEvents() {
 
 void TTestHost::ShowMessageBox(Sondrel::TBoxIcon icon, const std::string& text) {
     Boxes.emplace_back(icon, text);
+    RequestsBeforeBox.push_back(Requests);
 }
 
 bool TTestHost::AskYesNo(const std::string& title, const std::string& text, bool noIsDefault) {

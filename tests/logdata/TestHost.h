@@ -69,6 +69,8 @@ public:
     std::vector<TLogLine> Log;
     std::vector<std::string> Requests;
     std::vector<std::pair<Sondrel::TBoxIcon, std::string>> Boxes;
+    // The requests made before each box was shown.
+    std::vector<std::vector<std::string>> RequestsBeforeBox;
     std::vector<TQuestion> Questions;
     std::string DisplayText;
     std::int32_t Progress[2] = {0, 0};

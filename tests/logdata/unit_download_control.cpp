@@ -1,6 +1,8 @@
 // "Retrieve Data" failures, input checks, estimates, stopping and refused second starts.
 #include "DownloadFixture.h"
 
+#include <algorithm>
+
 using namespace Sondrel;
 
 namespace {
@@ -27,6 +29,8 @@ TEST_F(DownloadTest, MissingStopAcknowledgementFailsEveryLaterStep) {
     ASSERT_EQ(Host.Boxes.size(), 1U);
     EXPECT_EQ(Host.Boxes[0].first, biError);
     EXPECT_EQ(Host.Boxes[0].second, kFailureBox);
+    // Start acquisition is tried before the box is shown.
+    EXPECT_EQ(Host.RequestsBeforeBox[0], Host.Requests);
     // Nothing after the output selection is sent; start acquisition is still tried.
     EXPECT_TRUE(Host.RequestsStartingWith("W 245").empty());
     EXPECT_TRUE(Host.RequestsStartingWith("R ").empty());
@@ -251,6 +255,11 @@ TEST_F(DownloadTest, StopAnsweredYesEndsThroughTheFailurePath) {
     EXPECT_FALSE(Host.Hourglass);
     EXPECT_TRUE(Host.ComponentsEnabled);
     EXPECT_EQ(Host.RequestsStartingWith("W 246=11").size(), 1U);
+    // Acquisition runs again before the box waits for the operator.
+    ASSERT_EQ(Host.RequestsBeforeBox.size(), 1U);
+    const std::vector<std::string>& beforeBox = Host.RequestsBeforeBox[0];
+    EXPECT_NE(std::find(beforeBox.begin(), beforeBox.end(), "W 246=11"), beforeBox.end());
+    EXPECT_EQ(beforeBox, Host.Requests) << "a request came after the box";
 }
 
 TEST_F(DownloadTest, SecondStartWhileRunningIsRefused) {

@@ -228,8 +228,15 @@ TEST_F(DownloadTest, PartlyFilledLogKeepsEmptyRecordsOfTheWindowAsTheirRows) {
         EXPECT_EQ(Engine.RecordTable().Text(record, 0), std::to_string(record));
         EXPECT_EQ(Engine.RecordTable().Text(record, 83), "65535");
     }
+    // An empty record keeps its record index and Index; its values show empty, not as the
+    // 65535 of erased memory.
     EXPECT_EQ(Engine.List().Text(11, 0), "61992");
-    EXPECT_EQ(Engine.List().Text(11, 1), "65535/65535/65535");
+    for (std::int32_t column = 1; column <= 25; ++column) {
+        EXPECT_EQ(Engine.List().Text(11, column), "") << column;
+    }
+    EXPECT_EQ(Engine.List().Text(11, 26), "00002");
+    EXPECT_TRUE(Engine.List().IsSilver(11));
+    EXPECT_TRUE(Host.HasLine("5 of the records read were empty."));
     EXPECT_TRUE(Host.HasLine("Last Record: 10"));
     EXPECT_FALSE(Host.HasLine("Data cleanup... Please wait..."));
 }
@@ -250,6 +257,8 @@ TEST_F(DownloadTest, EmptyRecordsWithoutNumbersKeepARowEachUnderTheirOwnRecordNu
     EXPECT_FALSE(Host.HasLine("Data cleanup... Please wait..."));
     EXPECT_TRUE(Host.HasLine("Last Record: 10"));
     EXPECT_TRUE(Host.HasLine("List Count: 20"));
+    EXPECT_TRUE(Host.HasLine("5 of the records read were empty."));
+    EXPECT_EQ(Engine.List().EmptyCount(), 5);
     EXPECT_EQ(Engine.List().Text(11, 0), "61992");
     EXPECT_EQ(Engine.List().Text(15, 0), "61996");
     EXPECT_EQ(Engine.List().Text(16, 0), "61997");

@@ -4,6 +4,7 @@
 #include "ExportTestSupport.h"
 
 #include "ExportCommands.h"
+#include "ExportFileName.h"
 #include "LogExporter.h"
 
 using namespace Sondrel;
@@ -22,12 +23,14 @@ public:
     void ShowExportProgress(std::int32_t written, std::int32_t total) override {
         Progress.emplace_back(written, total);
     }
+    void ShowExportDone(const std::string& line) override { Done.push_back(line); }
 
     std::optional<std::string> Answer; // the dialog's answer: a path, or cancelled
     std::vector<std::string> Errors;
     std::vector<TSaveDialogParams> Dialogs;
     std::vector<bool> Busy;
     std::vector<std::pair<std::int32_t, std::int32_t>> Progress;
+    std::vector<std::string> Done;
 };
 
 class ExportCommandsTest : public ::testing::Test {
@@ -63,9 +66,9 @@ TEST_F(ExportCommandsTest, EachKindHasItsDialogAndCancelWritesNothing) {
         Commands.expButtonXLSClick(kind, false);
     }
     const std::vector<TSaveDialogParams> expected = {
-        {"Save your csv file", "CSV file|*.csv", "csv", 1},
-        {"Save your xls file", "XLSX file|*.xlsx", "xlsx", 1},
-        {"Save your html file", "HTML file|*.html", "html", 1}};
+        {"Save your csv file", "CSV file|*.csv", "csv", 1, "records_2014-01-01.csv"},
+        {"Save your xls file", "XLSX file|*.xlsx", "xlsx", 1, "records_2014-01-01.xlsx"},
+        {"Save your html file", "HTML file|*.html", "html", 1, "records_2014-01-01.html"}};
     EXPECT_EQ(Host.Dialogs, expected);
     EXPECT_TRUE(Host.Busy.empty());
     EXPECT_TRUE(Host.Errors.empty());
@@ -81,6 +84,59 @@ TEST_F(ExportCommandsTest, ConfirmedExportRunsBusyWithProgressToTheLastRow) {
     EXPECT_EQ(Host.Progress, (std::vector<std::pair<std::int32_t, std::int32_t>>{
                                  {0, 2500}, {1024, 2500}, {2048, 2500}, {2500, 2500}}));
     EXPECT_EQ(SplitCrLfLines(ReadFile(Folder.File("log.csv"))).size(), 2501U);
+}
+
+TEST_F(ExportCommandsTest, ACompleteFileIsAnnouncedAndTheRowsFollowTheTablesOrder) {
+    FillWithRecords(List, 3);
+    Host.Answer = Folder.File("log.csv");
+    Commands.expButtonXLSClick(0, true, TExportView{{2, 0, 1}, 7});
+    ASSERT_EQ(Host.Dialogs.size(), 1U);
+    EXPECT_EQ(Host.Dialogs[0].FileName, "instrument-7_2014-01-01.csv");
+    EXPECT_EQ(Host.Done, std::vector<std::string>{"Exported 3 records to " + *Host.Answer + "."});
+    const auto lines = SplitCrLfLines(ReadFile(*Host.Answer));
+    ASSERT_EQ(lines.size(), 4U);
+    EXPECT_EQ(lines[1].substr(0, 6), "00003,");
+    EXPECT_EQ(lines[2].substr(0, 6), "00001,");
+    EXPECT_EQ(lines[3].substr(0, 6), "00002,");
+
+    // The spreadsheet follows the same order; one row is "1 record".
+    TRecordList one;
+    FillWithRecords(one, 1);
+    TExportCommands single(Host, one);
+    Host.Answer = Folder.File("one.xlsx");
+    single.expButtonXLSClick(1, true);
+    EXPECT_EQ(Host.Done.back(), "Exported 1 record to " + *Host.Answer + ".");
+    Host.Answer = Folder.File("order.xlsx");
+    Commands.expButtonXLSClick(1, true, TExportView{{1, 2, 0}, 7});
+    const TSheet sheet = ReadXlsx(*Host.Answer);
+    ASSERT_TRUE(sheet.ReadOk) << sheet.Output;
+    ASSERT_EQ(sheet.Rows.size(), 4U);
+    EXPECT_EQ(sheet.Rows[1][0], "n:2");
+    EXPECT_EQ(sheet.Rows[3][0], "n:1");
+}
+
+TEST_F(ExportCommandsTest, AFailedExportIsNotAnnounced) {
+    FillWithRecords(List, 2);
+    Host.Answer = Folder.File("missing/log.csv");
+    Commands.expButtonXLSClick(0, false);
+    EXPECT_EQ(Host.Errors.size(), 1U);
+    EXPECT_TRUE(Host.Done.empty());
+}
+
+TEST(ExportFileName, AddressAndTheEarliestAndLatestDateWhateverTheOrder) {
+    TRecordList list;
+    list.Append(MakeItem(3, {{3, 2024}, {4, 3}, {5, 9}, {6, 1}}));
+    list.Append(MakeErasedItem(4));
+    list.Append(MakeItem(1, {{3, 2023}, {4, 12}, {5, 31}, {6, 23}}));
+    list.Append(MakeItem(2, {{3, 2024}, {4, 3}, {5, 7}}));
+    EXPECT_EQ(ProposedExportFileName(list, 1, ekXlsx), "instrument-1_2023-12-31_2024-03-09.xlsx");
+    EXPECT_EQ(ProposedExportFileName(list, std::nullopt, ekCsv),
+              "records_2023-12-31_2024-03-09.csv");
+
+    TRecordList undated;
+    undated.Append(MakeErasedItem(5));
+    EXPECT_EQ(ProposedExportFileName(undated, 247, ekHtml), "instrument-247.html");
+    EXPECT_EQ(ProposedExportFileName(TRecordList(), 1, ekCsv), "instrument-1.csv");
 }
 
 TEST_F(ExportCommandsTest, FailureIsShownWithItsMessageAfterTheBusyStateEnds) {

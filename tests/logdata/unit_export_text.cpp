@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 using namespace Sondrel;
@@ -75,6 +76,21 @@ TEST_F(TextExport, CsvIsTheTitleRowAndTheListAsShownWithCommasAndCrLf) {
         "00007,01/02/2014,00:00,0,0,0,0,0,0,0,0,0,0.00,0.00,0.00,0.00,0.00,0.00,0.00,0.00,0.00,"
         "0.00,0,0,0,00008,\r\n";
     EXPECT_EQ(Csv(), expected);
+}
+
+TEST_F(TextExport, AnEmptyRecordIsItsRecordIndexEmptyFieldsAndItsIndexInCsvAndHtml) {
+    List.Clear();
+    List.Append(MakeErasedItem(9, 4));
+    EXPECT_EQ(Csv(), std::string(kTitles) + "00009" + std::string(25, ',') + ",00006\r\n");
+    const std::string html = Html();
+    EXPECT_EQ(html.find("65535"), std::string::npos) << html;
+    const std::vector<std::string> lines = SplitCrLfLines(html);
+    const auto first = std::find(lines.begin(), lines.end(), "<td>00009</td>");
+    ASSERT_NE(first, lines.end()) << html;
+    for (int c = 1; c <= 25; ++c) {
+        EXPECT_EQ(*(first + c), "<td></td>") << c;
+    }
+    EXPECT_EQ(*(first + 26), "<td>00006</td>");
 }
 
 TEST_F(TextExport, CsvNeverQuotesAndWritesAnsiBytes) {

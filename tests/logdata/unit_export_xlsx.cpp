@@ -97,6 +97,14 @@ TEST_F(XlsxExport, AllDataModeWritesTheListsColumnsWithTypedCells) {
                                  {"n:8", "-"}}));
 }
 
+TEST_F(XlsxExport, AnEmptyRecordIsItsRecordIndexEmptyCellsAndItsIndex) {
+    AllDataMode = true;
+    List.Append(MakeErasedItem(9, 4));
+    const TSheet sheet = Export();
+    ASSERT_EQ(sheet.Rows.size(), 2U) << sheet.Output;
+    EXPECT_EQ(sheet.Rows[1], Join<std::string>({{"n:9"}, Repeat("-", 25), {"n:6"}}));
+}
+
 TEST_F(XlsxExport, WithoutAllDataModeTheSecondColumnSetHasNoDataRows) {
     AllDataMode = false;
     FillWithRecords(List, 3);

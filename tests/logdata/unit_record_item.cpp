@@ -95,6 +95,16 @@ TEST_F(ItemTest, EmptyRecordWithoutANumberIsShownAsTheRecordOfItsRow) {
     EXPECT_EQ(item.RecordIndex(), 61995);
     EXPECT_EQ(item.Caption(), "61995");
     EXPECT_EQ(item.Text(26), "00006"); // Index: 61995 is the 5th record after 61990
+    // Its values are erased memory, not data: every other column is empty, in its place.
+    EXPECT_TRUE(item.IsEmpty());
+    EXPECT_TRUE(item.IsSilver());
+    EXPECT_EQ(item.SubItemCount(), 26);
+    for (std::int32_t column = 1; column <= 25; ++column) {
+        EXPECT_EQ(item.Text(column), "") << column;
+        EXPECT_FALSE(item.SortKey(column).has_value()) << column;
+    }
+    EXPECT_EQ(item.SortKey(0), 61995);
+    EXPECT_EQ(item.SortKey(26), 6);
     // A record number of 62000 is one: the row does not replace it.
     StoreRecord(5, 62000);
     EXPECT_EQ(Build(5).Caption(), "62000");
@@ -131,4 +141,56 @@ TEST_F(ItemTest, PpbLeftOutIsLeftOutOfTheTotal) {
     Table.SetValue(2, 66, 2);
     Table.Clear(2, 19);                   // guard of "PPB 1"
     EXPECT_EQ(Build(2).Text(21), "2.00"); // Total PPB, shifted one column left
+}
+
+TEST_F(ItemTest, ARecordWithATimeStampAmongErasedCellsIsNoEmptyRecord) {
+    for (std::int32_t c = 0; c < TRecordTable::CellCount; ++c) {
+        Table.SetValue(40, c, 65535);
+    }
+    Table.SetValue(40, 1, 40);
+    Table.SetValue(40, 7, 59); // the minute of a real time stamp
+    const TRecordItem item = Build(40);
+    EXPECT_FALSE(item.IsEmpty());
+    EXPECT_EQ(item.Text(2), "65535:59");
+    EXPECT_EQ(item.Text(3), "4294901760") << "the counts show as read";
+
+    // An erased block that still names its record and has its count high words at 0 (as
+    // some instruments keep them) is empty.
+    Table.SetValue(40, 7, 65535);
+    for (std::int32_t high = 33; high <= 51; high += 2) {
+        Table.SetValue(40, high, 0);
+    }
+    EXPECT_TRUE(Build(40).IsEmpty());
+    EXPECT_EQ(Build(40).Caption(), "00040");
+    EXPECT_EQ(Build(40).Text(3), "");
+}
+
+TEST_F(ItemTest, SortKeysAreNumbersAndDateAndTimeSortTogether) {
+    StoreRecord(8, 8);
+    Table.SetValue(8, 3, 2024);
+    Table.SetValue(8, 4, 12);
+    Table.SetValue(8, 5, 31);
+    Table.SetValue(8, 6, 23);
+    Table.SetValue(8, 7, 59);
+    Table.SetValue(8, 33, 1); // Cnts 1: 1 x 65535 + 2
+    Table.SetValue(8, 34, 2);
+    Table.SetValue(8, 64, 3); // PPB 1: 3.07
+    Table.SetValue(8, 65, 7);
+    const TRecordItem late = Build(8, 0);
+    StoreRecord(9, 9);
+    Table.SetValue(9, 3, 2025);
+    Table.SetValue(9, 4, 1);
+    Table.SetValue(9, 5, 1);
+    const TRecordItem early = Build(9, 0);
+
+    EXPECT_EQ(late.SortKey(0), 8);
+    EXPECT_EQ(late.SortKey(3), 65537);
+    EXPECT_EQ(late.SortKey(13), 307);
+    EXPECT_EQ(late.SortKey(22), 307); // Total PPB
+    EXPECT_EQ(late.SortKey(26), 9);   // Index: 8 after record 0, plus 1
+    // 2024-12-31 23:59 comes before 2025-01-01 00:00, by date and by time alike.
+    EXPECT_LT(late.SortKey(1), early.SortKey(1));
+    EXPECT_EQ(late.SortKey(1), late.SortKey(2));
+    EXPECT_FALSE(late.SortKey(27).has_value());
+    EXPECT_FALSE(late.SortKey(-1).has_value());
 }

@@ -1,5 +1,6 @@
 // The record list, the record table, the row lists and the size-table captions.
 #include "RecordList.h"
+#include "RecordSort.h"
 #include "RecordTable.h"
 #include "RowList.h"
 #include "SizeTable.h"
@@ -151,4 +152,72 @@ TEST(RowList, KeepsArrivalOrderWithConstantTimeMembership) {
     rows.Clear();
     EXPECT_FALSE(rows.Contains(5));
     EXPECT_EQ(rows[0], TRowList::Free);
+}
+
+namespace {
+
+// A record of the given index, total counts and date; erased memory when empty.
+TRecordItem SortableItem(std::int32_t index, std::uint16_t totalCounts, std::uint16_t day,
+                         bool empty = false) {
+    static TRecordTable table;
+    for (std::int32_t c = 0; c < TRecordTable::CellCount; ++c) {
+        table.SetValue(0, c, empty ? 65535 : 0);
+    }
+    table.SetValue(0, 1, static_cast<std::uint16_t>(index));
+    if (!empty) {
+        table.SetValue(0, 3, 2024);
+        table.SetValue(0, 4, 3);
+        table.SetValue(0, 5, day);
+        table.SetValue(0, 52, totalCounts);
+    }
+    return *TRecordItem::FromRow(table, 0, 0);
+}
+
+std::vector<std::int32_t> Indexes(const TRecordList& list, const std::vector<std::int32_t>& rows) {
+    std::vector<std::int32_t> indexes;
+    for (std::int32_t row : rows) {
+        indexes.push_back(list.Item(row).RecordIndex());
+    }
+    return indexes;
+}
+
+} // namespace
+
+TEST(RecordSort, NumbersSortAsNumbersBothWaysWithEmptyRecordsLast) {
+    TRecordList list;
+    list.Append(SortableItem(1, 900, 7));
+    list.Append(SortableItem(2, 0, 0, true));
+    list.Append(SortableItem(3, 1000, 5)); // "1000" < "900" as text, not as a number
+    list.Append(SortableItem(4, 95, 9));
+    const std::int32_t totalCounts = 12;
+    EXPECT_EQ(Indexes(list, SortedRows(list, totalCounts, false)),
+              (std::vector<std::int32_t>{4, 1, 3, 2}));
+    EXPECT_EQ(Indexes(list, SortedRows(list, totalCounts, true)),
+              (std::vector<std::int32_t>{3, 1, 4, 2}));
+    // Date and Time sort chronologically; the empty record has neither.
+    EXPECT_EQ(Indexes(list, SortedRows(list, 1, false)), (std::vector<std::int32_t>{3, 1, 4, 2}));
+    EXPECT_EQ(Indexes(list, SortedRows(list, 2, true)), (std::vector<std::int32_t>{4, 1, 3, 2}));
+    // The record index: the empty record has one, and takes its place by it.
+    EXPECT_EQ(Indexes(list, SortedRows(list, 0, true)), (std::vector<std::int32_t>{4, 3, 2, 1}));
+    EXPECT_EQ(SortedRows(list, 0, false), (std::vector<std::int32_t>{0, 1, 2, 3}));
+}
+
+TEST(RecordSort, EqualKeysKeepTheListOrderAndAnEmptyListSortsToNothing) {
+    TRecordList list;
+    for (std::int32_t i = 0; i < 6; ++i) {
+        list.Append(SortableItem(10 + i, static_cast<std::uint16_t>(i % 2), 1));
+    }
+    EXPECT_EQ(Indexes(list, SortedRows(list, 12, false)),
+              (std::vector<std::int32_t>{10, 12, 14, 11, 13, 15}));
+    EXPECT_EQ(Indexes(list, SortedRows(list, 12, true)),
+              (std::vector<std::int32_t>{11, 13, 15, 10, 12, 14}));
+    EXPECT_TRUE(SortedRows(TRecordList(), 3, false).empty());
+}
+
+TEST(RecordList, EmptyRecordsAreCounted) {
+    TRecordList list;
+    list.Append(SortableItem(1, 5, 1));
+    list.Append(SortableItem(2, 0, 0, true));
+    list.Append(SortableItem(3, 0, 0, true));
+    EXPECT_EQ(list.EmptyCount(), 2);
 }

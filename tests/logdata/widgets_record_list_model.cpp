@@ -164,6 +164,10 @@ TEST_F(RecordListModel, TheListOutlivesItsModelSafely) {
 }
 
 TEST_F(RecordListModel, ViewShowsTheEnginesSortOrderAndTheListsWidths) {
+    // The list in the order a download's passes leave it, before its final sort.
+    for (int index : {7, 3, 5}) {
+        List.Append(ItemFor(index));
+    }
     Attach();
     QTableView view;
     view.setSortingEnabled(true); // as a form may set it: the model must not be re-sorted
@@ -175,7 +179,12 @@ TEST_F(RecordListModel, ViewShowsTheEnginesSortOrderAndTheListsWidths) {
     EXPECT_EQ(header.sectionSize(0), 120);
     EXPECT_EQ(header.sectionSize(25), 120);
     EXPECT_EQ(header.sectionSize(26), 50);
-    EXPECT_FALSE(view.isSortingEnabled());
+    // Headers sort on a click, but setting the view up reorders nothing.
+    EXPECT_TRUE(view.isSortingEnabled());
+    EXPECT_TRUE(header.sectionsClickable());
+    EXPECT_TRUE(Model->ShowsListOrder());
+    EXPECT_EQ(Cell(*Model, 0, 0), "00007");
+    EXPECT_EQ(Cell(*Model, 2, 0), "00005");
 }
 
 TEST_F(RecordListModel, AWholeLogOf62001RowsScrollsToItsLastRecord) {

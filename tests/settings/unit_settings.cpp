@@ -233,3 +233,31 @@ TEST_F(Settings, DamagedStoreFileGivesDefaultsWithoutHarm) {
     EXPECT_EQ(settings.SerialPort(), "COM1");
     EXPECT_FALSE(settings.ShowModbusTab());
 }
+
+// The values an engineer or a later command adds are read without being created, so that a
+// first start leaves the store as it always has.
+TEST_F(Settings, AddedValuesAreReadWithoutBeingCreated) {
+    TRegistrySettings registry(File());
+    TApplicationSettings settings(registry);
+    EXPECT_FALSE(settings.ShowAdvanced());
+    EXPECT_EQ(settings.LogFontSize(), 7);
+    EXPECT_TRUE(settings.ExportFolder().isEmpty());
+    EXPECT_TRUE(Stored().isEmpty());
+
+    Store("ShowAdvanced", "T");
+    Store("LogFontSize", "12");
+    Store("exportFolder", Temp.path());
+    EXPECT_TRUE(settings.ShowAdvanced());
+    EXPECT_EQ(settings.LogFontSize(), 12);
+    EXPECT_EQ(settings.ExportFolder(), Temp.path());
+
+    // A folder that is gone, a size outside its range: as if nothing were stored.
+    Store("exportFolder", Temp.filePath("gone"));
+    EXPECT_TRUE(settings.ExportFolder().isEmpty());
+    for (const char* size : {"5", "25", "twelve", "12.5", "-9"}) {
+        Store("LogFontSize", size);
+        EXPECT_EQ(settings.LogFontSize(), 7) << size;
+    }
+    settings.SetLogFontSize(9);
+    EXPECT_EQ(Stored().value("LogFontSize"), "9");
+}

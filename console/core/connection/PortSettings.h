@@ -34,6 +34,13 @@ struct TPortSettingIndexes {
     int FlowControl = 0;
 };
 
+// One whole choice of the device port settings: the address text, the port and the line.
+struct TDevicePortChoice {
+    std::string Address = "1";
+    std::string Port;
+    TPortSettingIndexes Indexes;
+};
+
 // In this order: the client's ServerAddress := the low 8 bits of the address text as an
 // integer; the connection's Port, BaudRate, DataBits, StopBits, Parity and FlowControl.
 // An address text that is not a 32-bit integer raises ECorvaneError ("'%s' is not a valid

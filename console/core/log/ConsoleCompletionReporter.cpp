@@ -32,12 +32,12 @@ void TConsoleCompletionReporter::Bind() {
         ModbusClient1MultipleCoilsWrite(info, s, c, v);
     };
     FClient.OnHoldingRegistersRead = [this](TModbusClient&, const TTransactionInfo& info,
-                                            std::uint16_t, std::uint16_t c, const TRegValues&) {
-        ModbusClient1HoldingRegistersRead(info, c);
+                                            std::uint16_t s, std::uint16_t c, const TRegValues& v) {
+        ModbusClient1HoldingRegistersRead(info, s, c, v);
     };
     FClient.OnInputRegistersRead = [this](TModbusClient&, const TTransactionInfo& info,
-                                          std::uint16_t s, std::uint16_t c, const TRegValues&) {
-        ModbusClient1InputRegistersRead(info, s, c);
+                                          std::uint16_t s, std::uint16_t c, const TRegValues& v) {
+        ModbusClient1InputRegistersRead(info, s, c, v);
     };
     FClient.OnSingleRegisterWrite = [this](TModbusClient&, const TTransactionInfo& info,
                                            std::uint16_t, std::uint16_t) {
@@ -51,9 +51,10 @@ void TConsoleCompletionReporter::Bind() {
         [this](TModbusClient&, const TTransactionInfo& info, std::uint16_t a, std::uint16_t am,
                std::uint16_t om) { ModbusClient1SingleRegisterMaskWrite(info, a, am, om); };
     FClient.OnMultipleRegistersReadWrite =
-        [this](TModbusClient&, const TTransactionInfo& info, std::uint16_t, std::uint16_t rc,
-               const TRegValues&, std::uint16_t, std::uint16_t wc,
-               const TRegValues&) { ModbusClient1MultipleRegistersReadWrite(info, rc, wc); };
+        [this](TModbusClient&, const TTransactionInfo& info, std::uint16_t rs, std::uint16_t rc,
+               const TRegValues& rv, std::uint16_t, std::uint16_t wc, const TRegValues&) {
+            ModbusClient1MultipleRegistersReadWrite(info, rs, rc, rv, wc);
+        };
     FClient.OnExceptionStatusRead = [this](TModbusClient&, const TTransactionInfo& info,
                                            const TExceptionStatusValues& v) {
         ModbusClient1ExceptionStatusRead(info, v);
@@ -96,23 +97,33 @@ void TConsoleCompletionReporter::ModbusClient1MultipleCoilsWrite(const TTransact
     Complete(kWriteMultipleCoilsName, info, BitDetails(ciCoil, startBit, bitCount, values));
 }
 
-void TConsoleCompletionReporter::ModbusClient1HoldingRegistersRead(const TTransactionInfo& info,
-                                                                   std::uint16_t regCount) {
-    // No DONE and no outcome line here: the download reads blocks through this event by the
-    // thousand, and only a console read that succeeded is worth a line.
-    if (FullHoldingRegisterReports) {
-        Complete(kReadHoldingRegistersName, info,
-                 RegisterCountDetails(ciHoldingRegister, regCount));
-    } else if (info.Status == rsNormalResponse && ConsoleRegisterAccess) {
-        FLog.AddLogLine(CountLine(regCount, ciHoldingRegister));
-        FLog.AddLogLine("");
+void TConsoleCompletionReporter::RegistersRead(TRegisterReadKind kind, const TTransactionInfo& info,
+                                               std::uint16_t startReg, const TRegValues& values) {
+    if (OnRegistersRead) {
+        OnRegistersRead(kind, info, startReg, values);
     }
 }
 
+void TConsoleCompletionReporter::ModbusClient1HoldingRegistersRead(const TTransactionInfo& info,
+                                                                   std::uint16_t startReg,
+                                                                   std::uint16_t regCount,
+                                                                   const TRegValues& values) {
+    // The download reads its blocks through this event by the thousand: only a read of the
+    // console is reported, and then in full, so that a read that failed says so instead of
+    // looking like a request still waiting.
+    if (FullHoldingRegisterReports || ConsoleRegisterAccess) {
+        Complete(kReadHoldingRegistersName, info,
+                 RegisterCountDetails(ciHoldingRegister, regCount));
+    }
+    RegistersRead(rkHolding, info, startReg, values);
+}
+
 void TConsoleCompletionReporter::ModbusClient1InputRegistersRead(const TTransactionInfo& info,
-                                                                 std::uint16_t,
-                                                                 std::uint16_t regCount) {
+                                                                 std::uint16_t startReg,
+                                                                 std::uint16_t regCount,
+                                                                 const TRegValues& values) {
     Complete(kReadInputRegistersName, info, RegisterCountDetails(ciInputRegister, regCount));
+    RegistersRead(rkInput, info, startReg, values);
 }
 
 void TConsoleCompletionReporter::ModbusClient1SingleRegisterWrite(const TTransactionInfo& info) {
@@ -134,8 +145,10 @@ void TConsoleCompletionReporter::ModbusClient1SingleRegisterMaskWrite(const TTra
 }
 
 void TConsoleCompletionReporter::ModbusClient1MultipleRegistersReadWrite(
-    const TTransactionInfo& info, std::uint16_t readCount, std::uint16_t writeCount) {
+    const TTransactionInfo& info, std::uint16_t readStart, std::uint16_t readCount,
+    const TRegValues& readValues, std::uint16_t writeCount) {
     Complete(kReadWriteMultipleRegistersName, info, ReadWriteDetails(writeCount, readCount));
+    RegistersRead(rkHolding, info, readStart, readValues);
 }
 
 void TConsoleCompletionReporter::ModbusClient1ExceptionStatusRead(

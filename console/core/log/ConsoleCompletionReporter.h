@@ -4,15 +4,23 @@
 //
 // Holding-register reads and single-register writes are shared with the log download: they
 // are reported only while ConsoleRegisterAccess is set (a console register operation ran
-// since the last download started). The download subscribes to the same completions of the
-// client itself, beside this reporter (after it: the reporter's lines come first).
+// since the last download started), and then as every other operation is, failures included:
+// a console read that got an exception reply says so. The download subscribes to the same
+// completions of the client itself, beside this reporter (after it: the reporter's lines come
+// first).
+//
+// The log lists no register's value. OnRegistersRead hands the values of every register read
+// (holding, input, and the read half of a read/write-multiple) to whoever shows them, with the
+// transaction's info so that it can pick its own reads and see their outcome.
 //
 // Main thread only. Does not own the log or the client; both must outlive it.
 #pragma once
 
 #include "ModbusClient.h"
+#include "RegisterReadResults.h"
 #include "TransactionLog.h"
 
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -27,9 +35,16 @@ public:
 
     // Set by every console register operation, cleared when a download starts.
     bool ConsoleRegisterAccess = false;
-    // The command-line tool reports a holding-register read like every other operation
-    // (DONE, outcome, count line); the window keeps it to the count line.
+    // The command-line tool reports every holding-register read like every other operation
+    // (DONE, outcome, count line), whatever ConsoleRegisterAccess holds.
     bool FullHoldingRegisterReports = false;
+
+    // Every register read's completion, whatever its outcome (the values are those of a normal
+    // response, empty otherwise). Optional; cleared by whoever set it before it goes.
+    using TRegistersRead =
+        std::function<void(TRegisterReadKind kind, const Corvane::TTransactionInfo& info,
+                           std::uint16_t startReg, const Corvane::TRegValues& values)>;
+    TRegistersRead OnRegistersRead;
 
     // The handlers, named after the client's events.
     void ModbusClient1CoilsRead(const Corvane::TTransactionInfo& info, std::uint16_t startBit,
@@ -43,9 +58,11 @@ public:
                                          std::uint16_t startBit, std::uint16_t bitCount,
                                          const Corvane::TBitValues& values);
     void ModbusClient1HoldingRegistersRead(const Corvane::TTransactionInfo& info,
-                                           std::uint16_t regCount);
+                                           std::uint16_t startReg, std::uint16_t regCount,
+                                           const Corvane::TRegValues& values);
     void ModbusClient1InputRegistersRead(const Corvane::TTransactionInfo& info,
-                                         std::uint16_t startReg, std::uint16_t regCount);
+                                         std::uint16_t startReg, std::uint16_t regCount,
+                                         const Corvane::TRegValues& values);
     void ModbusClient1SingleRegisterWrite(const Corvane::TTransactionInfo& info);
     void ModbusClient1MultipleRegistersWrite(const Corvane::TTransactionInfo& info,
                                              std::uint16_t regCount);
@@ -53,7 +70,9 @@ public:
                                               std::uint16_t regAddr, std::uint16_t andMask,
                                               std::uint16_t orMask);
     void ModbusClient1MultipleRegistersReadWrite(const Corvane::TTransactionInfo& info,
-                                                 std::uint16_t readCount, std::uint16_t writeCount);
+                                                 std::uint16_t readStart, std::uint16_t readCount,
+                                                 const Corvane::TRegValues& readValues,
+                                                 std::uint16_t writeCount);
     void ModbusClient1ExceptionStatusRead(const Corvane::TTransactionInfo& info,
                                           const Corvane::TExceptionStatusValues& values);
     void ModbusClient1ServerIdentificationReport(const Corvane::TTransactionInfo& info,
@@ -65,6 +84,8 @@ public:
 private:
     void Complete(std::string_view name, const Corvane::TTransactionInfo& info,
                   const std::vector<std::string>& details);
+    void RegistersRead(TRegisterReadKind kind, const Corvane::TTransactionInfo& info,
+                       std::uint16_t startReg, const Corvane::TRegValues& values);
 
     TTransactionLog& FLog;
     Corvane::TModbusClient& FClient;

@@ -3,6 +3,7 @@
 #include "DialogService.h"
 #include "DiscreteAccessPage.h"
 #include "ModbusAccessPage.h"
+#include "RegisterResultsModel.h"
 #include "ServerDiagnosticsPage.h"
 #include "ui_DiscreteAccessPage.h"
 #include "ui_ModbusAccessPage.h"
@@ -39,7 +40,13 @@ std::uint16_t Word(std::int64_t checked) {
 } // namespace
 
 TAccessPanelController::TAccessPanelController(TAccessPanelParts parts, QObject* parent)
-    : QObject(parent), FParts(std::move(parts)) {}
+    : QObject(parent), FParts(std::move(parts)), FResults(new TRegisterResultsModel(this)) {}
+
+TAccessPanelController::~TAccessPanelController() {
+    FParts.Reporter.OnRegistersRead = nullptr;
+    // The view lets go of the model before the model goes.
+    Registers().RegisterResultsView->setModel(nullptr);
+}
 
 Ui::TDiscreteAccessPage& TAccessPanelController::Discrete() {
     return FParts.DiscretePage.Form();
@@ -96,6 +103,12 @@ void TAccessPanelController::Bind() {
                             registers.WriteStartRegEdit, registers.WriteRegCountEdit}) {
         edit->installEventFilter(this);
     }
+
+    SetUpRegisterResultsView(*registers.RegisterResultsView, *FResults);
+    FParts.Reporter.OnRegistersRead = [this](TRegisterReadKind kind, const TTransactionInfo& info,
+                                             std::uint16_t start, const TRegValues& values) {
+        RegistersRead(kind, info, start, values);
+    };
 
     connect(&FParts.ClientOptionsItem, &QAction::triggered, this,
             [this] { ToolsClientOptionsItemClick(); });
@@ -270,8 +283,21 @@ void TAccessPanelController::ReadRegisters(TRegisterRead read, std::string_view 
     Corvane::TModbusClient& client = FParts.Client;
     Run([&] {
         const std::int32_t id = (client.*read)(Word((*values)[0]), Word((*values)[1]), 0);
+        FPendingReads.insert(id);
         LogTransactionInit(FParts.Log, id, name);
     });
+}
+
+void TAccessPanelController::RegistersRead(TRegisterReadKind kind, const TTransactionInfo& info,
+                                           std::uint16_t startReg, const TRegValues& values) {
+    if (FPendingReads.erase(info.ID) == 0 || info.Status != rsNormalResponse) {
+        return;
+    }
+    FResults->AddRead(kind, startReg, values, LocalLogTime());
+}
+
+void TAccessPanelController::ClearRegisterResults() {
+    FResults->Clear();
 }
 
 void TAccessPanelController::WriteSingleRegisterButtonClick() {
@@ -331,6 +357,7 @@ void TAccessPanelController::ReadWriteMultipleRegistersButtonClick() {
         const TRegisterWriteList& list = FRegisterList->List();
         const std::int32_t id = FParts.Client.ReadWriteMultipleRegisters(
             Word((*values)[0]), Word((*values)[1]), FirstAddress(list), list.Values(), 0);
+        FPendingReads.insert(id);
         LogTransactionInit(FParts.Log, id, kReadWriteMultipleRegistersName);
     });
 }

@@ -12,6 +12,12 @@
 //
 // Enter and double-click in the register list edit a value in place (TRegisterListBinding).
 //
+// The values of the tab's register reads (holding, input, and the read half of a
+// read/write-multiple) go to the tab's results table (TRegisterResultsModel), newest read on
+// top: the controller remembers the transaction IDs of the reads it queued and takes their
+// completions from the reporter's OnRegistersRead, so the download's reads never appear there.
+// ClearRegisterResults empties it (the window runs it when the transaction log is cleared).
+//
 // It is given its parts (TAccessPanelParts): the three pages, the two menu entries, the
 // components, the log, the reporter, the dialog service and the two window commands it runs
 // after an address changed; it never sees the window.
@@ -28,10 +34,13 @@
 
 #include <QObject>
 
+#include "RegisterReadResults.h"
+
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +59,7 @@ class IDialogService;
 class TConsoleCompletionReporter;
 class TDiscreteAccessPage;
 class TModbusAccessPage;
+class TRegisterResultsModel;
 class TServerDiagnosticsPage;
 class TTransactionLog;
 
@@ -63,7 +73,7 @@ struct TAccessPanelParts {
     Corvane::TModbusClient& Client;          // ModbusClient1
     Corvane::TModbusServer& Server;          // ModbusServer1: its address
     TTransactionLog& Log;                    // the INIT lines and the broadcast notice
-    TConsoleCompletionReporter& Reporter;    // its ConsoleRegisterAccess
+    TConsoleCompletionReporter& Reporter;    // its ConsoleRegisterAccess and read values
     IDialogService& Dialogs;
     // The window's commands after an address prompt changed an address.
     std::function<void()> WriteSettingsFile;
@@ -74,6 +84,7 @@ class TAccessPanelController : public QObject {
     Q_OBJECT
 public:
     TAccessPanelController(TAccessPanelParts parts, QObject* parent);
+    ~TAccessPanelController() override;
 
     // Connects the buttons, edits and lists and builds both write lists once.
     void Bind();
@@ -108,6 +119,10 @@ public:
     TCoilListBinding& CoilList() { return *FCoilList; }
     TRegisterListBinding& RegisterList() { return *FRegisterList; }
 
+    // The results table of the "Modbus Access" tab.
+    TRegisterResultsModel& RegisterResults() { return *FResults; }
+    void ClearRegisterResults();
+
 protected:
     // The write lists' start and count edits losing focus rebuild their list.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,6 +141,9 @@ private:
     using TRegisterRead = std::int32_t (Corvane::TModbusClient::*)(std::uint16_t, std::uint16_t,
                                                                    std::int32_t);
     void ReadRegisters(TRegisterRead read, std::string_view name);
+    // A completion of a register read: shown when it is one of the tab's and succeeded.
+    void RegistersRead(TRegisterReadKind kind, const Corvane::TTransactionInfo& info,
+                       std::uint16_t startReg, const Corvane::TRegValues& values);
     template <typename Broadcast, typename Request>
     void IssueWrite(std::string_view name, bool broadcast, Broadcast&& sendBroadcast,
                     Request&& sendRequest);
@@ -139,6 +157,9 @@ private:
     TAccessPanelParts FParts;
     TCoilListBinding* FCoilList = nullptr;
     TRegisterListBinding* FRegisterList = nullptr;
+    TRegisterResultsModel* FResults = nullptr;
+    // The reads the tab queued whose completion has not come yet.
+    std::set<std::int32_t> FPendingReads;
 };
 
 } // namespace Sondrel

@@ -286,6 +286,10 @@ void TArchiveController::SetExportBusy(bool busy) {
     }
 }
 
+void TArchiveController::ShowExportDone(const std::string& line) {
+    FParts.Log.AddLogLine(line);
+}
+
 void TArchiveController::ShowExportProgress(std::int32_t written, std::int32_t total) {
     FParts.Page.countLabel->setText(
         QStringLiteral("Exporting data... %1 of %2 records").arg(written).arg(total));

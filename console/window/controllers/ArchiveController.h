@@ -100,6 +100,7 @@ public:
     std::optional<std::string> ChooseExportFile(const TSaveDialogParams& params) override;
     void SetExportBusy(bool busy) override;
     void ShowExportProgress(std::int32_t written, std::int32_t total) override;
+    void ShowExportDone(const std::string& line) override;
 
 private:
     void OpenWriter();

@@ -1,11 +1,13 @@
 #include "DownloadController.h"
 
+#include "ApplicationSettings.h"
 #include "ConsoleCompletionReporter.h"
 #include "DialogService.h"
 #include "DigitKeyFilter.h"
 #include "ExportDialog.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
+#include "FrozenColumns.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
 #include "PumpWait.h"
@@ -18,8 +20,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPalette>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -39,6 +43,9 @@ QString ToQString(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// "Record Index", "Date" and "Time".
+constexpr int kFrozenColumns = 3;
+
 std::int64_t MonotonicMs() {
     static QElapsedTimer clock = [] {
         QElapsedTimer started;
@@ -56,6 +63,7 @@ TDownloadController::TDownloadController(TDownloadParts parts, QObject* parent)
       FExport(*this, FEngine.List()) {
     FModel = std::make_unique<TRecordListModel>(FEngine.List());
     SetUpRecordListView(FParts.LogListView, *FModel);
+    FFrozenColumns = std::make_unique<TFrozenColumns>(FParts.LogListView, kFrozenColumns);
 
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
@@ -70,7 +78,8 @@ TDownloadController::TDownloadController(TDownloadParts parts, QObject* parent)
 }
 
 TDownloadController::~TDownloadController() {
-    // The view lets go of the model before the model goes.
+    // The views let go of the model before the model goes.
+    FFrozenColumns.reset();
     FParts.LogListView.setModel(nullptr);
 }
 
@@ -131,14 +140,18 @@ void TDownloadController::EraseSampleDatafromMemory1Click() {
     FEngine.EraseSampleDatafromMemory1Click();
 }
 
+TExportView TDownloadController::ExportView() const {
+    return TExportView{FModel->ShownOrder(), FParts.Client.ServerAddress()};
+}
+
 void TDownloadController::expButtonXLSClick() {
     FExport.expButtonXLSClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
-                              FEngine.State().AllDataMode);
+                              FEngine.State().AllDataMode, ExportView());
 }
 
 void TDownloadController::exportButtonClick() {
     FExport.exportButtonClick(FParts.LogDataPage.Form().exportComboBox->currentIndex(),
-                              FEngine.State().AllDataMode);
+                              FEngine.State().AllDataMode, ExportView());
 }
 
 void TDownloadController::SetupWizardClick() {
@@ -278,7 +291,20 @@ void TDownloadController::SetProgress(TDownloadProgressBar bar, std::int32_t pos
 }
 
 void TDownloadController::SetProgressTextWhite(TDownloadProgressBar bar, bool white) {
-    Bar(bar).setStyleSheet(white ? QStringLiteral("QProgressBar { color: white; }") : QString());
+    // By palette, not by style sheet: a style sheet on the bar changes its size by a pixel,
+    // and the Progress group would move each time the colour changes.
+    QProgressBar& shown = Bar(bar);
+    if (!white) {
+        // A palette that sets nothing: the bar takes its parent's again.
+        shown.setPalette(QPalette());
+        return;
+    }
+    QPalette palette = shown.palette();
+    for (const QPalette::ColorRole role :
+         {QPalette::Text, QPalette::HighlightedText, QPalette::WindowText}) {
+        palette.setColor(role, Qt::white);
+    }
+    shown.setPalette(palette);
 }
 
 void TDownloadController::enableComponents(bool enabled) {
@@ -298,7 +324,16 @@ void TDownloadController::enableComponents(bool enabled) {
     page.stopButton->setEnabled(!enabled);
     FParts.StopToolButton.setEnabled(!enabled);
     SetExportControlsEnabled(enabled && FEngine.ExportReady());
+    if (!enabled) {
+        // A download starts: the shared bar shows the import again.
+        SetSharedBarLabel(false);
+    }
     SetHourglassCursor(false);
+}
+
+void TDownloadController::SetSharedBarLabel(bool exporting) {
+    FParts.LogDataPage.Form().ALProgressBar21Label->setText(exporting ? QStringLiteral("Export:")
+                                                                      : QStringLiteral("Import:"));
 }
 
 void TDownloadController::EnableExportTabControls(bool enabled, bool exportReady) {
@@ -366,7 +401,13 @@ void TDownloadController::ShowExportError(const std::string& text) {
 }
 
 std::optional<std::string> TDownloadController::ChooseExportFile(const TSaveDialogParams& params) {
-    return Sondrel::ChooseExportFile(FParts.Dialogs, params);
+    // The folder used last, as long as it is set; the current directory at first.
+    const std::optional<std::string> chosen =
+        Sondrel::ChooseExportFile(FParts.Dialogs, params, FParts.Settings.ExportFolder());
+    if (chosen) {
+        FParts.Settings.SetExportFolder(QFileInfo(QString::fromStdString(*chosen)).absolutePath());
+    }
+    return chosen;
 }
 
 void TDownloadController::SetExportBusy(bool busy) {
@@ -384,15 +425,18 @@ void TDownloadController::SetExportBusy(bool busy) {
 }
 
 void TDownloadController::ShowExportProgress(std::int32_t written, std::int32_t total) {
+    // The export shows on the import's bar, under its own label; a finished export leaves it
+    // at 100 % until the next download starts.
+    SetSharedBarLabel(true);
     const int percent = total > 0 ? static_cast<int>(std::int64_t{written} * 100 / total) : 100;
     SetProgress(pbImported, percent);
     SetProgressTextWhite(pbImported, percent > 48);
     // Keeps the window painting while a large export runs.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    if (written == total) {
-        SetProgress(pbImported, 0);
-        SetProgressTextWhite(pbImported, false);
-    }
+}
+
+void TDownloadController::ShowExportDone(const std::string& line) {
+    FParts.Log.AddLogLine(line);
 }
 
 } // namespace Sondrel

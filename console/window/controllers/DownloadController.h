@@ -5,8 +5,9 @@
 // logListView and the export commands, and it is what they need of the program around them:
 // the download host (the Log Data page's inputs, PumpWait, the transaction log with each kind
 // of line in its style, the dialog service's boxes), the download view (the status text, the
-// progress bars, the enabled state of the controls) and the export host (the save dialog, the
-// busy state and the progress of a long export). The window's queue watch and port settings
+// progress bars, the enabled state of the controls) and the export host (the save dialog in
+// the folder used last with a proposed file name, the busy state, the progress on the
+// "Export:" bar, the log line of a complete file). The window's queue watch and port settings
 // reach the download through IDownloadControl.
 //
 // Handlers, named after their controls: startButtonClick (startButton, startToolButton),
@@ -17,7 +18,8 @@
 // every second), and recordsEditKeyPress (the key filter on the Log Data page's number edits).
 // While a pass reads its blocks, timeLeftLabel1 shows the download's estimated time left.
 // The setup wizard entries of the whole-log page only tell the operator that there is no
-// wizard.
+// wizard. The list sorts by a click on a column header (the model's order, never the list's);
+// its first three columns stay in sight when it scrolls sideways (TFrozenColumns).
 //
 // It is given its parts (TDownloadParts): the components, the log, the reporter, the dialog
 // service, the pages, the list view, the toolbar buttons, menus and timer it drives; it never
@@ -58,9 +60,11 @@ class QWidget;
 namespace Sondrel {
 
 class IDialogService;
+class TApplicationSettings;
 class TConsoleCompletionReporter;
 class TDigitKeyFilter;
 class TExportTabPage;
+class TFrozenColumns;
 class TFirmwarePage;
 class TLogDataPage;
 class TModbusAccessPage;
@@ -73,8 +77,9 @@ struct TDownloadParts {
     TTransactionLog& Log;
     TConsoleCompletionReporter& Reporter; // its ConsoleRegisterAccess
     IDialogService& Dialogs;
-    QWidget& Window;          // repainted at once after "Stopping Download..."
-    QTimer& TransactionTimer; // the queue watch's stall counter
+    TApplicationSettings& Settings; // the folder of the last export
+    QWidget& Window;                // repainted at once after "Stopping Download..."
+    QTimer& TransactionTimer;       // the queue watch's stall counter
     // The pages whose controls the download reads, shows or switches.
     TLogDataPage& LogDataPage;     // "Log Data"
     TExportTabPage& ExportTabPage; // "RK4400 Export", the whole-log page
@@ -121,6 +126,7 @@ public:
 
     TDownloadEngine& Engine() { return FEngine; }
     TRecordListModel& Model() { return *FModel; }
+    TFrozenColumns& FrozenColumns() { return *FFrozenColumns; }
     QTimer* Timer2 = nullptr;
 
     // --- handlers
@@ -176,12 +182,17 @@ public:
     std::optional<std::string> ChooseExportFile(const TSaveDialogParams& params) override;
     void SetExportBusy(bool busy) override;
     void ShowExportProgress(std::int32_t written, std::int32_t total) override;
+    void ShowExportDone(const std::string& line) override;
 
 private:
     void ConnectControls();
     void InstallKeyFilter();
     QProgressBar& Bar(TDownloadProgressBar bar);
     void SetExportControlsEnabled(bool enabled);
+    // What the export takes of the table: its row order, the instrument's address.
+    TExportView ExportView() const;
+    // The label of the bar that the import and the export share.
+    void SetSharedBarLabel(bool exporting);
 
     TDownloadParts FParts;
     TClientDownloadRequests FRequests;
@@ -189,6 +200,8 @@ private:
     TClientDownloadCompletions FCompletions;
     TExportCommands FExport;
     std::unique_ptr<TRecordListModel> FModel;
+    // Keeps "Record Index", "Date" and "Time" in sight when the list scrolls sideways.
+    std::unique_ptr<TFrozenColumns> FFrozenColumns;
     TDigitKeyFilter* FKeyFilter = nullptr;
     // The start controls' enabled state before an export made them busy.
     bool FStartEnabledBeforeExport = false;

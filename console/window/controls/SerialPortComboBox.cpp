@@ -28,7 +28,9 @@ void TSerialPortComboBox::RefreshPorts() {
     clear();
     if (FLister) {
         for (const auto& name : FLister()) {
-            addItem(QString::fromStdString(name));
+            const auto label = FLabels.find(name);
+            const QString port = QString::fromStdString(name);
+            addItem(label != FLabels.end() ? label->second : port, port);
         }
     }
     setEditText(shown);
@@ -38,13 +40,36 @@ std::vector<std::string> TSerialPortComboBox::PortNames() const {
     std::vector<std::string> names;
     names.reserve(static_cast<std::size_t>(count()));
     for (int i = 0; i < count(); ++i) {
-        names.push_back(itemText(i).toStdString());
+        names.push_back(itemData(i).toString().toStdString());
     }
     return names;
 }
 
+void TSerialPortComboBox::SetPortLabel(const std::string& port, const QString& label) {
+    if (label.isEmpty()) {
+        FLabels.erase(port);
+    } else {
+        FLabels[port] = label;
+    }
+}
+
+int TSerialPortComboBox::PortIndex(const QString& port) const {
+    for (int i = 0; i < count(); ++i) {
+        if (itemData(i).toString().compare(port, Qt::CaseInsensitive) == 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QString TSerialPortComboBox::PortText() const {
+    const QString shown = currentText();
+    const int index = findText(shown, Qt::MatchExactly);
+    return index >= 0 ? itemData(index).toString() : shown;
+}
+
 void TSerialPortComboBox::SetPortText(const QString& port) {
-    const int index = findText(port, Qt::MatchFixedString);
+    const int index = PortIndex(port);
     if (index >= 0) {
         setCurrentIndex(index);
     } else {
@@ -54,12 +79,14 @@ void TSerialPortComboBox::SetPortText(const QString& port) {
 
 void TSerialPortComboBox::ShowListedPort(const std::string& wanted) {
     const QSignalBlocker blocker(this);
-    const QString shown = QString::fromStdString(PickerText(PortNames(), wanted));
-    const int index = findText(shown, Qt::MatchExactly);
+    const QString port = QString::fromStdString(PickerText(PortNames(), wanted));
+    const int index = PortIndex(port);
     if (index >= 0) {
         setCurrentIndex(index);
+        setEditText(itemText(index));
+    } else {
+        setEditText(port);
     }
-    setEditText(shown);
 }
 
 void TSerialPortComboBox::showPopup() {

@@ -6,6 +6,10 @@
 // a port that the listing cannot see (a pseudo-terminal, a port named in the settings that is
 // unplugged now) can still be typed or stored, and is shown as it is.
 //
+// A port may be shown under a label of its own (the simulated instrument's pseudo-terminal as
+// "Simulated instrument (/dev/pts/3)"): the list shows the label, while PortNames and PortText
+// give the port itself.
+//
 // Programmatic changes (RefreshPorts, ShowListedPort) emit no change signals; SetPortText does,
 // as typing would.
 //
@@ -15,6 +19,7 @@
 #include <QComboBox>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -33,18 +38,25 @@ public:
     void RefreshPorts();
     // The listed ports, in list order.
     std::vector<std::string> PortNames() const;
+    // Shows the port under this label from the next listing on (an empty label: as itself).
+    void SetPortLabel(const std::string& port, const QString& label);
 
     // Shows the port: its item when listed, else the text itself.
     void SetPortText(const QString& port);
     // Shows what a drop-down list shows when told to show wanted: the listed port that matches
     // it without regard to case, else the first listed port, else nothing.
     void ShowListedPort(const std::string& wanted);
-    QString PortText() const { return currentText(); }
+    // The port shown: the port of the item whose text is shown, else the text as typed.
+    QString PortText() const;
 
     void showPopup() override;
 
 private:
+    // The index of the listed port, matched without regard to case; -1 when not listed.
+    int PortIndex(const QString& port) const;
+
     TPortLister FLister;
+    std::map<std::string, QString> FLabels;
 };
 
 } // namespace Sondrel

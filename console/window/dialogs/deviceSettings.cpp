@@ -22,7 +22,7 @@ TdevicePortSettings::TdevicePortSettings(TRegistrySettings& registry, IDialogSer
     FUi->addressUpDown->SetRange(1, 247);
     FUi->serialPortComboBox->SetPortText(QStringLiteral("COM1"));
     FUi->databitsRadioGroup->SetItems({QStringLiteral("7 bits"), QStringLiteral("8 bits")});
-    FUi->stopbitsRadioGroup->SetItems({QStringLiteral("1 bits"), QStringLiteral("2 bits")});
+    FUi->stopbitsRadioGroup->SetItems({QStringLiteral("1 bit"), QStringLiteral("2 bits")});
     FUi->parityGroupBox->SetItems(
         {QStringLiteral("None"), QStringLiteral("Odd"), QStringLiteral("Even")});
     FUi->flowControlRadioGroup->SetItems({QStringLiteral("None"), QStringLiteral("RTS Toggle"),
@@ -47,8 +47,25 @@ QString TdevicePortSettings::getRegValue(const QString& name, const QString& def
     return FRegistry.ReadSetting(name, defaultValue);
 }
 
+void TdevicePortSettings::SetRunOnlyChoice(const std::optional<TDevicePortChoice>& choice) {
+    FRunOnlyChoice = choice;
+    FUi->runOnlyLabel->setVisible(choice.has_value());
+}
+
 void TdevicePortSettings::FormShow() {
     auto& ui = *FUi;
+    if (FRunOnlyChoice) {
+        const TDevicePortChoice& choice = *FRunOnlyChoice;
+        ui.serialPortComboBox->RefreshPorts();
+        ui.serialPortComboBox->SetPortText(QString::fromStdString(choice.Port));
+        ui.baudrateComboBox->setCurrentIndex(choice.Indexes.BaudRate);
+        ui.databitsRadioGroup->SetItemIndex(choice.Indexes.DataBits);
+        ui.flowControlRadioGroup->SetItemIndex(choice.Indexes.FlowControl);
+        ui.parityGroupBox->SetItemIndex(choice.Indexes.Parity);
+        ui.stopbitsRadioGroup->SetItemIndex(choice.Indexes.StopBits);
+        ui.addressEdit->setText(QString::fromStdString(choice.Address));
+        return;
+    }
     const auto index = [this](const char* name, const char* defaultValue) {
         const QString key = QString::fromLatin1(name);
         return TApplicationSettings::ToInteger(key,
@@ -80,6 +97,10 @@ void TdevicePortSettings::defaultButtonClick() {
 
 void TdevicePortSettings::Button2Click() {
     auto& ui = *FUi;
+    if (FRunOnlyChoice) {
+        accept();
+        return;
+    }
     FRegistry.WriteSetting(QStringLiteral("DeviceAddress1"), ui.addressEdit->text());
     FRegistry.WriteSetting(QStringLiteral("BaudRate1"),
                            QString::number(ui.baudrateComboBox->currentIndex()));

@@ -7,6 +7,10 @@
 // from the settings (FormShow) and runs the dialog through the dialog service. A stored value
 // that is not a number makes FormShow raise ESettingsError.
 //
+// While the window runs on settings of this run only (the demo's simulated instrument,
+// SetRunOnlyChoice), the dialog shows those instead of the stored ones, says so, and OK stores
+// nothing: the window applies the choice for the rest of the run.
+//
 // Main (GUI) thread only. Borrows the settings and the dialog service; both outlive it.
 #pragma once
 
@@ -15,6 +19,7 @@
 #include <QDialog>
 
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class TdevicePortSettings;
@@ -54,6 +59,9 @@ public:
     // discarded it, this shows "Invalid key.  Please try again.".
     void addressEditKeyPress();
 
+    // The settings of this run only, shown instead of the stored ones; none: the stored ones.
+    void SetRunOnlyChoice(const std::optional<TDevicePortChoice>& choice);
+
     // The choices, as ApplyPortSettings takes them.
     QString AddressText() const;
     QString PortText() const;
@@ -64,6 +72,7 @@ private:
     IDialogService& FDialogs;
     std::unique_ptr<Ui::TdevicePortSettings> FUi;
     TDigitKeyFilter* FAddressKeyFilter;
+    std::optional<TDevicePortChoice> FRunOnlyChoice;
 };
 
 } // namespace Sondrel

@@ -12,6 +12,8 @@ TModbusAccessPage::TModbusAccessPage(QWidget* parent)
     // The register list shows the address first and the value to write after it.
     FUi->RegisterListView->setHeaderLabels({QStringLiteral("Address"), QStringLiteral("Value")});
     FUi->RegisterListView->setColumnWidth(0, 90);
+    // The results table takes the room the groups above leave.
+    FUi->ModbusAccessLayout->setStretchFactor(FUi->RegisterResultsGroupBox, 1);
 }
 
 TModbusAccessPage::~TModbusAccessPage() = default;
