@@ -87,7 +87,7 @@ TEST_F(StandardTiming, BurstsWithGapsBelowTheInterCharacterLimitFormOneReply) {
     // still have to come together in one of three.
     Connection.SetMaxRetries(3);
     const Bytes reply = HoldingReply(1, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
-    StartPeer([&](const Bytes&, int) { return Bursts(reply, {3, 9, 15}, 200us); });
+    StartPeer([=](const Bytes&, int) { return Bursts(reply, {3, 9, 15}, 200us); });
     Open();
     const Completion& c = Read(10);
     EXPECT_EQ(c.Info.Status, rsNormalResponse);
@@ -99,7 +99,7 @@ TEST_F(StandardTiming, BurstsWithGapsBelowTheInterCharacterLimitFormOneReply) {
 // one; the peer starts its pauses then, so that a busy machine cannot hide them.
 TEST_F(StandardTiming, AGapLongerThanTheSilenceEndsTheReplyThereUnlikeClassic) {
     const Bytes reply = HoldingReply(1, {0x1111, 0x2222});
-    StartPeer([&](const Bytes&, int) { return Bursts(reply, {4}, 2ms, true); });
+    StartPeer([=](const Bytes&, int) { return Bursts(reply, {4}, 2ms, true); });
     Open();
     EXPECT_TRUE(SomeReadEndsWith(rsFrameCorrupted, Bytes(reply.begin(), reply.begin() + 4)))
         << "the frame ends at the gap";
@@ -112,7 +112,7 @@ TEST_F(StandardTiming, AGapLongerThanTheSilenceEndsTheReplyThereUnlikeClassic) {
 
 TEST_F(StandardTiming, CharactersResumingAfterTheInterCharacterLimitMakeTheReplyIncomplete) {
     const Bytes reply = HoldingReply(1, {0x1111, 0x2222});
-    StartPeer([&](const Bytes&, int) { return Bursts(reply, {4}, 1200us, true); });
+    StartPeer([=](const Bytes&, int) { return Bursts(reply, {4}, 1200us, true); });
     Open();
     EXPECT_TRUE(SomeReadEndsWith(rsFrameCorrupted, reply))
         << "the whole reply, discarded although its CRC checks";
@@ -120,7 +120,7 @@ TEST_F(StandardTiming, CharactersResumingAfterTheInterCharacterLimitMakeTheReply
 
 TEST_F(StandardTiming, AReplyFollowedAtOnceByNoiseEndsByItsLength) {
     const Bytes reply = HoldingReply(1, {0x0102, 0x0304});
-    StartPeer([&](const Bytes&, int) {
+    StartPeer([=](const Bytes&, int) {
         Bytes noisy = reply;
         const Bytes noise = Noise();
         noisy.insert(noisy.end(), noise.begin(), noise.end());
@@ -156,7 +156,7 @@ TEST_F(StandardTiming, AWrongByteCountFallsBackToTheSilenceAndIsJudgedAsInClassi
     // with a correct CRC once the silence ends them, and neither matches its request.
     const Bytes overlong = RtuFrame({0x01, 0x03, 0x06, 0x00, 0x01, 0x00, 0x02});
     const Bytes undersized = RtuFrame({0x01, 0x03, 0x02, 0x00, 0x01, 0x00, 0x02});
-    StartPeer([&](const Bytes&, int index) {
+    StartPeer([=](const Bytes&, int index) {
         return std::vector<PeerReply>{{index % 2 == 0 ? overlong : undersized}};
     });
     Open();
@@ -174,7 +174,7 @@ TEST_F(StandardTiming, AWrongByteCountFallsBackToTheSilenceAndIsJudgedAsInClassi
 TEST_F(StandardTiming, ALostLastByteLeavesTheReplyToTheSilence) {
     Connection.SetReceiveTimeout(3000);
     const Bytes reply = HoldingReply(1, {7, 8});
-    StartPeer([&](const Bytes&, int) {
+    StartPeer([=](const Bytes&, int) {
         return std::vector<PeerReply>{{Bytes(reply.begin(), reply.end() - 1)}};
     });
     Open();
@@ -188,7 +188,7 @@ TEST_F(StandardTiming, ALostLastByteLeavesTheReplyToTheSilence) {
 TEST_F(StandardTiming, TheEchoOfTheRequestIsSkippedWithOrWithoutAPauseBeforeTheReply) {
     Connection.SetEchoQueryBeforeReply(true);
     const Bytes reply = HoldingReply(1, {0x4242, 0x4343});
-    StartPeer([&](const Bytes& request, int index) -> std::vector<PeerReply> {
+    StartPeer([=](const Bytes& request, int index) -> std::vector<PeerReply> {
         if (index == 0) {
             Bytes both = request;
             both.insert(both.end(), reply.begin(), reply.end());
@@ -211,7 +211,7 @@ TEST_F(StandardTiming, AsciiKeepsItsFramingAndSilentTime) {
     Connection.SetTransmissionMode(tmASCII);
     Connection.SetSilentInterval(1000);
     const Bytes reply = AsciiFrame({0x01, 0x03, 0x02, 0x00, 0x2A});
-    StartPeer([&](const Bytes&, int) { return Bursts(reply, {5}, 5ms); });
+    StartPeer([=](const Bytes&, int) { return Bursts(reply, {5}, 5ms); });
     Open();
     EXPECT_EQ(Connection.SilentTime(), 1000u);
     const Completion& c = Read(1);
