@@ -251,6 +251,38 @@ TEST_F(Collect, InstrumentKilledMidRoundIsReportedAndCompleteWhenItComesBack) {
     ExpectComplete(*archive, "north", 21, kCurrent);
 }
 
+TEST_F(Collect, SigtermStopsTheRunningDownloadsKeepsWhatTheyReadAndStartsNoOther) {
+    const std::string path = Folder / "site.sqlite";
+    std::vector<std::string> args = CollectArgs("sqlite:" + path, false);
+    // Long first downloads, so that the signal comes while they run.
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "--first-records") {
+            args[i + 1] = "190";
+        }
+    }
+    TestSupport::ChildProcess collector(args, TestSupport::ChildProcess::ErrorOutput::Capture);
+    std::this_thread::sleep_for(2500ms);
+    collector.Signal(SIGTERM);
+    const ProgramRun run = ProgramRun::Finish(collector, 60s);
+    EXPECT_EQ(run.Status, 1) << "--once with instruments not collected";
+    const auto lines = Lines(run.Out);
+    ASSERT_EQ(lines.size(), 3U) << run.Out << run.Err;
+    for (const std::string& line : lines) {
+        EXPECT_NE(line.find(" stopped "), std::string::npos) << line;
+    }
+    // north and east were running: what they read is archived, as the logs hold it; south,
+    // behind north on its line, never started.
+    auto archive = OpenArchive(*ParseArchiveLocation(path));
+    EXPECT_FALSE(Archived(*archive, "north").empty());
+    EXPECT_FALSE(Archived(*archive, "east").empty());
+    EXPECT_TRUE(Archived(*archive, "south").empty());
+    EXPECT_TRUE(archive->Check().Sound());
+    // The next run completes them.
+    Rounds("sqlite:" + path, 1);
+    ExpectComplete(*archive, "north", 21, kCurrent);
+    ExpectComplete(*archive, "south", 22, kCurrent);
+}
+
 class CollectPostgres : public Collect {
 protected:
     void SetUp() override {
