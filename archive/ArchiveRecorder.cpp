@@ -51,6 +51,7 @@ bool TArchiveRecorder::Await(std::future<void>& done) {
 void TArchiveRecorder::DownloadStarted(TDownloadKind kind, const std::string& request) {
     FTarget = std::make_shared<TArchiveWorker::TTarget>();
     FFailureReported = false;
+    FLastRecordsAdded = 0;
     TDownloadRecord download;
     download.Kind = KindText(kind);
     download.Request = request;
@@ -89,8 +90,10 @@ void TArchiveRecorder::DownloadEnded(TDownloadOutcome outcome, std::int64_t reco
                 outcome == doComplete && target->WriteFailed ? doIncomplete : outcome;
             store.EndDownload(target->DownloadId, UtcNow(), OutcomeText(stored), recordsReceived);
         });
-    FTarget.reset();
+    const std::shared_ptr<TArchiveWorker::TTarget> target = std::move(FTarget);
     Await(done);
+    // The end's job ran after every record of the download.
+    FLastRecordsAdded = target->RecordsAdded;
 }
 
 TNewRecordsWindow TArchiveRecorder::PlanNewRecords(std::int32_t current, std::int32_t fallbackCount,

@@ -49,6 +49,10 @@ public:
                                      const TBlockReader& read) override;
     std::optional<std::string> TakeFailure() override;
 
+    // The records that the last download which ended added to the archive (those it held
+    // already, another program's included, not counted).
+    std::int64_t LastRecordsAdded() const { return FLastRecordsAdded; }
+
     // The text stored as a download's kind and outcome.
     static const char* KindText(TDownloadKind kind);
     static const char* OutcomeText(TDownloadOutcome outcome);
@@ -63,6 +67,7 @@ private:
     std::string FLineSettings;
     std::shared_ptr<TArchiveWorker::TTarget> FTarget;
     bool FFailureReported = false;
+    std::int64_t FLastRecordsAdded = 0;
 };
 
 } // namespace Sondrel

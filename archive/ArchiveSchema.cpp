@@ -42,6 +42,17 @@ std::string RecordOrderColumn(std::int32_t tableColumn) {
     }
 }
 
+std::string RecordOrderBy(const std::string& first, bool ascending) {
+    const std::string way = ascending ? " ASC" : " DESC";
+    std::string order = first + way;
+    for (const char* column : {"recorded_at", "instrument_id", "record_number"}) {
+        if (first != column) {
+            order += std::string(", ") + column + way;
+        }
+    }
+    return order;
+}
+
 std::vector<TSchemaStep> ArchiveSchemaSteps(const TSqlDialect& dialect) {
     std::string fields;
     for (const std::string& column : RecordFieldColumns()) {

@@ -55,4 +55,8 @@ const std::vector<std::string>& RecordFieldColumns();
 // date-time (Date, Time and Index), or a field's column.
 std::string RecordOrderColumn(std::int32_t tableColumn);
 
+// An ORDER BY list: the column first, then the date-time order of the time index
+// (recorded_at, instrument_id, record_number), all one way.
+std::string RecordOrderBy(const std::string& first, bool ascending);
+
 } // namespace Sondrel

@@ -97,7 +97,8 @@ void TArchiveWorker::RunBatch(std::vector<TPendingRecord>& batch) {
             continue; // its download could not be stored: the failure is known already
         }
         try {
-            Store().AddRecords(target->InstrumentId, target->DownloadId, records);
+            target->RecordsAdded +=
+                Store().AddRecords(target->InstrumentId, target->DownloadId, records);
         } catch (const std::exception& e) {
             target->WriteFailed = true;
             NoteFailure(e.what());

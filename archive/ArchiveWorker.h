@@ -44,6 +44,9 @@ public:
         std::int64_t InstrumentId = 0;
         std::int64_t DownloadId = 0;
         bool WriteFailed = false;
+        // The records its batches added that the archive did not hold yet (worker's thread;
+        // read once a job submitted after them is done).
+        std::int64_t RecordsAdded = 0;
     };
 
     static constexpr std::chrono::milliseconds CommitInterval{250};

@@ -57,4 +57,12 @@ std::uint32_t BlobChecksum(const std::vector<std::uint8_t>& blob) {
     return static_cast<std::uint32_t>(crc);
 }
 
+std::vector<std::int64_t> RecordFieldValues(const TRecordFields& f) {
+    std::vector<std::int64_t> values = {f.State, f.Year, f.Month, f.Day, f.Hour, f.Minute};
+    values.insert(values.end(), f.Counts.begin(), f.Counts.end());
+    values.insert(values.end(), f.PpbHundredths.begin(), f.PpbHundredths.end());
+    values.insert(values.end(), {f.FlowRate, f.CellCondition, f.LaserCondition});
+    return values;
+}
+
 } // namespace Sondrel

@@ -33,6 +33,8 @@ struct TRecordFields {
 // The fields of a block of at least 84 registers; nothing for a shorter one.
 std::optional<TRecordFields> FieldsOfRegisters(const std::vector<std::uint16_t>& registers);
 
+// The fields in the order of RecordFieldColumns (ArchiveSchema.h).
+std::vector<std::int64_t> RecordFieldValues(const TRecordFields& fields);
 std::vector<std::uint8_t> RegisterBlob(const std::vector<std::uint16_t>& registers);
 // The registers of a blob; nothing when its size is odd.
 std::optional<std::vector<std::uint16_t>> RegistersOfBlob(const std::uint8_t* data,

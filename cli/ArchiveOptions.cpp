@@ -19,7 +19,9 @@ const std::set<std::string>& ArchiveFlags() {
 }
 
 const char* ArchiveOptionsHelp() {
-    return "  --archive FILE   the archive (also sqlite:FILE); default $SONDREL_ARCHIVE, else\n"
+    return "  --archive FILE   the archive (also sqlite:FILE), or a PostgreSQL database\n"
+           "                   (postgresql://USER@HOST/DB, or libpq's key=value string; the\n"
+           "                   password best in PGPASSFILE); default $SONDREL_ARCHIVE, else\n"
            "                   $XDG_DATA_HOME/Sondrel/archive.sqlite (~/.local/share/...)\n"
            "  --no-archive     keep this download out of the archive\n";
 }

@@ -1,4 +1,5 @@
-// The archive options of sondrel-cli: --archive FILE (or sqlite:FILE) names the archive,
+// The archive options of sondrel-cli: --archive FILE (or sqlite:FILE, or a PostgreSQL
+// connection string) names the archive,
 // SONDREL_ARCHIVE does when the option is not given, and otherwise it is the default file
 // (ArchiveLocation.h); --no-archive keeps a download out of every archive.
 #pragma once

@@ -40,6 +40,7 @@ std::int64_t TCliDownloadHost::TickMs() {
 void TCliDownloadHost::LogStep(TDownloadStepKind kind, const std::string& text) {
     if (kind == skFailure) {
         FFailureReported = true;
+        FLastFailure = text;
     }
     FLog.AddLogLine(text);
 }
@@ -47,8 +48,9 @@ void TCliDownloadHost::LogStep(TDownloadStepKind kind, const std::string& text) 
 void TCliDownloadHost::ShowMessageBox(TBoxIcon icon, const std::string& text) {
     if (icon == biError) {
         FFailureReported = true;
+        FLastFailure = text;
     }
-    if (Quiet && icon != biError) {
+    if (Silent || (Quiet && icon != biError)) {
         return;
     }
     if (Progress != nullptr) {
@@ -61,7 +63,7 @@ bool TCliDownloadHost::AskYesNo(const std::string& title, const std::string& tex
                                 bool noIsDefault) {
     // The two erase questions are the only ones whose default is No.
     const bool yes = noIsDefault ? AnswerEraseWithYes : true;
-    if (!Quiet) {
+    if (!Quiet && !Silent) {
         if (Progress != nullptr) {
             Progress->BreakLine();
         }

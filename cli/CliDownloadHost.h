@@ -23,10 +23,15 @@ public:
     // Answers the erase question of the whole-log download and of the erase command.
     bool AnswerEraseWithYes = false;
     bool Quiet = false;
+    // Writes nothing at all to standard error, not even error boxes (the collector reports
+    // the failure on its own line: LastFailure).
+    bool Silent = false;
     // The progress line that output on standard error must not run into (none: no progress).
     TDownloadProgress* Progress = nullptr;
     // Set when a failure line or an error box was written.
     bool FailureReported() const { return FFailureReported; }
+    // The last failure line or error box, empty when there was none.
+    const std::string& LastFailure() const { return FLastFailure; }
 
     Sondrel::TDownloadInputs Inputs() override { return FInputs; }
     Corvane::TBaudRate BaudRate() override { return FBaudRate; }
@@ -45,6 +50,7 @@ private:
     Corvane::TBaudRate FBaudRate;
     Sondrel::TDelayMenuChoice FDelay;
     bool FFailureReported = false;
+    std::string FLastFailure;
 };
 
 } // namespace SondrelCli

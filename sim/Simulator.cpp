@@ -12,26 +12,48 @@ namespace SondrelSim {
 using namespace Corvane;
 
 TSimulator::TSimulator(const TSimulatorOptions& options, std::ostream* log)
-    : FOptions(options), FLog(log), FModel(options.Instrument),
-      FConnection(options.Faults, options.WireTime), FServer(FModel) {
+    : FOptions(options), FLog(log), FConnection(options.Faults, options.WireTime) {
     SondrelOptions::ApplyLineOptions(FOptions.Line, FConnection);
     FConnection.SetConnectionMode(cmServer);
-    FServer.SetAddress(FOptions.Address);
-    FServer.SetConnection(&FConnection);
+    if (FOptions.Addresses.empty()) {
+        FOptions.Addresses = {1};
+    }
+    TInstrumentSettings settings = FOptions.Instrument;
+    for (const std::uint8_t address : FOptions.Addresses) {
+        auto& instrument =
+            FInstruments.emplace_back(std::make_unique<TInstrument>(settings, address));
+        instrument->Server.SetAddress(address);
+        instrument->Server.SetConnection(&FConnection);
+        ++settings.Seed;
+    }
     if (FOptions.Verbose) {
         FConnection.OnRequestLog = [this](const std::string& line) { Note(line); };
     }
     if (FOptions.AnswersServerId) {
-        FConnection.ServerIdReply = [this] { return ServerIdData(); };
+        FConnection.ServerIdReply = [this](std::uint8_t address) { return ServerIdData(address); };
     }
 }
 
-std::vector<std::uint8_t> TSimulator::ServerIdData() const {
+TSimulator::TInstrument& TSimulator::At(std::uint8_t address) {
+    for (auto& instrument : FInstruments) {
+        if (instrument->Address == address) {
+            return *instrument;
+        }
+    }
+    return *FInstruments.front();
+}
+
+TInstrumentModel& TSimulator::Model(std::uint8_t address) {
+    return At(address).Model;
+}
+
+std::vector<std::uint8_t> TSimulator::ServerIdData(std::uint8_t address) {
     // The standard's layout: a server id, the run indicator, then data of the device's own.
-    std::vector<std::uint8_t> data = {kServerId,
-                                      FModel.Acquiring() ? std::uint8_t{0xFF} : std::uint8_t{0x00}};
+    const TInstrument& instrument = At(address);
+    std::vector<std::uint8_t> data = {kServerId, instrument.Model.Acquiring() ? std::uint8_t{0xFF}
+                                                                              : std::uint8_t{0x00}};
     const std::string text =
-        "Sondrel simulated particle counter, seed " + std::to_string(FOptions.Instrument.Seed);
+        "Sondrel simulated particle counter, seed " + std::to_string(instrument.Seed);
     data.insert(data.end(), text.begin(), text.end());
     return data;
 }
@@ -104,10 +126,15 @@ void TSimulator::ServeUntil(const std::atomic<bool>& stop) {
         bridge.WaitAndDrain(slice);
         if (period.count() > 0 && Clock::now() >= nextSample) {
             nextSample += period;
-            if (FModel.Acquiring()) {
-                FModel.AppendSample();
+            for (auto& instrument : FInstruments) {
+                if (!instrument->Model.Acquiring()) {
+                    continue;
+                }
+                instrument->Model.AppendSample();
                 if (FOptions.Verbose) {
-                    Note("sample: current record " + std::to_string(FModel.Log().CurrentRecord()));
+                    Note("sample: address " + std::to_string(instrument->Address) +
+                         ", current record " +
+                         std::to_string(instrument->Model.Log().CurrentRecord()));
                 }
             }
         }

@@ -1,8 +1,9 @@
-// TSimulator: the simulated instrument on a serial line. It puts together the instrument
-// model, its Modbus server and the fault-injecting server-mode connection, opens the line
-// (a new pseudo-terminal or a named port) and serves requests until asked to stop, adding a
-// record to the log every sample period while acquisition runs. It answers Report Server ID
-// (function 17) unless told not to.
+// TSimulator: the simulated instruments on a serial line. It puts together an instrument model
+// and its Modbus server for each address (one, or several sharing the line as a site's
+// instruments do), the fault-injecting server-mode connection, opens the line (a new
+// pseudo-terminal or a named port) and serves requests until asked to stop, adding a record to
+// each log every sample period while that instrument's acquisition runs. Each answers Report
+// Server ID (function 17) with its own data unless told not to.
 //
 // Main thread only: requests are dispatched on the thread that runs ServeUntil (it must be
 // the main-thread bridge's thread). Owns everything it builds; the pseudo-terminal outlives
@@ -42,24 +43,36 @@ public:
     // Serves until stop is set, checking it at least every 100 ms.
     void ServeUntil(const std::atomic<bool>& stop);
 
-    TInstrumentModel& Model() { return FModel; }
+    // The instrument at the first address, or at the one given.
+    TInstrumentModel& Model() { return FInstruments.front()->Model; }
+    TInstrumentModel& Model(std::uint8_t address);
 
     // The server id byte of the Report Server ID reply.
     static constexpr std::uint8_t kServerId = 0x2A;
-    // The reply's data: the server id, the run indicator (0xFF while acquiring) and the text
-    // "Sondrel simulated particle counter, seed S".
-    std::vector<std::uint8_t> ServerIdData() const;
+    // The reply's data of the instrument at an address: the server id, the run indicator (0xFF
+    // while acquiring) and the text "Sondrel simulated particle counter, seed S".
+    std::vector<std::uint8_t> ServerIdData(std::uint8_t address);
 
 private:
+    struct TInstrument {
+        TInstrument(const TInstrumentSettings& settings, std::uint8_t address)
+            : Model(settings), Server(Model), Address(address), Seed(settings.Seed) {}
+        TInstrumentModel Model;
+        TInstrumentServer Server;
+        std::uint8_t Address;
+        std::uint64_t Seed;
+    };
+
     void WaitUntilListening();
     void Note(const std::string& text) const;
+    TInstrument& At(std::uint8_t address);
 
     TSimulatorOptions FOptions;
     std::ostream* FLog;
-    TInstrumentModel FModel;
     std::unique_ptr<TPseudoTerminal> FPty;
     TSimulatorConnection FConnection;
-    TInstrumentServer FServer;
+    // After the connection: the servers detach from it before it goes.
+    std::vector<std::unique_ptr<TInstrument>> FInstruments;
 };
 
 } // namespace SondrelSim

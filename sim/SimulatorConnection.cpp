@@ -65,7 +65,7 @@ void TSimulatorConnection::DispatchToServers(TModbusTransaction& transaction) {
     }
     if (ServerIdReply && transaction.Query.Size() >= 2 &&
         transaction.Query.Data()[1] == FunctionCodes::ReportServerID) {
-        const std::vector<std::uint8_t> data = ServerIdReply();
+        const std::vector<std::uint8_t> data = ServerIdReply(address);
         TModbusBuffer& reply = transaction.Reply;
         reply.SetSize(0);
         reply.SetPosition(0);

@@ -36,9 +36,10 @@ public:
 
     // One line per request received: what was asked and what happened to the reply.
     TRequestLogEvent OnRequestLog;
-    // The data of the Report Server ID reply (function 17), which the library's server does
-    // not serve; without it the request is refused as the server refuses any other function.
-    std::function<std::vector<std::uint8_t>()> ServerIdReply;
+    // The data of the Report Server ID reply (function 17) of the server at an address, which
+    // the library's server does not serve; without it the request is refused as the server
+    // refuses any other function.
+    std::function<std::vector<std::uint8_t>(std::uint8_t address)> ServerIdReply;
 
     void DispatchToServers(Corvane::TModbusTransaction& transaction) override;
 

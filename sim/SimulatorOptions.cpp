@@ -55,6 +55,8 @@ const char* SimulatorHelp() {
             "Instrument:\n"
             "  --pty                  serve on a new pseudo-terminal\n"
             "  --address N            the instrument's server address 1..247 (default 1)\n"
+            "  --addresses A,B,...    several instruments on the one line, one at each address,\n"
+            "                         each with its own log (seed S, S+1, ... in that order)\n"
             "  --current N            current record number 0..62000 (default 10)\n"
             "  --filled N             records holding data, counting back from the current one,\n"
             "                         0..62001 (default 62001: the whole log)\n"
@@ -90,9 +92,9 @@ const char* SimulatorHelp() {
 
 TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = SondrelOptions::SerialLineOptionNames();
-    valueOptions.insert({"address", "current", "filled", "seed", "time", "sample-period",
-                         "sample-ms", "drop-every", "corrupt-every", "delay-ms", "silent-register",
-                         "drop-start", "corrupt-start", "drop-request"});
+    valueOptions.insert({"address", "addresses", "current", "filled", "seed", "time",
+                         "sample-period", "sample-ms", "drop-every", "corrupt-every", "delay-ms",
+                         "silent-register", "drop-start", "corrupt-start", "drop-request"});
     const SondrelOptions::TCommandLine line(
         args, valueOptions, {"pty", "verbose", "help", "wire-time", "version", "no-server-id"});
     TSimulatorOptions options;
@@ -112,8 +114,32 @@ TSimulatorOptions ParseSimulatorOptions(const std::vector<std::string>& args) {
         throw EUsageError("give either --pty or --port DEVICE");
     }
     options.Line = SondrelOptions::ParseLineOptions(line, !options.UsePty);
+    if (line.Has("address") && line.Has("addresses")) {
+        throw EUsageError("give --address or --addresses, not both");
+    }
     if (const auto address = line.Value("address")) {
-        options.Address = static_cast<std::uint8_t>(ParseInteger(*address, 1, 247, "--address"));
+        options.Addresses = {
+            static_cast<std::uint8_t>(ParseInteger(*address, 1, 247, "--address"))};
+    }
+    if (const auto list = line.Value("addresses")) {
+        options.Addresses.clear();
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t comma = list->find(',', from);
+            const auto address = static_cast<std::uint8_t>(
+                ParseInteger(list->substr(from, comma - from), 1, 247, "--addresses"));
+            for (const std::uint8_t taken : options.Addresses) {
+                if (taken == address) {
+                    throw EUsageError("--addresses: " + std::to_string(address) +
+                                      " is given twice");
+                }
+            }
+            options.Addresses.push_back(address);
+            if (comma == std::string::npos) {
+                break;
+            }
+            from = comma + 1;
+        }
     }
     TInstrumentSettings& instrument = options.Instrument;
     if (const auto current = line.Value("current")) {

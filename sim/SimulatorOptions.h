@@ -17,7 +17,9 @@ struct TSimulatorOptions {
     // The serial line; Line.Port is empty when UsePty is set.
     SondrelOptions::TLineOptions Line;
     bool UsePty = false;
-    std::uint8_t Address = 1;
+    // The instruments' server addresses on the line, each an instrument of its own (its own log,
+    // grown alike, and seed: Instrument.Seed plus its place in the list).
+    std::vector<std::uint8_t> Addresses = {1};
     TInstrumentSettings Instrument;
     TFaultSettings Faults;
     // Replies wait as long as the exchange would take on a real line (WireTime.h).

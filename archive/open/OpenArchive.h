@@ -1,6 +1,7 @@
 // OpenArchive: the store of an archive location, with the backend its location names (a SQLite
-// file today). A location of a backend this program does not have is refused with
-// afBadLocation, and so is every location in a build without SQLite (the Windows cross build).
+// file or a PostgreSQL database). A location of a backend this program does not have is refused
+// with afBadLocation: every SQLite location in a build without SQLite (the Windows cross build),
+// every PostgreSQL one in a build without libpq.
 //
 // Threads: any; the store it returns belongs to the calling thread (IArchiveStore).
 #pragma once
@@ -21,6 +22,8 @@ struct TArchiveOpenOptions {
 
 // Whether this build can open any archive (false without SQLite).
 bool ArchivesAvailable();
+// Whether this build can open PostgreSQL archives (false without libpq).
+bool PostgresAvailable();
 
 std::unique_ptr<IArchiveStore> OpenArchive(const TArchiveLocation& location,
                                            const TArchiveOpenOptions& options = {});

@@ -12,9 +12,8 @@ namespace Sondrel {
 
 namespace {
 
-// The columns that a page reads, and the order of the time index.
+// The columns that a page reads.
 const char* const kRecordColumns = "instrument_id, record_number, recorded_at, registers";
-const char* const kTimeOrderColumns[] = {"recorded_at", "instrument_id", "record_number"};
 
 // The WHERE clause of a query's range; parameters from `first` on, in the order Bind binds.
 std::string RangeCondition(const TRecordQuery& query, const std::string& table = "") {
@@ -44,17 +43,6 @@ int BindRange(TSqliteStatement& statement, const TRecordQuery& query, int index)
     return index;
 }
 
-std::string OrderBy(const std::string& first, bool ascending) {
-    const std::string way = ascending ? " ASC" : " DESC";
-    std::string order = first + way;
-    for (const char* column : kTimeOrderColumns) {
-        if (first != column) {
-            order += std::string(", ") + column + way;
-        }
-    }
-    return order;
-}
-
 TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& location) {
     TStoredRecord record;
     record.InstrumentId = row.Int(0);
@@ -67,15 +55,6 @@ TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& loc
     }
     record.Registers = std::move(*registers);
     return record;
-}
-
-// The fields in the order of RecordFieldColumns.
-std::vector<std::int64_t> FieldValues(const TRecordFields& f) {
-    std::vector<std::int64_t> values = {f.State, f.Year, f.Month, f.Day, f.Hour, f.Minute};
-    values.insert(values.end(), f.Counts.begin(), f.Counts.end());
-    values.insert(values.end(), f.PpbHundredths.begin(), f.PpbHundredths.end());
-    values.insert(values.end(), {f.FlowRate, f.CellCondition, f.LaserCondition});
-    return values;
 }
 
 bool IsTimeOrder(const TRecordQuery& query) {
@@ -361,7 +340,7 @@ std::int32_t TSqliteArchive::AddRecords(std::int64_t instrumentId, std::int64_t 
         insert.Bind(p++, instrumentId);
         insert.Bind(p++, std::int64_t{record.RecordNumber});
         insert.Bind(p++, *recordedAt);
-        for (const std::int64_t v : FieldValues(*fields)) {
+        for (const std::int64_t v : RecordFieldValues(*fields)) {
             insert.Bind(p++, v);
         }
         insert.BindBlob(p++, blob);
@@ -440,7 +419,7 @@ std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
         sql += std::string(" AND (recorded_at, instrument_id, record_number) ") +
                (query.Ascending ? ">" : "<") + " (?, ?, ?)";
     }
-    sql += " ORDER BY " + OrderBy("recorded_at", query.Ascending) + " LIMIT ?";
+    sql += " ORDER BY " + RecordOrderBy("recorded_at", query.Ascending) + " LIMIT ?";
     if (!continues) {
         sql += " OFFSET ?";
     }
@@ -484,7 +463,7 @@ std::vector<TStoredRecord> TSqliteArchive::ReadOrdered(const TRecordQuery& query
             FDb->Prepare("CREATE TEMP TABLE record_order AS SELECT id AS record_id FROM records "
                          "WHERE " +
                          RangeCondition(query) + " ORDER BY " +
-                         OrderBy(RecordOrderColumn(query.OrderColumn), query.Ascending));
+                         RecordOrderBy(RecordOrderColumn(query.OrderColumn), query.Ascending));
         BindRange(make, query, 1);
         make.Run();
         FOrderedQuery = query;
@@ -527,7 +506,7 @@ TArchiveCheck TSqliteArchive::Check() {
         bool sound = fields && static_cast<std::int64_t>(BlobChecksum(blob)) == records.Int(2) &&
                      BlockDateTime(*registers) == records.Text(0);
         if (sound) {
-            const std::vector<std::int64_t> expected = FieldValues(*fields);
+            const std::vector<std::int64_t> expected = RecordFieldValues(*fields);
             for (std::size_t i = 0; i < expected.size() && sound; ++i) {
                 sound = records.Int(static_cast<int>(3 + i)) == expected[i];
             }

@@ -98,6 +98,7 @@ def expected_files():
     ]
     data += [f"./usr/share/icons/hicolor/{n}x{n}/apps/sondrel.png" for n in ICON_SIZES]
     data += [f"./usr/share/man/man1/{p}.1.gz" for p in PROGRAMS]
+    data += [f"./usr/lib/systemd/system/sondrel-collect.{u}" for u in ("service", "timer")]
     files.update({f: 0o644 for f in data})
     return files
 

@@ -135,3 +135,32 @@ TEST_F(Protocol, AsciiFramingServesTheSameRegisters) {
     WriteOk(kRegRecordPointer, 62000);
     EXPECT_EQ(ReadOk(kRegBlockStart, kBlockSize), ToValues(Model().Log().Block(62000)));
 }
+
+TEST_F(Protocol, InstrumentsSharingOneLineAnswerEachAtItsAddressFromALogOfItsOwn) {
+    TSimulatorOptions options;
+    options.UsePty = true;
+    options.Instrument = DefaultInstrument();
+    options.Addresses = {1, 2};
+    options.SamplePeriodMs = 0;
+    StartWith(options);
+    ASSERT_NE(&Simulator->Model(1), &Simulator->Model(2));
+    // A sample of the first one only: the second one's log stays as it was.
+    Simulator->Model(1).AppendSample();
+    Client.SetServerAddress(2);
+    WriteOk(kRegRecordPointer, 10);
+    const TRegValues second = ReadOk(kRegBlockStart, kBlockSize);
+    EXPECT_EQ(second, ToValues(Simulator->Model(2).Log().Block(10)));
+    Client.SetServerAddress(1);
+    EXPECT_EQ(ReadOk(3, 1), TRegValues{11});
+    WriteOk(kRegRecordPointer, 10);
+    const TRegValues first = ReadOk(kRegBlockStart, kBlockSize);
+    EXPECT_EQ(first, ToValues(Simulator->Model(1).Log().Block(10)));
+    EXPECT_NE(first, second) << "the two logs have their own seeds";
+    Client.SetServerAddress(2);
+    EXPECT_EQ(ReadOk(3, 1), TRegValues{10});
+    // An address that no instrument has is not answered.
+    Client.SetServerAddress(3);
+    EXPECT_EQ(Read(3, 1).Info.Status, rsTimeoutExpired);
+    // Each answers Report Server ID with its own seed.
+    EXPECT_NE(Simulator->ServerIdData(1), Simulator->ServerIdData(2));
+}

@@ -161,7 +161,7 @@ TEST(FaultInjector, NoSilentRegisterSilencesNothing) {
 TEST(SimulatorOptions, DefaultsAndValues) {
     const TSimulatorOptions d = ParseSimulatorOptions({"--pty"});
     EXPECT_TRUE(d.UsePty);
-    EXPECT_EQ(d.Address, 1);
+    EXPECT_EQ(d.Addresses, std::vector<std::uint8_t>{1});
     EXPECT_EQ(d.Instrument.CurrentRecord, 10);
     EXPECT_EQ(d.Instrument.FilledCount, 62001);
     EXPECT_EQ(d.Line.Baud, 9600u);
@@ -205,7 +205,7 @@ TEST(SimulatorOptions, DefaultsAndValues) {
                                                        "3:230:2",
                                                        "--wire-time"});
     EXPECT_EQ(o.Line.Port, "ttyUSB0");
-    EXPECT_EQ(o.Address, 247);
+    EXPECT_EQ(o.Addresses, std::vector<std::uint8_t>{247});
     EXPECT_EQ(o.Instrument.CurrentRecord, 62000);
     EXPECT_EQ(o.Instrument.FilledCount, 0);
     EXPECT_EQ(o.Instrument.Seed, 99u);
@@ -226,6 +226,8 @@ TEST(SimulatorOptions, DefaultsAndValues) {
     EXPECT_FALSE(d.Faults.DropRequest);
     EXPECT_EQ(ParseSimulatorOptions({"--pty", "--drop-request", "6:246"}).Faults.DropRequest,
               (TRequestMatch{6, 246, 1}));
+    EXPECT_EQ(ParseSimulatorOptions({"--pty", "--addresses", "3,1,247"}).Addresses,
+              (std::vector<std::uint8_t>{3, 1, 247}));
 }
 
 TEST(SimulatorOptions, BadUsageIsRefused) {
@@ -234,6 +236,10 @@ TEST(SimulatorOptions, BadUsageIsRefused) {
         {"--pty", "--port", "/dev/ttyS0"},
         {"--pty", "--address", "0"},
         {"--pty", "--address", "248"},
+        {"--pty", "--addresses", "1,,2"},
+        {"--pty", "--addresses", "1,2,1"},
+        {"--pty", "--addresses", "1,248"},
+        {"--pty", "--addresses", "1", "--address", "2"},
         {"--pty", "--current", "62001"},
         {"--pty", "--filled", "62002"},
         {"--pty", "--time", "2014-02-30 10:00"},

@@ -9,7 +9,14 @@
 #include "ServeCommand.h"
 #include "SimulatorProcess.h"
 
+#include "ArchiveLocation.h"
 #include "CorvaneError.h"
+
+#ifdef SONDREL_HAVE_COLLECT
+#include "CollectCommand.h"
+#endif
+
+#include <cstring>
 
 #include <algorithm>
 #include <iostream>
@@ -27,6 +34,9 @@ void PrintHelp() {
         << SondrelCli::ClientCommandsHelp() << "\n"
         << SondrelCli::DownloadCommandsHelp() << "\n"
         << SondrelCli::ArchiveCommandsHelp() << "\n"
+#ifdef SONDREL_HAVE_COLLECT
+        << SondrelCli::CollectCommandHelp() << "\n"
+#endif
         << SondrelCli::ServeCommandHelp() << "\n"
         << SondrelCli::FirmwareCommandHelp() << "\n"
         << SondrelOptions::LineOptionsHelp()
@@ -38,8 +48,9 @@ void PrintHelp() {
 
 // The command is the first argument that is neither an option nor an option's value.
 std::string CommandName(const std::vector<std::string>& args) {
-    static const std::set<std::string> kFlags = {
-        "broadcast", "save", "following", "previous", "erase", "yes", "quiet", "new", "no-archive"};
+    static const std::set<std::string> kFlags = {"broadcast",  "save", "following", "previous",
+                                                 "erase",      "yes",  "quiet",     "new",
+                                                 "no-archive", "once", "json"};
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i].rfind("--", 0) != 0) {
             return args[i];
@@ -67,10 +78,30 @@ std::optional<std::string> OptionValue(const std::vector<std::string>& args,
     return std::nullopt;
 }
 
+// A password of a PostgreSQL connection string among the arguments is masked in the process's
+// own argument memory, so that ps and /proc/PID/cmdline no longer show it once the program
+// runs (the program keeps its own copy). Only when the masked text fits in place.
+void MaskPasswordsInArguments(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const std::size_t equals = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
+        const std::string prefix = equals == std::string::npos ? "" : arg.substr(0, equals + 1);
+        const std::string masked =
+            prefix + Sondrel::MaskConnectionPassword(arg.substr(prefix.size()));
+        if (masked != arg && masked.size() <= arg.size()) {
+            std::memset(argv[i], 0, arg.size());
+            std::memcpy(argv[i], masked.data(), masked.size());
+        } else if (masked != arg) {
+            std::memset(argv[i], '*', arg.size());
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    MaskPasswordsInArguments(argc, argv);
     for (const std::string& arg : args) {
         if (arg == "--help" || arg == "-h") {
             PrintHelp();
@@ -115,6 +146,14 @@ int main(int argc, char** argv) {
         if (SondrelCli::IsArchiveCommand(command)) {
             return SondrelCli::RunArchiveCommand(args);
         }
+#ifdef SONDREL_HAVE_COLLECT
+        if (command == "collect") {
+            return SondrelCli::RunCollectCommand(args);
+        }
+        if (command == "collect-line") {
+            return SondrelCli::RunCollectLineCommand();
+        }
+#endif
         if (command == "firmware") {
             return SondrelCli::RunFirmwareCommand(args);
         }
