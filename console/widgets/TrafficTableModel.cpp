@@ -17,6 +17,18 @@ QString Text(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A cell shows at most this many characters: laying out a long line of a 256-byte frame's hex
+// on every repaint would cost the window more than the whole rest of the view. The tooltip
+// and the capture files have all of it.
+constexpr std::size_t kCellCharacters = 120;
+
+QString CellText(const std::string& text) {
+    if (text.size() <= kCellCharacters) {
+        return Text(text);
+    }
+    return Text(text.substr(0, kCellCharacters)) + QStringLiteral(" ...");
+}
+
 } // namespace
 
 TTrafficTableModel::TTrafficTableModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -43,9 +55,9 @@ QVariant TTrafficTableModel::data(const QModelIndex& index, int role) const {
         case tcDirection:
             return Text(TrafficDirectionText(row));
         case tcBytes:
-            return Text(TrafficBytesText(row));
+            return CellText(TrafficBytesText(row));
         case tcMeaning:
-            return Text(row.Meaning.Text);
+            return CellText(row.Meaning.Text);
         case tcStatus:
             return Text(TrafficStatusText(row));
         case tcGap:
@@ -55,6 +67,14 @@ QVariant TTrafficTableModel::data(const QModelIndex& index, int role) const {
         default:
             return {};
         }
+    case Qt::ToolTipRole:
+        if (index.column() == tcBytes) {
+            return Text(TrafficBytesText(row));
+        }
+        if (index.column() == tcMeaning) {
+            return Text(row.Meaning.Text);
+        }
+        return {};
     case Qt::ForegroundRole:
         if (IsTrafficFault(row)) {
             return QBrush(QColor(Qt::red));
