@@ -253,10 +253,12 @@ void TTrafficDock::LimitChanged(int frames) {
 void TTrafficDock::ShowStatistics() {
     // In the dock the counts share a line or two and each hint has its own; the tooltip has
     // every line.
+    QStringList all;
     QStringList counts;
     QStringList hints;
     for (const std::string& line : FStatistics.SummaryLines()) {
         const QString text = QString::fromStdString(line);
+        all << text;
         (text.startsWith(QStringLiteral("Hint: ")) ? hints : counts) << text;
     }
     QString shown = counts.join(QStringLiteral("   "));
@@ -264,7 +266,7 @@ void TTrafficDock::ShowStatistics() {
         shown += QLatin1Char('\n') + hint;
     }
     StatisticsLabel->setText(shown);
-    emit StatisticsChanged(StatisticsText());
+    emit StatisticsChanged(all.join(QLatin1Char('\n')));
 }
 
 } // namespace Sondrel

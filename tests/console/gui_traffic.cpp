@@ -4,8 +4,14 @@
 // tooltip with their reset, the capture saved through the save dialog, and the frame limit as
 // a setting.
 //
-// With SONDREL_SCREENSHOT_DIR set, the dock after the reads is saved there as "traffic.png".
+// With SONDREL_SCREENSHOT_DIR set, the window during a download is saved there as
+// "traffic.png".
 #include "SimulatorWindowFixture.h"
+
+#include "DemoInstrument.h"
+#include "LogDataPage.h"
+#include "SimulatorChild.h"
+#include "ui_LogDataPage.h"
 
 #include "LineStatistics.h"
 #include "ModbusAccessPage.h"
@@ -19,6 +25,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
@@ -91,11 +98,46 @@ TEST_F(TrafficDock, TheViewMenuShowsTheFramesOfAReadWithTheirMeaningAndTiming) {
     EXPECT_EQ(Dock().Statistics().Requests(), 0u);
     EXPECT_TRUE(Window().StatusBar1().toolTip().contains("Requests: 0"));
     EXPECT_EQ(Dock().Model().rowCount(), 2) << "a reset keeps the frames";
+}
 
-    if (const QByteArray folder = qgetenv("SONDREL_SCREENSHOT_DIR"); !folder.isEmpty()) {
-        Window().resize(1400, 900);
-        Window().grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/traffic.png"));
+TEST_F(TrafficDock, ADownloadShowsItsRequestsAndRepliesAsTheyHappen) {
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
+    Port = StartSimulator(log, {"--wire-time", "--timing", "standard", "--baud", "115200"});
+    ASSERT_FALSE(Port.empty());
+    Start().show();
+    Window().resize(1500, 950);
+    Sondrel::UseDemoInstrument(Window(), QString::fromStdString(Port), Sondrel::dpLineSpeed);
+    Window().Connect1Click();
+    ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
+    Dock().show();
+    auto& page = Window().LogDataPage().Form();
+    page.recentRadioButton->setChecked(true);
+    page.recordsEdit->setText(QStringLiteral("10"));
+    // Halfway: frames are in the dock while the download still runs.
+    int rowsWhileRunning = 0;
+    QTimer::singleShot(300, &Window(), [&] {
+        rowsWhileRunning = Dock().Model().rowCount();
+        if (const QByteArray folder = qgetenv("SONDREL_SCREENSHOT_DIR"); !folder.isEmpty()) {
+            Window().grab().save(QString::fromLocal8Bit(folder) + QStringLiteral("/traffic.png"));
+        }
+    });
+    page.startButton->click();
+    EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+    EXPECT_GT(rowsWhileRunning, 0);
+    Dock().DrainNow();
+    int pointerWrites = 0;
+    int blockReads = 0;
+    for (int r = 0; r < Dock().Model().rowCount(); ++r) {
+        const QString meaning = Cell(r, TTrafficTableModel::tcMeaning);
+        pointerWrites += meaning.startsWith("Write Single Register: server 1, address 254,");
+        blockReads += meaning.startsWith("Read Holding Registers reply: server 1, start 256, "
+                                         "count 104,");
     }
+    EXPECT_GE(pointerWrites, 1);
+    EXPECT_GE(blockReads, 1);
+    const auto& stats = Dock().Statistics();
+    EXPECT_EQ(stats.NormalReplies(), stats.Requests()) << "a clean line: every request answered";
+    EXPECT_EQ(stats.Timeouts() + stats.Corrupted(), 0u);
 }
 
 TEST_F(TrafficDock, AnExceptionIsCountedAndTheFiltersPauseAndClearWork) {

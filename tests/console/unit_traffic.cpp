@@ -210,3 +210,31 @@ TEST(LineStatistics, TimeoutsOnlyAtHighRatesPointAtTheLine) {
     single.Add(NoReply(115200));
     EXPECT_TRUE(single.Hints().empty());
 }
+
+TEST(LineStatistics, PercentilesFollowTheNewestResponseTimesOnly) {
+    // More replies than are kept: only the newest kKeptResponseTimes count, asked for at
+    // several points on the way (each answer brought up to date from the last).
+    TLineStatistics stats;
+    const std::size_t kept = TLineStatistics::kKeptResponseTimes;
+    std::mt19937 random(11);
+    std::vector<std::int64_t> all;
+    for (std::size_t i = 0; i < kept + kept / 2; ++i) {
+        // Early replies slow, later ones fast: the old ones must leave the percentiles.
+        const std::int64_t us = i < kept / 2 ? 900000 + static_cast<std::int64_t>(random() % 1000)
+                                             : 1000 + static_cast<std::int64_t>(random() % 9000);
+        all.push_back(us);
+        stats.Add(Reply(rsNormalResponse, us));
+        if (i % 40000 == 0 || i + 1 == kept + kept / 2) {
+            std::vector<std::int64_t> newest(
+                all.end() - static_cast<std::ptrdiff_t>(std::min(all.size(), kept)), all.end());
+            std::sort(newest.begin(), newest.end());
+            const TResponseTimes r = stats.ResponseTimes();
+            ASSERT_EQ(r.Count, newest.size());
+            EXPECT_EQ(r.MinUs, newest.front());
+            EXPECT_EQ(r.MaxUs, newest.back());
+            EXPECT_EQ(r.MedianUs, newest[(newest.size() + 1) / 2 - 1]);
+            EXPECT_EQ(r.P95Us, newest[(95 * newest.size() + 99) / 100 - 1]);
+        }
+    }
+    EXPECT_LT(stats.ResponseTimes().MaxUs, 10000) << "the slow early replies are gone";
+}

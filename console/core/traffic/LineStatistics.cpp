@@ -1,6 +1,7 @@
 #include "LineStatistics.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace Sondrel {
 
@@ -56,9 +57,11 @@ void TLineStatistics::Add(const TTrafficRow& row) {
         if (FResponseUs.size() < kKeptResponseTimes) {
             FResponseUs.push_back(row.ResponseUs);
         } else {
+            FEvictedUs.push_back(FResponseUs[FNextResponse]);
             FResponseUs[FNextResponse] = row.ResponseUs;
             FNextResponse = (FNextResponse + 1) % kKeptResponseTimes;
         }
+        FAddedUs.push_back(row.ResponseUs);
     }
 }
 
@@ -76,13 +79,33 @@ std::uint64_t TLineStatistics::Exceptions() const {
     return total;
 }
 
+void TLineStatistics::UpdateSorted() const {
+    if (!FAddedUs.empty()) {
+        std::sort(FAddedUs.begin(), FAddedUs.end());
+        const auto middle = static_cast<std::ptrdiff_t>(FSortedUs.size());
+        FSortedUs.insert(FSortedUs.end(), FAddedUs.begin(), FAddedUs.end());
+        std::inplace_merge(FSortedUs.begin(), FSortedUs.begin() + middle, FSortedUs.end());
+        FAddedUs.clear();
+    }
+    if (!FEvictedUs.empty()) {
+        // Sorted ranges: the difference takes out one copy per evicted value.
+        std::sort(FEvictedUs.begin(), FEvictedUs.end());
+        std::vector<std::int64_t> kept;
+        kept.reserve(FSortedUs.size());
+        std::set_difference(FSortedUs.begin(), FSortedUs.end(), FEvictedUs.begin(),
+                            FEvictedUs.end(), std::back_inserter(kept));
+        FSortedUs.swap(kept);
+        FEvictedUs.clear();
+    }
+}
+
 TResponseTimes TLineStatistics::ResponseTimes() const {
     TResponseTimes times;
-    if (FResponseUs.empty()) {
+    UpdateSorted();
+    if (FSortedUs.empty()) {
         return times;
     }
-    std::vector<std::int64_t> sorted = FResponseUs;
-    std::sort(sorted.begin(), sorted.end());
+    const std::vector<std::int64_t>& sorted = FSortedUs;
     const std::size_t n = sorted.size();
     times.Count = n;
     times.MinUs = sorted.front();

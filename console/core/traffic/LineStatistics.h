@@ -74,8 +74,16 @@ private:
     std::uint64_t FRepliesAfterCopy = 0;
     std::uint64_t FReplies = 0;
     std::map<std::uint32_t, TBaudCounts> FByBaud;
+    // The newest response times in arrival order (a ring once full), and the same sorted for
+    // the percentiles. The sorted copy is brought up to date when it is asked for: the values
+    // added since are merged in and those the ring let go are taken out, in linear time, so a
+    // view that asks ten times a second never sorts everything again.
     std::vector<std::int64_t> FResponseUs;
     std::size_t FNextResponse = 0;
+    mutable std::vector<std::int64_t> FSortedUs;
+    mutable std::vector<std::int64_t> FAddedUs;
+    mutable std::vector<std::int64_t> FEvictedUs;
+    void UpdateSorted() const;
 };
 
 } // namespace Sondrel
