@@ -127,10 +127,13 @@ void TTrafficDock::BuildWidgets() {
     Table->verticalHeader()->setDefaultSectionSize(18);
     // Every row is one line: uniform sizes keep a table of 100 000 rows cheap to lay out.
     Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    Table->horizontalHeader()->setStretchLastSection(true);
     for (int c = 0; c < TTrafficTableModel::ColumnCount; ++c) {
         Table->setColumnWidth(c, kWidths[static_cast<std::size_t>(c)]);
     }
+    // The meaning takes what the window's width leaves; a dozen rows show when it opens.
+    Table->horizontalHeader()->setSectionResizeMode(TTrafficTableModel::tcMeaning,
+                                                    QHeaderView::Stretch);
+    Table->setMinimumHeight(220);
     layout->addWidget(Table, 1);
 
     auto* statistics = new QHBoxLayout();
