@@ -4,6 +4,7 @@
 // reply from another server, a timeout, the stamps against the peer's own clock, and the line
 // statistics of a scripted mix.
 #include "EngineFixture.h"
+#include "MapServer.h"
 
 #include "FunctionCodes.h"
 #include "LineStatistics.h"
@@ -323,6 +324,50 @@ TEST_F(TrafficCapture, NothingIsCapturedWhileTheTapIsOff) {
     ASSERT_TRUE(WaitForCompletions(1));
     EXPECT_EQ(Connection.FrameTap().Pending(), 0u);
     EXPECT_EQ(Sent.size(), 1u) << "the frame events are independent of the tap";
+}
+
+// Server mode: the requests arrive and the replies leave; a corrupted request is captured with
+// its bad check and gets no reply. Server traffic is not the client's line statistics.
+TEST(TrafficCaptureServer, RequestsInAndRepliesOutAreCaptured) {
+    TMainThreadBridge::Instance().AdoptCurrentThread();
+    PtyPair pty;
+    TModbusConnection connection;
+    MapServer server;
+    server.Registers = {{0, 0x1234}};
+    connection.SetPort(pty.SlavePath());
+    connection.SetConnectionMode(cmServer);
+    server.Server.SetConnection(&connection);
+    connection.FrameTap().SetEnabled(true);
+    connection.SetActive(true);
+    PumpFor(100ms);
+    Bytes corrupt = RtuFrame({0x01, 0x03, 0, 0, 0, 1});
+    corrupt[2] ^= 1;
+    pty.PeerWrite(corrupt);
+    PumpFor(100ms);
+    pty.PeerWrite(RtuFrame({0x01, 0x03, 0, 0, 0, 1}));
+    TTrafficAnnotator annotator;
+    std::vector<TTrafficRow> rows;
+    ASSERT_TRUE(PumpUntil([&] {
+        for (auto& row : annotator.Annotate(connection.FrameTap().Drain())) {
+            rows.push_back(std::move(row));
+        }
+        return rows.size() >= 3;
+    }));
+    connection.SetActive(false);
+    EXPECT_EQ(rows[0].Frame.Kind, ckReceived);
+    EXPECT_FALSE(rows[0].Frame.CheckGood);
+    EXPECT_EQ(TrafficStatusText(rows[0]), "Bad CRC");
+    EXPECT_EQ(rows[1].Role, trRequest);
+    EXPECT_EQ(rows[1].Meaning.Text, "Read Holding Registers: server 1, start 0, count 1");
+    EXPECT_EQ(rows[2].Role, trReply);
+    EXPECT_EQ(rows[2].Frame.Kind, ckSent);
+    EXPECT_EQ(rows[2].Frame.Bytes, RtuFrame({0x01, 0x03, 0x02, 0x12, 0x34}));
+    EXPECT_EQ(rows[2].Meaning.Text,
+              "Read Holding Registers reply: server 1, start 0, count 1, values 4660");
+    EXPECT_GE(rows[2].ResponseUs, 0);
+    TLineStatistics stats;
+    stats.Add(rows);
+    EXPECT_EQ(stats.Requests(), 0u);
 }
 
 } // namespace

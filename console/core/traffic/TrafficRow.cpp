@@ -162,10 +162,9 @@ std::string TrafficMicrosecondsText(std::int64_t us) {
     if (us < 0) {
         return {};
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%lld.%03lld ms", static_cast<long long>(us / 1000),
-                  static_cast<long long>(us % 1000));
-    return text;
+    std::string fraction = std::to_string(us % 1000);
+    fraction.insert(0, 3 - fraction.size(), '0');
+    return std::to_string(us / 1000) + '.' + fraction + " ms";
 }
 
 bool IsTrafficFault(const TTrafficRow& row) {
