@@ -205,9 +205,12 @@ int main(int argc, char** argv) {
                 "tap: %llu\n",
                 fed.load(), seconds, rate, dock->Model().rowCount(), limit,
                 static_cast<unsigned long long>(tap.Dropped()));
+    const auto over = [&](qint64 ms) {
+        return lateness.end() - std::upper_bound(lateness.begin(), lateness.end(), ms * 1000000);
+    };
     std::printf("event loop: longest pause %.1f ms, 99th percentile %.2f ms (target: under "
-                "50 ms)\n",
-                maxMs, p99Ms);
+                "50 ms); pauses over 20 ms: %td, over 50 ms: %td, of %zu ticks\n",
+                maxMs, p99Ms, over(20), over(50), lateness.size());
     std::printf("drain: %.1f ms in total, longest %.1f ms\n", drainNs / 1e6, drainMaxNs / 1e6);
     std::printf("resident memory: %ld KiB at start, %ld KiB peak, %ld KiB at the end\n", startKiB,
                 peakKiB, ResidentKiB());

@@ -55,7 +55,7 @@ QVariant TTrafficTableModel::data(const QModelIndex& index, int role) const {
         case tcDirection:
             return Text(TrafficDirectionText(row));
         case tcBytes:
-            return CellText(TrafficBytesText(row));
+            return CellText(TrafficBytesText(row, kCellCharacters + 1));
         case tcMeaning:
             return CellText(row.Meaning.Text);
         case tcStatus:

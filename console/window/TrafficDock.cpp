@@ -119,7 +119,7 @@ void TTrafficDock::BuildWidgets() {
 
     Table = new QTableView(body);
     Table->setObjectName(QStringLiteral("trafficTable"));
-    Table->setModel(FFilter);
+    ShowModel(FModel);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Table->setWordWrap(false);
@@ -127,12 +127,7 @@ void TTrafficDock::BuildWidgets() {
     Table->verticalHeader()->setDefaultSectionSize(18);
     // Every row is one line: uniform sizes keep a table of 100 000 rows cheap to lay out.
     Table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    for (int c = 0; c < TTrafficTableModel::ColumnCount; ++c) {
-        Table->setColumnWidth(c, kWidths[static_cast<std::size_t>(c)]);
-    }
-    // The meaning takes what the window's width leaves; a dozen rows show when it opens.
-    Table->horizontalHeader()->setSectionResizeMode(TTrafficTableModel::tcMeaning,
-                                                    QHeaderView::Stretch);
+    // A dozen rows show when the dock opens.
     Table->setMinimumHeight(220);
     layout->addWidget(Table, 1);
 
@@ -155,6 +150,22 @@ void TTrafficDock::BuildWidgets() {
         connect(box, &QComboBox::currentIndexChanged, this, &TTrafficDock::ApplyFilters);
     }
     connect(LimitSpin, &QSpinBox::valueChanged, this, &TTrafficDock::LimitChanged);
+}
+
+// The table shows the model itself while no filter is chosen, and the filter model only when
+// one is: a busy line at the frame limit then costs no remapping of every row per batch.
+void TTrafficDock::ShowModel(QAbstractItemModel* model) {
+    if (Table->model() == model) {
+        return;
+    }
+    Table->setModel(model);
+    for (int c = 0; c < TTrafficTableModel::ColumnCount; ++c) {
+        Table->setColumnWidth(c, kWidths[static_cast<std::size_t>(c)]);
+    }
+    // The meaning takes what the window's width leaves.
+    Table->horizontalHeader()->setSectionResizeMode(TTrafficTableModel::tcMeaning,
+                                                    QHeaderView::Stretch);
+    Table->scrollToBottom();
 }
 
 void TTrafficDock::DrainNow() {
@@ -242,6 +253,8 @@ void TTrafficDock::ApplyFilters() {
                                         : std::nullopt);
     FFilter->SetStatus(
         static_cast<TTrafficStatusFilter>(std::max(0, StatusFilter->currentIndex())));
+    const bool filtered = direction > 0 || code.isValid() || StatusFilter->currentIndex() > 0;
+    ShowModel(filtered ? static_cast<QAbstractItemModel*>(FFilter) : FModel);
 }
 
 void TTrafficDock::LimitChanged(int frames) {

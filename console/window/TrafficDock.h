@@ -21,6 +21,7 @@
 
 #include <deque>
 
+class QAbstractItemModel;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -74,6 +75,7 @@ signals:
 
 private:
     void BuildWidgets();
+    void ShowModel(QAbstractItemModel* model);
     void ApplyFilters();
     void LimitChanged(int frames);
     void ShowStatistics();

@@ -103,10 +103,13 @@ std::string TrafficDirectionText(const TTrafficRow& row) {
     return "No reply";
 }
 
-std::string TrafficBytesText(const TTrafficRow& row) {
+std::string TrafficBytesText(const TTrafficRow& row, std::size_t maxCharacters) {
     std::string text;
     if (row.Frame.Mode == Corvane::tmASCII) {
         for (const std::uint8_t c : row.Frame.Bytes) {
+            if (text.size() >= maxCharacters) {
+                break;
+            }
             if (c == '\r') {
                 text += "\\r";
             } else if (c == '\n') {
@@ -121,13 +124,16 @@ std::string TrafficBytesText(const TTrafficRow& row) {
         }
         return text;
     }
+    static constexpr char kDigits[] = "0123456789ABCDEF";
     for (const std::uint8_t c : row.Frame.Bytes) {
-        char byte[4];
-        std::snprintf(byte, sizeof byte, "%02X", c);
+        if (text.size() >= maxCharacters) {
+            break;
+        }
         if (!text.empty()) {
             text += ' ';
         }
-        text += byte;
+        text += kDigits[c >> 4];
+        text += kDigits[c & 0x0F];
     }
     return text;
 }

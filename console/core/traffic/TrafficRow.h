@@ -55,9 +55,11 @@ private:
 // The texts of a row's cells, shared by the view, the trace and the capture files.
 std::string TrafficTimeText(const TTrafficRow& row);      // "hh:mm:ss.uuuuuu", local time
 std::string TrafficDirectionText(const TTrafficRow& row); // "Sent", "Received", "No reply"
-std::string TrafficBytesText(const TTrafficRow& row);     // RTU hex; ASCII as its characters
-std::string TrafficStatusText(const TTrafficRow& row);    // "OK", "Bad CRC", "Echo", ...
-std::string TrafficMicrosecondsText(std::int64_t us);     // "1.234 ms"; "" for -1
+// RTU hex; ASCII as its characters. With maxCharacters, stops once the text is that long
+// (for a table cell, which shows no more).
+std::string TrafficBytesText(const TTrafficRow& row, std::size_t maxCharacters = std::string::npos);
+std::string TrafficStatusText(const TTrafficRow& row); // "OK", "Bad CRC", "Echo", ...
+std::string TrafficMicrosecondsText(std::int64_t us);  // "1.234 ms"; "" for -1
 // A bad check, an unmatched or mistargeted reply, a no-reply: shown in red.
 bool IsTrafficFault(const TTrafficRow& row);
 
