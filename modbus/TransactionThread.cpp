@@ -224,8 +224,12 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
         std::int32_t n = frame.Count;
         TWireStamps stamps = FIO->LastReceiveStamps();
         if (echoes && IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
-            CaptureReceived(FSendBuffer.data(), sentLength, stamps, true, true, rsNormalResponse,
-                            &info);
+            // An echo that came in one read with its reply has no end of its own: it is stamped
+            // at the read's start, where the reply then starts too.
+            const TWireStamps echoStamps =
+                n == sentLength ? stamps : TWireStamps{stamps.StartUs, stamps.StartUs};
+            CaptureReceived(FSendBuffer.data(), sentLength, echoStamps, true, true,
+                            rsNormalResponse, &info);
             if (n == sentLength) {
                 frame = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FTiming.ReceiveTimeout(),
                                           FMode, FrameEnd(reply));

@@ -174,6 +174,9 @@ TEST_F(TrafficCapture, AnEchoRemovedFromTheLineIsCapturedAndMarked) {
         EXPECT_EQ(Rows[echo + 1].Frame.Status, rsNormalResponse);
     }
     EXPECT_EQ(Rows[5].Frame.Bytes, HoldingReply(1, {43})) << "the reply is split from its echo";
+    EXPECT_EQ(Rows[5].GapUs, 0) << "one read held both";
+    EXPECT_GE(Rows[2].GapUs, 15000) << "the reply came 20 ms after its echo";
+    EXPECT_GE(Rows[2].ResponseUs, Rows[2].GapUs);
     TLineStatistics stats;
     stats.Add(Rows);
     EXPECT_EQ(stats.Echoes(), 2u);
