@@ -274,6 +274,47 @@ TEST_F(TrafficCapture, ExceptionCorruptionOtherServerAndSilenceAreClassified) {
     EXPECT_EQ(stats.ResponseTimes().Count, 0u);
 }
 
+TEST_F(TrafficCapture, AnUnmatchedReplyIsRedAndCounted) {
+    Connection.SetMaxRetries(1);
+    StartPeer([](const Bytes&, int) -> std::vector<PeerReply> {
+        return {{RtuFrame({0x01, 0x04, 0x02, 0x00, 0x01})}};
+    });
+    Open();
+    Client.ReadHoldingRegisters(0, 1, 0);
+    ASSERT_TRUE(CollectRows(2));
+    EXPECT_EQ(Rows[1].Frame.Status, rsUnmatched);
+    EXPECT_EQ(TrafficStatusText(Rows[1]), "Unmatched");
+    EXPECT_TRUE(IsTrafficFault(Rows[1]));
+    EXPECT_EQ(Rows[1].Meaning.Text, "Read Input Registers reply: server 1, count 1, values 1")
+        << "a reply to another function has no start from the request";
+    TLineStatistics stats;
+    stats.Add(Rows);
+    EXPECT_EQ(stats.Unmatched(), 1u);
+    EXPECT_EQ(stats.NormalReplies(), 0u);
+}
+
+TEST_F(TrafficCapture, AsciiFramesAreCapturedAsTheirCharactersWithTheirLrc) {
+    Connection.SetTransmissionMode(tmASCII);
+    Connection.SetMaxRetries(2);
+    StartPeer([](const Bytes&, int index) -> std::vector<PeerReply> {
+        Bytes reply = AsciiFrame({0x01, 0x03, 0x02, 0x00, 0x2A});
+        if (index == 0) {
+            reply[reply.size() - 3] ^= 0x01; // a wrong LRC digit
+        }
+        return {{reply}};
+    });
+    Open();
+    Client.ReadHoldingRegisters(7, 1, 0);
+    ASSERT_TRUE(CollectRows(4));
+    EXPECT_EQ(TrafficBytesText(Rows[0]), ":010300070001F4\\r\\n");
+    EXPECT_EQ(Rows[0].Meaning.Text, "Read Holding Registers: server 1, start 7, count 1");
+    EXPECT_FALSE(Rows[1].Frame.CheckGood);
+    EXPECT_EQ(TrafficStatusText(Rows[1]), "Bad LRC");
+    EXPECT_TRUE(Rows[3].Frame.CheckGood);
+    EXPECT_EQ(Rows[3].Meaning.Text,
+              "Read Holding Registers reply: server 1, start 7, count 1, values 42");
+}
+
 std::int64_t Us(ScriptedPeer::Clock::time_point t) {
     return std::chrono::duration_cast<std::chrono::microseconds>(t.time_since_epoch()).count();
 }
