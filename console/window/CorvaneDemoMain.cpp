@@ -217,7 +217,8 @@ void TCorvaneDemoMainForm::BuildMenus() {
     firmwareBauds->addAction(FUi->N38400);
 }
 
-// The Traffic dock below the window's pages, hidden until the View menu's "Traffic" shows it;
+// The Traffic dock below the window's pages, hidden until the View menu's "Traffic" (or
+// Ctrl+Shift+T) shows it;
 // its statistics are the status bar's tooltip.
 void TCorvaneDemoMainForm::BuildTrafficDock() {
     FTrafficDock = new TTrafficDock(ModbusConnection1, FDialogs, *FSettings, this);
@@ -226,8 +227,12 @@ void TCorvaneDemoMainForm::BuildTrafficDock() {
     QAction* toggle = FTrafficDock->toggleViewAction();
     toggle->setObjectName(QStringLiteral("ViewTrafficItem"));
     toggle->setText(QStringLiteral("&Traffic"));
+    toggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+T")));
     FUi->ViewMenu->addSeparator();
     FUi->ViewMenu->addAction(toggle);
+    // A download disables the menus; the shortcut, an action of the window itself, still
+    // opens and closes the dock then.
+    addAction(toggle);
     connect(FTrafficDock, &TTrafficDock::StatisticsChanged, this,
             [this](const QString& text) { StatusBar1().setToolTip(text); });
     StatusBar1().setToolTip(FTrafficDock->StatisticsText());

@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 namespace {
@@ -109,12 +110,17 @@ TEST_F(TrafficDock, ADownloadShowsItsRequestsAndRepliesAsTheyHappen) {
     Sondrel::UseDemoInstrument(Window(), QString::fromStdString(Port), Sondrel::dpLineSpeed);
     Window().Connect1Click();
     ASSERT_TRUE(Window().ModbusConnection1.Active()) << Dialogs.Errors.join(';').toStdString();
-    Dock().show();
     auto& page = Window().LogDataPage().Form();
     page.recentRadioButton->setChecked(true);
     page.recordsEdit->setText(QStringLiteral("10"));
     // Halfway: frames are in the dock while the download still runs.
     int rowsWhileRunning = 0;
+    // The menus are disabled during the download: the shortcut opens the dock.
+    bool menuEnabledWhileRunning = true;
+    QTimer::singleShot(100, &Window(), [&] {
+        menuEnabledWhileRunning = Ui().ViewMenu->menuAction()->isEnabled();
+        QTest::keyClick(&Window(), Qt::Key_T, Qt::ControlModifier | Qt::ShiftModifier);
+    });
     QTimer::singleShot(300, &Window(), [&] {
         rowsWhileRunning = Dock().Model().rowCount();
         if (const QByteArray folder = qgetenv("SONDREL_SCREENSHOT_DIR"); !folder.isEmpty()) {
@@ -123,6 +129,8 @@ TEST_F(TrafficDock, ADownloadShowsItsRequestsAndRepliesAsTheyHappen) {
     });
     page.startButton->click();
     EXPECT_TRUE(Dialogs.Errors.isEmpty()) << Dialogs.Errors.join(';').toStdString();
+    EXPECT_FALSE(menuEnabledWhileRunning);
+    EXPECT_TRUE(Dock().isVisible());
     EXPECT_GT(rowsWhileRunning, 0);
     Dock().DrainNow();
     int pointerWrites = 0;
