@@ -1,11 +1,14 @@
 #include "ClientCommands.h"
 
+#include "CliTraffic.h"
 #include "CommandLine.h"
 #include "ConnectionLogBinding.h"
 #include "ConsoleCompletionReporter.h"
 #include "ConsoleReports.h"
 #include "LineOptions.h"
+#include "RegisterFormat.h"
 #include "StdoutLogView.h"
+#include "StopSignals.h"
 
 #include "CorvaneError.h"
 
@@ -15,6 +18,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <optional>
 
 namespace SondrelCli {
 
@@ -47,12 +51,19 @@ constexpr std::array<const char*, 15> kDiagnosticNames = {
 struct TSession;
 using TIssue = std::function<std::int32_t(TSession&, const std::vector<std::string>&)>;
 
+// What a command's values are: --format and --word-order apply to register values only, and
+// --count and --interval to the reads.
+enum TValueKind : std::uint8_t { vkNone, vkBits, vkRegisters };
+
 struct TCommandSpec {
     std::size_t MinArgs;
     std::size_t MaxArgs; // SIZE_MAX: any number
     bool CanBroadcast;
     std::string_view Name;
     TIssue Issue;
+    // The values read (for polling) and the values written (for --format).
+    TValueKind Reads = vkNone;
+    TValueKind Writes = vkNone;
 };
 
 struct TSession {
@@ -62,6 +73,10 @@ struct TSession {
     bool Completed = false;
     TTransactionInfo Info;
     std::vector<std::string> Values;
+    // The registers a read returned, for --format.
+    TRegValues ReadRegisters;
+    TRegisterFormat Format = rfUnsigned;
+    TWordOrder Order = woABCD;
 };
 
 std::uint16_t Word(const std::string& text, const char* what) {
@@ -83,10 +98,20 @@ TBitValues Bits(const std::string& text) {
     return bits;
 }
 
-TRegValues Registers(const std::vector<std::string>& args, std::size_t from) {
+// The registers of the values typed from args[from] on: 16-bit decimal words by default,
+// else each value in the session's format and word order (one to four registers each).
+TRegValues Registers(const TSession& s, const std::vector<std::string>& args, std::size_t from) {
     TRegValues values;
     for (std::size_t i = from; i < args.size(); ++i) {
-        values.push_back(Word(args[i], "VALUE"));
+        if (s.Format == rfUnsigned && s.Order == woABCD) {
+            values.push_back(Word(args[i], "VALUE"));
+            continue;
+        }
+        const TParsedValue parsed = ParseValue(s.Format, s.Order, args[i]);
+        if (!parsed.Registers) {
+            throw EUsageError("VALUE: " + parsed.Error);
+        }
+        values.insert(values.end(), parsed.Registers->begin(), parsed.Registers->end());
     }
     return values;
 }
@@ -97,22 +122,26 @@ const std::map<std::string, TCommandSpec>& Commands() {
          {2, 2, false, kReadCoilsName,
           [](TSession& s, const auto& a) {
               return s.Client.ReadCoils(Word(a[0], "START"), Count(a[1]), 0);
-          }}},
+          },
+          vkBits}},
         {"read-discrete-inputs",
          {2, 2, false, kReadDiscreteInputsName,
           [](TSession& s, const auto& a) {
               return s.Client.ReadDiscreteInputs(Word(a[0], "START"), Count(a[1]), 0);
-          }}},
+          },
+          vkBits}},
         {"read-holding-registers",
          {2, 2, false, kReadHoldingRegistersName,
           [](TSession& s, const auto& a) {
               return s.Client.ReadHoldingRegisters(Word(a[0], "START"), Count(a[1]), 0);
-          }}},
+          },
+          vkRegisters}},
         {"read-input-registers",
          {2, 2, false, kReadInputRegistersName,
           [](TSession& s, const auto& a) {
               return s.Client.ReadInputRegisters(Word(a[0], "START"), Count(a[1]), 0);
-          }}},
+          },
+          vkRegisters}},
         {"write-single-coil",
          {2, 2, true, kWriteSingleCoilName,
           [](TSession& s, const auto& a) {
@@ -127,10 +156,16 @@ const std::map<std::string, TCommandSpec>& Commands() {
          {2, 2, true, kWriteSingleRegisterName,
           [](TSession& s, const auto& a) {
               const auto address = Word(a[0], "ADDR");
-              const auto value = Word(a[1], "VALUE");
-              return s.Broadcast ? s.Connection.BroadcastSingleRegisterWrite(address, value, 0)
-                                 : s.Client.WriteSingleRegister(address, value, 0);
-          }}},
+              const TRegValues values = Registers(s, a, 1);
+              if (values.size() != 1) {
+                  throw EUsageError("write-single-register writes one register; a " +
+                                    FormatName(s.Format) +
+                                    " value takes more (use write-multiple-registers)");
+              }
+              return s.Broadcast ? s.Connection.BroadcastSingleRegisterWrite(address, values[0], 0)
+                                 : s.Client.WriteSingleRegister(address, values[0], 0);
+          },
+          vkNone, vkRegisters}},
         {"write-multiple-coils",
          {2, 2, true, kWriteMultipleCoilsName,
           [](TSession& s, const auto& a) {
@@ -143,10 +178,11 @@ const std::map<std::string, TCommandSpec>& Commands() {
          {2, SIZE_MAX, true, kWriteMultipleRegistersName,
           [](TSession& s, const auto& a) {
               const auto start = Word(a[0], "START");
-              const TRegValues values = Registers(a, 1);
+              const TRegValues values = Registers(s, a, 1);
               return s.Broadcast ? s.Connection.BroadcastMultipleRegistersWrite(start, values, 0)
                                  : s.Client.WriteMultipleRegisters(start, values, 0);
-          }}},
+          },
+          vkNone, vkRegisters}},
         {"mask-write-register",
          {3, 3, false, kMaskWriteRegisterName,
           [](TSession& s, const auto& a) {
@@ -156,9 +192,10 @@ const std::map<std::string, TCommandSpec>& Commands() {
         {"read-write-multiple-registers",
          {4, SIZE_MAX, false, kReadWriteMultipleRegistersName,
           [](TSession& s, const auto& a) {
-              return s.Client.ReadWriteMultipleRegisters(Word(a[0], "RSTART"), Count(a[1]),
-                                                         Word(a[2], "WSTART"), Registers(a, 3), 0);
-          }}},
+              return s.Client.ReadWriteMultipleRegisters(
+                  Word(a[0], "RSTART"), Count(a[1]), Word(a[2], "WSTART"), Registers(s, a, 3), 0);
+          },
+          vkRegisters, vkRegisters}},
         {"diagnostics",
          {1, 1, false, kDiagnosticsName,
           [](TSession& s, const auto& a) {
@@ -212,6 +249,7 @@ void CaptureValues(TSession& s) {
         done(info);
         if (info.Status == rsNormalResponse) {
             AddValues(s.Values, v);
+            s.ReadRegisters = v;
         }
     };
     chain(s.Client.OnCoilsRead, bits);
@@ -224,6 +262,7 @@ void CaptureValues(TSession& s) {
               done(info);
               if (info.Status == rsNormalResponse) {
                   AddValues(s.Values, read);
+                  s.ReadRegisters = read;
               }
           });
     chain(s.Client.OnExceptionStatusRead, [&s, done](TModbusClient&, const TTransactionInfo& info,
@@ -280,6 +319,12 @@ const char* ClientCommandsHelp() {
            "  read-write-multiple-registers RSTART RCOUNT WSTART V...\n"
            "  diagnostics ACTION                   read-exception-status   report-server-id\n"
            "  --broadcast on the four writes sends to address 0 (no reply is awaited).\n"
+           "  --count N and --interval MS on the four reads poll N times (0: until SIGINT or\n"
+           "  SIGTERM), MS apart (default 1000): one line per poll, then the line statistics.\n"
+           "  --trace prints every frame sent and received as the window's Traffic view does.\n"
+           "  --format unsigned|signed|hex|binary|uint32|int32|float32|float64 and\n"
+           "  --word-order ABCD|CDAB|BADC|DCBA for register values read and written (32 and\n"
+           "  64-bit values over consecutive registers; default unsigned ABCD).\n"
            "Diagnostics actions: return-query-data, restart-comms-option,\n"
            "  restart-comms-option-and-clear-event-log, return-diagnostic-register,\n"
            "  force-listen-only-mode, clear-counters-and-diagnostic-register,\n"
@@ -291,9 +336,137 @@ const char* ClientCommandsHelp() {
            "Exit status: 0 normal response (or broadcast sent), 1 failure, 2 usage error.\n";
 }
 
+namespace {
+
+// --count and --interval: how many polls (0: until SIGINT or SIGTERM) and how far apart
+// their starts are.
+struct TPolling {
+    bool Enabled = false;
+    std::int64_t Count = 1;
+    std::chrono::milliseconds Interval{1000};
+};
+
+TPolling ParsePolling(const TCommandLine& line, const TCommandSpec& spec,
+                      const std::string& command) {
+    TPolling polling;
+    if (!line.Has("count") && !line.Has("interval")) {
+        return polling;
+    }
+    if (spec.Reads == vkNone || spec.Writes != vkNone) {
+        throw EUsageError(command + ": --count and --interval apply to the reads only");
+    }
+    polling.Enabled = true;
+    if (const auto count = line.Value("count")) {
+        polling.Count = ParseInteger(*count, 0, 1000000000, "--count");
+    }
+    if (const auto interval = line.Value("interval")) {
+        polling.Interval =
+            std::chrono::milliseconds(ParseInteger(*interval, 0, 86400000, "--interval"));
+    }
+    return polling;
+}
+
+void ParseValueFormat(const TCommandLine& line, const TCommandSpec& spec,
+                      const std::string& command, TSession& session) {
+    if (!line.Has("format") && !line.Has("word-order")) {
+        return;
+    }
+    if (spec.Reads != vkRegisters && spec.Writes != vkRegisters) {
+        throw EUsageError(command + ": --format and --word-order apply to register values only");
+    }
+    if (const auto name = line.Value("format")) {
+        const auto format = FormatFromName(*name);
+        if (!format) {
+            throw EUsageError("--format: '" + *name +
+                              "' is not one of unsigned, signed, hex, binary, uint32, int32, "
+                              "float32, float64");
+        }
+        session.Format = *format;
+    }
+    if (const auto name = line.Value("word-order")) {
+        const auto order = WordOrderFromName(*name);
+        if (!order) {
+            throw EUsageError("--word-order: '" + *name + "' is not one of ABCD, CDAB, BADC, DCBA");
+        }
+        session.Order = *order;
+    }
+}
+
+// The values of the last completion as printed: the registers in the chosen format, else as
+// the console always printed them.
+std::vector<std::string> PrintedValues(const TSession& session, const TCommandSpec& spec) {
+    if (spec.Reads == vkRegisters && (session.Format != rfUnsigned || session.Order != woABCD)) {
+        return FormatValues(session.Format, session.Order, session.ReadRegisters);
+    }
+    return session.Values;
+}
+
+std::chrono::milliseconds CompletionLimit(const TLineOptions& options) {
+    return std::chrono::milliseconds(
+        static_cast<std::int64_t>(options.Retries) * (options.TimeoutMs + 2000) + 2000);
+}
+
+// The polls of a read, one line each, then the statistics. 0 when every poll had a normal
+// response.
+int RunPolls(TSession& session, const TCommandSpec& spec, const std::vector<std::string>& operands,
+             const TPolling& polling, const TLineOptions& options, TCliTraffic& traffic) {
+    // SIGINT and SIGTERM end the run after the poll in progress.
+    InstallStopSignals();
+    bool allNormal = true;
+    for (std::int64_t n = 1; polling.Count == 0 || n <= polling.Count; ++n) {
+        if (StopRequested()) {
+            break;
+        }
+        const auto started = std::chrono::steady_clock::now();
+        session.Completed = false;
+        session.Values.clear();
+        session.ReadRegisters.clear();
+        spec.Issue(session, operands);
+        const bool completed = PumpUntil(
+            [&] {
+                traffic.Drain();
+                return session.Completed;
+            },
+            CompletionLimit(options));
+        std::string line =
+            "[" + FormatLogTime(LocalLogTime()) + "] poll " + std::to_string(n) + ":";
+        if (!completed) {
+            line += " no completion arrived in time";
+            allNormal = false;
+        } else if (session.Info.Status != rsNormalResponse) {
+            line += " " + std::string(OutcomeText(session.Info.Status));
+            allNormal = false;
+        } else {
+            for (const std::string& value : PrintedValues(session, spec)) {
+                line += " " + value;
+            }
+        }
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+        if (!completed || n == polling.Count) {
+            break;
+        }
+        PumpUntil(
+            [&] {
+                traffic.Drain();
+                return StopRequested();
+            },
+            std::chrono::duration_cast<std::chrono::milliseconds>(
+                started + polling.Interval - std::chrono::steady_clock::now()));
+    }
+    RestoreStopSignals();
+    session.Connection.SetActive(false);
+    traffic.Drain();
+    traffic.PrintStatistics();
+    return allNormal ? 0 : 1;
+}
+
+} // namespace
+
 int RunClientCommand(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = LineOptionNames();
-    const TCommandLine line(args, valueOptions, {"broadcast"});
+    valueOptions.insert({"count", "interval", "format", "word-order"});
+    const TCommandLine line(args, valueOptions, {"broadcast", "trace"});
     const std::vector<std::string>& positional = line.Positional();
     const auto& spec = Commands().at(positional.at(0));
     const std::vector<std::string> operands(positional.begin() + 1, positional.end());
@@ -304,11 +477,15 @@ int RunClientCommand(const std::vector<std::string>& args) {
         throw EUsageError(positional[0] + " cannot be broadcast");
     }
     const TLineOptions options = ParseLineOptions(line);
+    const TPolling polling = ParsePolling(line, spec, positional[0]);
 
     TStdoutLogView view;
+    // A polling run prints one line per poll instead of the log.
+    view.Silent = polling.Enabled;
     TTransactionLog log(view);
     TSession session;
     session.Broadcast = line.Flag("broadcast");
+    ParseValueFormat(line, spec, positional[0], session);
     ApplyLineOptions(options, session.Connection);
     session.Client.SetConnection(&session.Connection);
     session.Client.SetServerAddress(options.Address);
@@ -318,6 +495,15 @@ int RunClientCommand(const std::vector<std::string>& args) {
     reporter.ConsoleRegisterAccess = true;
     reporter.FullHoldingRegisterReports = true;
     CaptureValues(session);
+    std::optional<TCliTraffic> traffic;
+    if (polling.Enabled || line.Flag("trace")) {
+        traffic.emplace(session.Connection, line.Flag("trace"));
+    }
+    const auto drain = [&traffic] {
+        if (traffic) {
+            traffic->Drain();
+        }
+    };
 
     try {
         session.Connection.SetActive(true);
@@ -328,6 +514,9 @@ int RunClientCommand(const std::vector<std::string>& args) {
 
     std::int32_t id = 0;
     try {
+        if (polling.Enabled) {
+            return RunPolls(session, spec, operands, polling, options, *traffic);
+        }
         id = spec.Issue(session, operands);
     } catch (const ECorvaneError& e) {
         // The client's own argument checks: a usage error in the library's words.
@@ -338,19 +527,28 @@ int RunClientCommand(const std::vector<std::string>& args) {
     const bool broadcast = session.Broadcast || options.Address == 0;
     if (broadcast) {
         LogBroadcastNotice(log);
-        PumpUntil([&] { return session.Connection.PendingTransactionCount() == 0; },
-                  std::chrono::seconds(10));
+        PumpUntil(
+            [&] {
+                drain();
+                return session.Connection.PendingTransactionCount() == 0;
+            },
+            std::chrono::seconds(10));
         session.Connection.SetActive(false); // waits for the send and the turnaround pause
+        drain();
         return 0;
     }
-    const auto limit = std::chrono::milliseconds(
-        static_cast<std::int64_t>(options.Retries) * (options.TimeoutMs + 2000) + 2000);
-    if (!PumpUntil([&] { return session.Completed; }, limit)) {
+    if (!PumpUntil(
+            [&] {
+                drain();
+                return session.Completed;
+            },
+            CompletionLimit(options))) {
         std::cerr << "No completion arrived in time\n";
         return 1;
     }
     session.Connection.SetActive(false);
-    for (const std::string& value : session.Values) {
+    drain();
+    for (const std::string& value : PrintedValues(session, spec)) {
         std::cout << value << "\n";
     }
     return session.Info.Status == rsNormalResponse ? 0 : 1;

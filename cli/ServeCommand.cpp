@@ -6,13 +6,13 @@
 #include "ServerItemBinding.h"
 #include "ServerItemMap.h"
 #include "StdoutLogView.h"
+#include "StopSignals.h"
 
 #include "CorvaneError.h"
 #include "ModbusServer.h"
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <iostream>
 
 namespace SondrelCli {
@@ -20,16 +20,6 @@ namespace SondrelCli {
 using namespace Corvane;
 using namespace Sondrel;
 using namespace SondrelOptions;
-
-namespace {
-
-std::atomic<bool> gStopRequested{false};
-
-extern "C" void RequestStop(int) {
-    gStopRequested = true;
-}
-
-} // namespace
 
 const char* ServeCommandHelp() {
     return "serve --items FILE [--server-address N] [--save] [line options]\n"
@@ -82,8 +72,7 @@ int RunServeCommand(const std::vector<std::string>& args) {
         log.AddLogLine("Invalid frame discarded.");
     };
 
-    std::signal(SIGINT, RequestStop);
-    std::signal(SIGTERM, RequestStop);
+    InstallStopSignals();
     try {
         connection.SetActive(true);
     } catch (const ECorvaneError& e) {
@@ -92,7 +81,7 @@ int RunServeCommand(const std::vector<std::string>& args) {
     }
     auto& bridge = TMainThreadBridge::Instance();
     bool lineLostReported = false;
-    while (!gStopRequested) {
+    while (!StopRequested()) {
         bridge.WaitAndDrain(std::chrono::milliseconds(100));
         if (connection.LineLost() && !lineLostReported) {
             log.AddLogLine("The serial line is gone; waiting for it to come back.");

@@ -1,5 +1,7 @@
 #include "FrameIO.h"
 
+#include "FrameCapture.h"
+
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -76,6 +78,12 @@ std::int32_t TFrameIO::ReadAvailable(std::uint8_t* dest, std::int32_t count) {
     FLine.ClearErrors();
     if (n > 0) {
         FLastTraffic = TClock::now();
+        const std::int64_t now = SteadyMicroseconds();
+        if (!FReceiveStarted) {
+            FReceiveStarted = true;
+            FReceiveStamps.StartUs = now;
+        }
+        FReceiveStamps.EndUs = now;
     }
     return n;
 }
@@ -110,6 +118,7 @@ std::int32_t TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity
 TReceivedFrame TFrameIO::ReceiveRTUFrame(std::uint8_t* dest, std::int32_t capacity,
                                          const TRtuFrameEnd& end, std::uint32_t timeoutMs) {
     TReceivedFrame frame;
+    FReceiveStarted = false;
     if (timeoutMs == 0 || dest == nullptr || capacity <= 0) {
         return frame;
     }
@@ -187,6 +196,7 @@ std::int32_t TFrameIO::ReceiveASCIIFrame(std::uint8_t* dest, std::int32_t capaci
         return 0;
     }
     FLine.ClearErrors();
+    FReceiveStarted = false;
     TAsciiScanState state = ssWaitingForColon;
     std::int32_t total = 0;
     // Waits, reads one chunk behind what is kept and scans it; false when nothing came.
@@ -226,6 +236,7 @@ bool TFrameIO::SendFrame(const std::uint8_t* data, std::int32_t count, std::uint
     if (toggleRts) {
         FLine.SetRTS(true);
     }
+    FSendStamps.StartUs = SteadyMicroseconds();
     const bool written = FLine.Write(data, count, timeoutMs);
     if (!written) {
         FLine.Purge(false, true);
@@ -233,6 +244,7 @@ bool TFrameIO::SendFrame(const std::uint8_t* data, std::int32_t count, std::uint
     }
     FLine.Drain();
     FLastTraffic = TClock::now();
+    FSendStamps.EndUs = SteadyMicroseconds();
     if (toggleRts) {
         if (rtsHoldDelayMs > 0) {
             std::this_thread::sleep_for(std::chrono::milliseconds(rtsHoldDelayMs));

@@ -36,6 +36,13 @@ struct TReceivedFrame {
     bool Incomplete = false;
 };
 
+// When a frame's bytes crossed the line, in steady clock microseconds: the first byte handed
+// to the line or read from it, and the last byte gone from the port or read.
+struct TWireStamps {
+    std::int64_t StartUs = 0;
+    std::int64_t EndUs = 0;
+};
+
 class TFrameIO {
 public:
     explicit TFrameIO(TSerialLine& line) : FLine(line) {}
@@ -99,6 +106,11 @@ public:
     // the next frame.
     void KeepFrameGap(std::chrono::microseconds gap);
 
+    // The stamps of the last frame received (the first and the last read that returned bytes)
+    // and of the last frame sent (the write's start, the end of the drain).
+    TWireStamps LastReceiveStamps() const { return FReceiveStamps; }
+    TWireStamps LastSendStamps() const { return FSendStamps; }
+
     // True while the other end of the line is gone; waits then last their full time limit.
     bool LineLost() const { return FLine.LineLost(); }
 
@@ -111,6 +123,10 @@ private:
     // When the line last carried a character, as far as this side knows: the last read that
     // returned bytes, or the end of the last send.
     TClock::time_point FLastTraffic{};
+    TWireStamps FReceiveStamps;
+    TWireStamps FSendStamps;
+    // Set by the first read of a receive that returned bytes.
+    bool FReceiveStarted = false;
 };
 
 } // namespace Corvane

@@ -80,6 +80,7 @@ void TModbusConnection::Open() {
                                             .Timing = FTiming,
                                             .Bridge = FBridge,
                                             .Host = *this,
+                                            .Tap = FTap,
                                             .Alive = FAlive,
                                             .Mode = FTransmissionMode,
                                             .ConnectionMode = FConnectionMode,
@@ -158,6 +159,7 @@ void TModbusConnection::ApplyCommState() {
     settings.DTREnabled = FDTREnabled;
     settings.RTSEnabled = FRTSEnabled;
     FLine->Configure(settings);
+    FTap.SetBaudRate(settings.BaudRate);
 }
 
 void TModbusConnection::UpdateSilentTime() {

@@ -12,6 +12,7 @@
 // calls those operations).
 #pragma once
 
+#include "FrameCapture.h"
 #include "Framing.h"
 #include "LineTiming.h"
 #include "LinkRegistry.h"
@@ -175,6 +176,10 @@ public:
 
     TMainThreadBridge& Bridge() const { return FBridge; }
 
+    // The capture of every frame on the wire, for a traffic monitor: enable it and drain it
+    // on the main thread (see FrameCapture.h). Lives as long as the connection.
+    TFrameTap& FrameTap() { return FTap; }
+
 protected:
     virtual void DoAfterClose();
     virtual void DoAfterFrameSendAsync();
@@ -245,6 +250,8 @@ private:
     std::int32_t FTransactionCounter = 0;
     TLinkRegistry FRegistry;
 
+    // Declared before the worker, which pushes into it until it is stopped.
+    TFrameTap FTap;
     std::unique_ptr<TSerialLine> FLine;
     std::unique_ptr<TTransactionThread> FThread;
 };

@@ -1,6 +1,7 @@
 #include "TransactionThread.h"
 
 #include "CorvaneError.h"
+#include "FrameCapture.h"
 #include "FrameIO.h"
 #include "FrameLength.h"
 #include "Framing.h"
@@ -17,8 +18,8 @@ namespace Corvane {
 
 TTransactionThread::TTransactionThread(const TTransactionThreadParts& parts)
     : FLine(parts.Line), FTiming(parts.Timing), FBridge(parts.Bridge), FHost(parts.Host),
-      FAlive(parts.Alive), FIO(std::make_unique<TFrameIO>(parts.Line)), FMode(parts.Mode),
-      FConnectionMode(parts.ConnectionMode), FFlowControl(parts.FlowControl),
+      FTap(parts.Tap), FAlive(parts.Alive), FIO(std::make_unique<TFrameIO>(parts.Line)),
+      FMode(parts.Mode), FConnectionMode(parts.ConnectionMode), FFlowControl(parts.FlowControl),
       FSendBuffer(static_cast<std::size_t>(FrameBufferSize(parts.Mode))),
       FReceiveBuffer(static_cast<std::size_t>(FrameBufferSize(parts.Mode))) {
     FIO->OnBeforeFrameSendAsync = [this] { FHost.BeforeFrameSend(); };
@@ -171,6 +172,7 @@ void TTransactionThread::ProcessTransaction(TModbusTransaction& transaction) {
         FIO->PurgeBuffers(true, true);
         const bool sent = FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(),
                                          FFlowControl, FTiming.RTSHoldDelay());
+        CaptureSent(FSendBuffer.data(), length, &info);
         if (sent) {
             if (broadcast) {
                 SleepMs(FTiming.TurnaroundDelay());
@@ -220,11 +222,19 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
         TReceivedFrame frame = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity,
                                                  FTiming.ReceiveTimeout(), FMode, FrameEnd(rule));
         std::int32_t n = frame.Count;
+        TWireStamps stamps = FIO->LastReceiveStamps();
         if (echoes && IsEcho(FSendBuffer.data(), sentLength, FReceiveBuffer.data(), n)) {
+            // An echo that came in one read with its reply has no end of its own: it is stamped
+            // at the read's start, where the reply then starts too.
+            const TWireStamps echoStamps =
+                n == sentLength ? stamps : TWireStamps{stamps.StartUs, stamps.StartUs};
+            CaptureReceived(FSendBuffer.data(), sentLength, echoStamps, true, true,
+                            rsNormalResponse, &info);
             if (n == sentLength) {
                 frame = FIO->ReceiveFrame(FReceiveBuffer.data(), capacity, FTiming.ReceiveTimeout(),
                                           FMode, FrameEnd(reply));
                 n = frame.Count;
+                stamps = FIO->LastReceiveStamps();
             } else {
                 std::memmove(FReceiveBuffer.data(), FReceiveBuffer.data() + sentLength,
                              static_cast<std::size_t>(n - sentLength));
@@ -232,11 +242,13 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
             }
         }
         NotifyFrame(FReceiveBuffer.data(), n, false);
+        bool checkGood = true;
         if (n == 0) {
             info.Status = rsTimeoutExpired;
         } else if (frame.Incomplete ||
                    !DecodeFrame(FMode, cmClient, FReceiveBuffer.data(), n, transaction.Reply)) {
             info.Status = rsFrameCorrupted;
+            checkGood = false;
         } else if (!transaction.AcceptAnyAddress &&
                    !IsSameAddress(transaction.Query, transaction.Reply)) {
             info.Status = rsMistargeted;
@@ -247,6 +259,12 @@ void TTransactionThread::Listen(TModbusTransaction& transaction, std::int32_t se
             ExtractException(transaction.Reply, info);
         } else {
             info.Status = rsNormalResponse;
+        }
+        if (n == 0) {
+            const std::int64_t now = SteadyMicroseconds();
+            CaptureReceived(nullptr, 0, {now, now}, true, false, rsTimeoutExpired, &info);
+        } else {
+            CaptureReceived(FReceiveBuffer.data(), n, stamps, checkGood, false, info.Status, &info);
         }
     } while (info.Status == rsMistargeted && !FTerminated);
 }
@@ -267,8 +285,14 @@ void TTransactionThread::ServerExecute() {
                 FReceiveBuffer.data(), capacity, kInfiniteTimeout, FMode, FrameEnd(request));
             const std::int32_t n = frame.Count;
             NotifyFrame(FReceiveBuffer.data(), n, false);
-            if (n > 0 && !frame.Incomplete &&
-                DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction->Query)) {
+            const bool wellFormed =
+                n > 0 && !frame.Incomplete &&
+                DecodeFrame(FMode, cmServer, FReceiveBuffer.data(), n, transaction->Query);
+            if (n > 0) {
+                CaptureReceived(FReceiveBuffer.data(), n, FIO->LastReceiveStamps(), wellFormed,
+                                false, wellFormed ? rsNormalResponse : rsFrameCorrupted, nullptr);
+            }
+            if (wellFormed) {
                 transaction->Info = TTransactionInfo{};
                 transaction->Info.ServerAddress = FrameAddress(transaction->Query);
                 transaction->Reply.SetSize(0);
@@ -290,6 +314,7 @@ void TTransactionThread::ServerExecute() {
                     FIO->PurgeBuffers(true, true);
                     FIO->SendFrame(FSendBuffer.data(), length, FTiming.SendTimeout(), FFlowControl,
                                    FTiming.RTSHoldDelay());
+                    CaptureSent(FSendBuffer.data(), length, nullptr);
                 }
             } else if (n > 0 || !FTerminated) {
                 // A read that ended without a well-formed frame. The stop request that ends
@@ -322,6 +347,54 @@ void TTransactionThread::NotifyFrame(const std::uint8_t* data, std::int32_t coun
             (*host)->DeliverFrame(copy, sent);
         }
     });
+}
+
+void TTransactionThread::Capture(TCapturedFrame& frame, const std::uint8_t* data,
+                                 std::int32_t count) {
+    frame.Mode = FMode;
+    frame.ConnectionMode = FConnectionMode;
+    frame.BaudRate = FTap.BaudRate();
+    if (count > 0) {
+        frame.Bytes.assign(data, data + count);
+    }
+    FTap.Push(std::move(frame));
+}
+
+void TTransactionThread::CaptureSent(const std::uint8_t* data, std::int32_t count,
+                                     const TTransactionInfo* info) {
+    if (!FTap.Enabled() || count <= 0) {
+        return;
+    }
+    TCapturedFrame frame;
+    frame.Kind = ckSent;
+    const TWireStamps stamps = FIO->LastSendStamps();
+    frame.StartUs = stamps.StartUs;
+    frame.EndUs = stamps.EndUs;
+    if (info != nullptr) {
+        frame.TransactionID = info->ID;
+        frame.Attempt = info->Attempts;
+    }
+    Capture(frame, data, count);
+}
+
+void TTransactionThread::CaptureReceived(const std::uint8_t* data, std::int32_t count,
+                                         TWireStamps stamps, bool checkGood, bool echo,
+                                         TReplyStatus status, const TTransactionInfo* info) {
+    if (!FTap.Enabled()) {
+        return;
+    }
+    TCapturedFrame frame;
+    frame.Kind = count > 0 ? ckReceived : ckNoReply;
+    frame.StartUs = stamps.StartUs;
+    frame.EndUs = stamps.EndUs;
+    frame.CheckGood = checkGood;
+    frame.Echo = echo;
+    frame.Status = status;
+    if (info != nullptr) {
+        frame.TransactionID = info->ID;
+        frame.Attempt = info->Attempts;
+    }
+    Capture(frame, data, count);
 }
 
 void TTransactionThread::HandleException(const std::exception& e) {

@@ -29,6 +29,8 @@
 namespace Corvane {
 
 class TModbusClient;
+class TFrameTap;
+struct TCapturedFrame;
 class TSerialLine;
 class TLineTiming;
 class TMainThreadBridge;
@@ -40,6 +42,8 @@ struct TTransactionThreadParts {
     const TLineTiming& Timing;
     TMainThreadBridge& Bridge;
     ITransactionHost& Host;
+    // Where every frame is captured while the tap is enabled; outlives the thread.
+    TFrameTap& Tap;
     // The host's liveness token: work that reaches the main thread later holds this and is
     // dropped once the host is gone.
     std::weak_ptr<ITransactionHost*> Alive;
@@ -77,6 +81,12 @@ private:
     TRtuFrameEnd FrameEnd(const TLengthRule& rule) const;
     void KeepFrameGap();
     void NotifyFrame(const std::uint8_t* data, std::int32_t count, bool sent);
+    // Captures a frame when the tap is enabled; the bytes are copied only then.
+    void Capture(TCapturedFrame& frame, const std::uint8_t* data, std::int32_t count);
+    void CaptureSent(const std::uint8_t* data, std::int32_t count, const TTransactionInfo* info);
+    void CaptureReceived(const std::uint8_t* data, std::int32_t count, TWireStamps stamps,
+                         bool checkGood, bool echo, TReplyStatus status,
+                         const TTransactionInfo* info);
     void HandleException(const std::exception& e);
     void SleepMs(std::uint32_t ms);
 
@@ -84,6 +94,7 @@ private:
     const TLineTiming& FTiming;
     TMainThreadBridge& FBridge;
     ITransactionHost& FHost;
+    TFrameTap& FTap;
     const std::weak_ptr<ITransactionHost*> FAlive;
     std::unique_ptr<TFrameIO> FIO;
     const TTransmissionMode FMode;

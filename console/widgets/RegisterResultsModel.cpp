@@ -1,5 +1,6 @@
 #include "RegisterResultsModel.h"
 
+#include <QComboBox>
 #include <QHeaderView>
 #include <QTableView>
 
@@ -44,7 +45,7 @@ QVariant TRegisterResultsModel::data(const QModelIndex& index, int role) const {
     case rcAddress:
         return QString::fromStdString(TRegisterReadResults::AddressText(row));
     case rcValue:
-        return QString::fromStdString(TRegisterReadResults::ValueText(row));
+        return QString::fromStdString(FResults.FormattedValueText(index.row(), FFormat, FOrder));
     case rcTime:
         return QString::fromStdString(TRegisterReadResults::TimeText(row));
     default:
@@ -81,6 +82,15 @@ void TRegisterResultsModel::AddRead(TRegisterReadKind kind, std::uint16_t start,
     }
 }
 
+void TRegisterResultsModel::SetFormat(TRegisterFormat format, TWordOrder order) {
+    FFormat = format;
+    FOrder = order;
+    if (FResults.Count() > 0) {
+        emit dataChanged(index(0, rcValue), index(FResults.Count() - 1, rcValue),
+                         {Qt::DisplayRole});
+    }
+}
+
 void TRegisterResultsModel::Clear() {
     beginResetModel();
     FResults.Clear();
@@ -102,6 +112,23 @@ void SetUpRegisterResultsView(QTableView& view, TRegisterResultsModel& model) {
         header.resizeSection(c, kWidths[static_cast<std::size_t>(c)]);
     }
     header.setStretchLastSection(true);
+}
+
+void BindRegisterFormatChoice(QComboBox& format, QComboBox& order, TRegisterResultsModel& model) {
+    format.clear();
+    for (const TRegisterFormat f : kRegisterFormats) {
+        format.addItem(QString::fromStdString(FormatName(f)), static_cast<int>(f));
+    }
+    order.clear();
+    for (const TWordOrder o : kWordOrders) {
+        order.addItem(QString::fromStdString(WordOrderName(o)), static_cast<int>(o));
+    }
+    const auto apply = [&format, &order, &model] {
+        model.SetFormat(static_cast<TRegisterFormat>(format.currentData().toInt()),
+                        static_cast<TWordOrder>(order.currentData().toInt()));
+    };
+    QObject::connect(&format, &QComboBox::currentIndexChanged, &model, apply);
+    QObject::connect(&order, &QComboBox::currentIndexChanged, &model, apply);
 }
 
 } // namespace Sondrel

@@ -13,6 +13,7 @@
 
 #include <QAbstractTableModel>
 
+class QComboBox;
 class QTableView;
 
 namespace Sondrel {
@@ -34,15 +35,25 @@ public:
     void AddRead(TRegisterReadKind kind, std::uint16_t start, const Corvane::TRegValues& values,
                  const TLogTime& time);
     void Clear();
+    // How the Value column shows the registers (see TRegisterReadResults::FormattedValueText).
+    void SetFormat(TRegisterFormat format, TWordOrder order);
+    TRegisterFormat Format() const { return FFormat; }
+    TWordOrder Order() const { return FOrder; }
 
     const TRegisterReadResults& Results() const { return FResults; }
 
 private:
     TRegisterReadResults FResults;
+    TRegisterFormat FFormat = rfUnsigned;
+    TWordOrder FOrder = woABCD;
 };
 
 // Puts the model into the view: read-only, whole-row selection, no row header, compact rows,
 // the last column stretched.
 void SetUpRegisterResultsView(QTableView& view, TRegisterResultsModel& model);
+
+// Fills the format and word-order choices (16-bit unsigned and ABCD first, the table's
+// default) and lets them set the model's format.
+void BindRegisterFormatChoice(QComboBox& format, QComboBox& order, TRegisterResultsModel& model);
 
 } // namespace Sondrel

@@ -19,6 +19,7 @@
 #include "ServerItemMapController.h"
 #include "StatusPanels.h"
 #include "ToolIcons.h"
+#include "TrafficDock.h"
 #include "deviceSettings.h"
 #include "ui_ExportTabPage.h"
 #include "ui_FirmwarePage.h"
@@ -163,6 +164,8 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
                       FDialogs, *FSettings, *FArchivePage, *FUi->DataPageControl},
         environment.ArchiveLocation, this);
 
+    BuildTrafficDock();
+
     FormCreate();
     ConnectSettingStores();
     SetHintTime();
@@ -177,6 +180,9 @@ TCorvaneDemoMainForm::~TCorvaneDemoMainForm() {
     // The controllers filter events of the pages' widgets: they go before the widgets do.
     delete FItemMap;
     delete FAccessPanel;
+    // The dock borrows ModbusConnection1, which goes before the window's children do.
+    delete FTrafficDock;
+    FTrafficDock = nullptr;
     FItemMap = nullptr;
     FAccessPanel = nullptr;
     for (TModbusConnection* connection : {&ModbusConnection1, &ModbusConnection2}) {
@@ -209,6 +215,27 @@ void TCorvaneDemoMainForm::BuildMenus() {
     firmwareBauds->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
     firmwareBauds->addAction(FUi->N19200);
     firmwareBauds->addAction(FUi->N38400);
+}
+
+// The Traffic dock below the window's pages, hidden until the View menu's "Traffic" (or
+// Ctrl+Shift+T) shows it;
+// its statistics are the status bar's tooltip.
+void TCorvaneDemoMainForm::BuildTrafficDock() {
+    FTrafficDock = new TTrafficDock(ModbusConnection1, FDialogs, *FSettings, this);
+    addDockWidget(Qt::BottomDockWidgetArea, FTrafficDock);
+    FTrafficDock->hide();
+    QAction* toggle = FTrafficDock->toggleViewAction();
+    toggle->setObjectName(QStringLiteral("ViewTrafficItem"));
+    toggle->setText(QStringLiteral("&Traffic"));
+    toggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+T")));
+    FUi->ViewMenu->addSeparator();
+    FUi->ViewMenu->addAction(toggle);
+    // A download disables the menus; the shortcut, an action of the window itself, still
+    // opens and closes the dock then.
+    addAction(toggle);
+    connect(FTrafficDock, &TTrafficDock::StatisticsChanged, this,
+            [this](const QString& text) { StatusBar1().setToolTip(text); });
+    StatusBar1().setToolTip(FTrafficDock->StatisticsText());
 }
 
 void TCorvaneDemoMainForm::BuildToolBar() {

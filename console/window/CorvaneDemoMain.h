@@ -34,8 +34,10 @@
 // every picker, under its label, and are what the device pickers and the port settings
 // dialog show; the stored settings stay as they are.
 //
-// View menu: the log's text size (stored as "LogFontSize"). With the advanced commands shown
-// (AdvancedShown) the entries and pages the window keeps hidden are shown as well.
+// View menu: the log's text size (stored as "LogFontSize") and "Traffic", the dock of the
+// device connection's frames (TTrafficDock), whose statistics are the status bar's tooltip. With
+// the advanced commands shown (AdvancedShown) the entries and pages the window keeps hidden are
+// shown as well.
 //
 // Closing: during a download the window asks "Stop Downloading?" as Stop does and closes only
 // on Yes, the download then ending through its failure path; CloseAtOnce (a termination
@@ -103,6 +105,7 @@ class TRichLogView;
 class TSerialPortComboBox;
 class TServerItemMapController;
 class TStatusPanels;
+class TTrafficDock;
 class TdevicePortSettings;
 
 struct TMainFormEnvironment {
@@ -159,6 +162,8 @@ public:
     // The archive of the downloads and the Archive tab (see TArchiveController).
     TArchiveController& Archive() { return *FArchiveController; }
     TArchivePage& ArchivePage() { return *FArchivePage; }
+    // The frames of the device connection on the wire (the View menu's "Traffic").
+    TTrafficDock& TrafficDock() { return *FTrafficDock; }
 
     const std::filesystem::path& ProgramFolder() const { return FProgramFolder; }
     std::filesystem::path ServerItemsPath() const;
@@ -275,6 +280,7 @@ protected:
 private:
     void BuildToolBar();
     void BuildMenus();
+    void BuildTrafficDock();
     void BindComponents();
     void ConnectCommands();
     void ConnectSettingStores();
@@ -353,6 +359,7 @@ private:
     TAccessPanelController* FAccessPanel = nullptr;
     TServerItemMapController* FItemMap = nullptr;
     TArchivePage* FArchivePage = nullptr; // a tab of DataPageControl
+    TTrafficDock* FTrafficDock = nullptr; // a dock of the window
 };
 
 } // namespace Sondrel

@@ -215,6 +215,21 @@ void TApplicationSettings::SetLogFontSize(int points) {
     FRegistry.WriteSetting(QStringLiteral("LogFontSize"), Number(points));
 }
 
+int TApplicationSettings::TrafficFrameLimit() const {
+    const QString text = OptionalSetting(QStringLiteral("TrafficFrameLimit"));
+    try {
+        const int frames = ToInteger(QStringLiteral("TrafficFrameLimit"), text);
+        return frames >= MinTrafficFrames && frames <= MaxTrafficFrames ? frames
+                                                                        : DefaultTrafficFrames;
+    } catch (const std::exception&) {
+        return DefaultTrafficFrames;
+    }
+}
+
+void TApplicationSettings::SetTrafficFrameLimit(int frames) {
+    FRegistry.WriteSetting(QStringLiteral("TrafficFrameLimit"), Number(frames));
+}
+
 QString TApplicationSettings::ExportFolder() const {
     const QString folder = OptionalSetting(QStringLiteral("exportFolder"));
     return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();

@@ -103,6 +103,14 @@ public:
     int LogFontSize() const;
     void SetLogFontSize(int points);
 
+    // "TrafficFrameLimit": how many frames the Traffic view keeps. A value that is not a whole
+    // number of MinTrafficFrames to MaxTrafficFrames reads as DefaultTrafficFrames.
+    static constexpr int DefaultTrafficFrames = 100000;
+    static constexpr int MinTrafficFrames = 100;
+    static constexpr int MaxTrafficFrames = 10000000;
+    int TrafficFrameLimit() const;
+    void SetTrafficFrameLimit(int frames);
+
     // "exportFolder": the folder of the last exported file, when it still exists; else empty.
     QString ExportFolder() const;
     void SetExportFolder(const QString& folder);

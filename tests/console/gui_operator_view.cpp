@@ -189,14 +189,15 @@ TEST_F(OperatorView, TheWindowKeepsItsHiddenEntriesAndPagesHiddenByDefault) {
     for (QWidget* page : HiddenPages(Ui())) {
         EXPECT_FALSE(TabShown(page)) << page->objectName().toStdString();
     }
-    // The View menu holds only the log's text sizes.
+    // The View menu holds only the log's text sizes and, after a separator, the Traffic dock.
     QStringList shown;
     for (QAction* entry : Ui().ViewMenu->actions()) {
         if (entry->isVisible()) {
-            shown << entry->text();
+            shown << (entry->isSeparator() ? QStringLiteral("-") : entry->text());
         }
     }
-    EXPECT_EQ(shown, QStringList({"Larger Log Text", "Smaller Log Text", "Normal Log Text Size"}));
+    EXPECT_EQ(shown, QStringList({"Larger Log Text", "Smaller Log Text", "Normal Log Text Size",
+                                  "-", "&Traffic"}));
 }
 
 TEST_F(OperatorView, ShowAdvancedOrTheOptionShowsEveryHiddenEntryAndPage) {

@@ -151,3 +151,32 @@ TEST_F(RegisterResults, TheDownloadsOwnReadsNeverReachTheTableOrTheLog) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(RegisterResults, TheFormatAndWordOrderChoicesShowValuesOverTwoRegisters) {
+    const E2eTests::SimulatedLog log(Instrument());
+    const std::string port = StartSimulator(log);
+    ASSERT_FALSE(port.empty());
+    ASSERT_TRUE(StartConnected(port)) << Dialogs.Errors.join(';').toStdString();
+    // Registers 2 and 3 hold 0 and 7999: as a 32-bit value high word first that is 7999.
+    ASSERT_TRUE(ReadHolding(2, 2));
+    EXPECT_EQ(Page().RegisterFormatComboBox->currentText(), "unsigned");
+    EXPECT_EQ(Page().WordOrderComboBox->currentText(), "ABCD");
+    EXPECT_EQ(Cell(0, 1), "0");
+    EXPECT_EQ(Cell(1, 1), "7999");
+    Page().RegisterFormatComboBox->setCurrentText(QStringLiteral("uint32"));
+    EXPECT_EQ(Cell(0, 1), "7999");
+    EXPECT_EQ(Cell(1, 1), "");
+    Page().WordOrderComboBox->setCurrentText(QStringLiteral("CDAB"));
+    EXPECT_EQ(Cell(0, 1), QString::number(7999u * 65536u));
+    Page().RegisterFormatComboBox->setCurrentText(QStringLiteral("hex"));
+    EXPECT_EQ(Cell(1, 1), "0x1F3F");
+    Page().RegisterFormatComboBox->setCurrentText(QStringLiteral("float64"));
+    EXPECT_EQ(Cell(0, 1), "-") << "two registers make no 64-bit value";
+    Page().RegisterFormatComboBox->setCurrentText(QStringLiteral("unsigned"));
+    Page().WordOrderComboBox->setCurrentText(QStringLiteral("ABCD"));
+    EXPECT_EQ(Cell(1, 1), "7999") << "the default shows the values as before";
+}
+
+} // namespace

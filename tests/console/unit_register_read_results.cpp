@@ -61,3 +61,30 @@ TEST(RegisterReadResults, BeyondTheLimitTheOldestRowsAreDroppedFromTheEnd) {
     results.Clear();
     EXPECT_EQ(results.Count(), 0);
 }
+
+TEST(RegisterReadResults, ValuesOverSeveralRegistersStartAtTheirReadsFirstRegister) {
+    TRegisterReadResults results;
+    // An older read of three registers, then a newer one of two: 1.5 as a float is 3FC0 0000.
+    results.Prepend(rkHolding, 10, {0x3FC0, 0x0000, 0x4000}, kNine);
+    results.Prepend(rkInput, 20, {0x0000, 0x3FC0}, kTen);
+    const auto texts = [&](TRegisterFormat format, TWordOrder order) {
+        std::vector<std::string> cells;
+        for (std::int32_t i = 0; i < results.Count(); ++i) {
+            cells.push_back(results.FormattedValueText(i, format, order));
+        }
+        return cells;
+    };
+    // Rows: 20, 21 (newer read), 10, 11, 12 (older). A value never takes registers of two
+    // reads: register 12 makes no whole float.
+    const auto cdab = texts(rfFloat32, woCDAB);
+    EXPECT_EQ(cdab[0], "1.5");
+    EXPECT_EQ(cdab[1], "");
+    EXPECT_EQ(cdab[3], "");
+    EXPECT_EQ(cdab[4], "-");
+    EXPECT_EQ(texts(rfFloat32, woABCD)[2], "1.5");
+    EXPECT_EQ(texts(rfFloat64, woABCD), (std::vector<std::string>{"-", "", "-", "", ""}));
+    EXPECT_EQ(texts(rfUnsigned, woABCD),
+              (std::vector<std::string>{"0", "16320", "16320", "0", "16384"}));
+    EXPECT_EQ(texts(rfHex, woBADC)[1], "0xC03F");
+    EXPECT_EQ(texts(rfSigned, woABCD)[4], "16384");
+}

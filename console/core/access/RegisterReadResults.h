@@ -13,6 +13,7 @@
 #pragma once
 
 #include "ModbusTypes.h"
+#include "RegisterFormat.h"
 #include "TransactionLog.h"
 
 #include <cstdint>
@@ -29,6 +30,10 @@ struct TRegisterReadRow {
     std::uint16_t Value = 0;
     TLogTime Time;
     TRegisterReadKind Kind = rkHolding;
+    // This register's place in its read (0 for the read's start) and the read's length, for
+    // values that span registers.
+    std::uint32_t ReadOffset = 0;
+    std::uint32_t ReadCount = 1;
 };
 
 class TRegisterReadResults {
@@ -53,6 +58,12 @@ public:
     // log writes it ("hh:nn:ss.zzz"), "Holding" or "Input".
     static std::string AddressText(const TRegisterReadRow& row);
     static std::string ValueText(const TRegisterReadRow& row);
+    // The value cell in a chosen format: for a format over several registers, the value
+    // starting at the row on the row of its first register (counted from the read's start)
+    // and nothing on the rows of its other registers; "-" for the registers at a read's end
+    // that make no whole value. The 16-bit unsigned format in ABCD is ValueText.
+    std::string FormattedValueText(std::int32_t row, TRegisterFormat format,
+                                   TWordOrder order) const;
     static std::string TimeText(const TRegisterReadRow& row);
     static std::string KindText(const TRegisterReadRow& row);
 

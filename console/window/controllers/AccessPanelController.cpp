@@ -105,6 +105,8 @@ void TAccessPanelController::Bind() {
     }
 
     SetUpRegisterResultsView(*registers.RegisterResultsView, *FResults);
+    BindRegisterFormatChoice(*registers.RegisterFormatComboBox, *registers.WordOrderComboBox,
+                             *FResults);
     FParts.Reporter.OnRegistersRead = [this](TRegisterReadKind kind, const TTransactionInfo& info,
                                              std::uint16_t start, const TRegValues& values) {
         RegistersRead(kind, info, start, values);
