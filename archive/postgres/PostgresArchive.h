@@ -22,6 +22,7 @@
 #include "ArchiveSchema.h"
 #include "ArchiveStore.h"
 #include "PostgresDatabase.h"
+#include "RecordPageCursor.h"
 
 #include <memory>
 
@@ -65,8 +66,6 @@ public:
     TArchiveCheck Check() override;
 
 private:
-    struct TPageCursor;
-
     void CheckAndMigrate(const std::vector<TSchemaStep>& steps, bool readOnly);
     std::int32_t CurrentVersion();
     std::int32_t InsertRecords(std::int64_t instrumentId, std::int64_t downloadId,
@@ -79,7 +78,7 @@ private:
     std::string FLocation;
     std::unique_ptr<TPgConnection> FDb;
     std::int32_t FSchemaVersion = 0;
-    std::unique_ptr<TPageCursor> FCursor;
+    TRecordPageCursor FCursor;
     std::optional<TRecordQuery> FOrderedQuery;
 };
 

@@ -63,15 +63,6 @@ bool IsTimeOrder(const TRecordQuery& query) {
 
 } // namespace
 
-// Where the previous page of a date-time ordered read ended.
-struct TSqliteArchive::TPageCursor {
-    TRecordQuery Query;
-    std::int64_t NextOffset = 0;
-    std::string RecordedAt;
-    std::int64_t InstrumentId = 0;
-    std::int64_t RecordNumber = 0;
-};
-
 TSqlDialect TSqliteArchive::Dialect() {
     return {"INTEGER PRIMARY KEY", "BLOB"};
 }
@@ -405,13 +396,14 @@ std::vector<TStoredRecord> TSqliteArchive::ReadRecords(const TRecordQuery& query
 
 std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
                                                       std::int64_t offset, std::int32_t limit) {
-    const bool continues = FCursor && FCursor->Query == query && FCursor->NextOffset == offset;
+    const TRecordPageEnd* previous = FCursor.Continued(query, offset);
+    const bool continues = previous != nullptr;
     // A page that continues the previous one starts the range at the previous page's last
     // date-time: the planner takes one bound of the index, and the range's own start would make
     // every page scan the rows of all the pages before it.
     TRecordQuery range = query;
     if (continues) {
-        (query.Ascending ? range.From : range.To) = FCursor->RecordedAt;
+        (query.Ascending ? range.From : range.To) = previous->RecordedAt;
     }
     std::string sql =
         std::string("SELECT ") + kRecordColumns + " FROM records WHERE " + RangeCondition(range);
@@ -426,9 +418,9 @@ std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
     TSqliteStatement page = FDb->Prepare(sql);
     int p = BindRange(page, range, 1);
     if (continues) {
-        page.Bind(p++, FCursor->RecordedAt);
-        page.Bind(p++, FCursor->InstrumentId);
-        page.Bind(p++, FCursor->RecordNumber);
+        page.Bind(p++, previous->RecordedAt);
+        page.Bind(p++, previous->InstrumentId);
+        page.Bind(p++, previous->RecordNumber);
     }
     page.Bind(p++, std::int64_t{limit});
     if (!continues) {
@@ -438,18 +430,7 @@ std::vector<TStoredRecord> TSqliteArchive::ReadByTime(const TRecordQuery& query,
     while (page.Step()) {
         records.push_back(StoredRecordOf(page, FLocation));
     }
-    if (records.empty()) {
-        FCursor.reset();
-        return records;
-    }
-    if (!FCursor) {
-        FCursor = std::make_unique<TPageCursor>();
-    }
-    FCursor->Query = query;
-    FCursor->NextOffset = offset + static_cast<std::int64_t>(records.size());
-    FCursor->RecordedAt = records.back().RecordedAt;
-    FCursor->InstrumentId = records.back().InstrumentId;
-    FCursor->RecordNumber = records.back().RecordNumber;
+    FCursor.Advance(query, offset, records);
     return records;
 }
 

@@ -25,6 +25,7 @@
 
 #include "ArchiveSchema.h"
 #include "ArchiveStore.h"
+#include "RecordPageCursor.h"
 #include "SqliteDatabase.h"
 
 #include <memory>
@@ -71,8 +72,6 @@ public:
     TArchiveCheck Check() override;
 
 private:
-    struct TPageCursor;
-
     void Configure(const TSqliteArchiveOptions& options);
     void CheckAndMigrate(const std::vector<TSchemaStep>& steps, bool readOnly);
     std::vector<TStoredRecord> ReadByTime(const TRecordQuery& query, std::int64_t offset,
@@ -83,7 +82,7 @@ private:
     std::string FLocation;
     std::unique_ptr<TSqliteDatabase> FDb;
     std::int32_t FSchemaVersion = 0;
-    std::unique_ptr<TPageCursor> FCursor;
+    TRecordPageCursor FCursor;
     // The query whose order the temporary table holds, if any.
     std::optional<TRecordQuery> FOrderedQuery;
 };
