@@ -1,6 +1,7 @@
 // sondrel-cli's console commands as an operator runs them: against the libmodbus RTU
 // server over a socat link, against a line that nobody answers, and with bad usage. Checks
 // the log lines (and their time stamps), the values printed and the exit status.
+#include "CliPeerLayout.h"
 #include "LibmodbusRtuServer.h"
 #include "ProgramRun.h"
 #include "PtyPair.h"
@@ -14,17 +15,6 @@ using namespace E2eTests;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr PeerTests::MappingLayout kLayout{
-    .CoilStart = 0,
-    .CoilCount = 100,
-    .DiscreteInputStart = 0,
-    .DiscreteInputCount = 100,
-    .HoldingRegisterStart = 1000,
-    .HoldingRegisterCount = 20,
-    .InputRegisterStart = 3000,
-    .InputRegisterCount = 20,
-};
 
 const std::string kBroadcastNotice =
     "Broadcasting mode: No reply is expected to be returned from a remote server(s).";
@@ -51,7 +41,7 @@ protected:
     }
 
     TestSupport::SocatLink Link;
-    PeerTests::LibmodbusRtuServer Server{Link.EndA(), kLayout, 1, 9600, 'N'};
+    PeerTests::LibmodbusRtuServer Server{Link.EndA(), kCliPeerLayout, 1, 9600, 'N'};
 };
 
 TEST_F(CliAgainstLibmodbus, ReadHoldingRegistersReportsTheExchangeAndPrintsTheValues) {

@@ -3,6 +3,7 @@
 // a count stopped by SIGINT, every frame traced beside the usual log, and registers read and
 // written as 32-bit values in another word order.
 #include "ChildProcess.h"
+#include "CliPeerLayout.h"
 #include "LibmodbusRtuServer.h"
 #include "ProgramRun.h"
 #include "PtyPair.h"
@@ -16,17 +17,6 @@ using namespace E2eTests;
 using namespace std::chrono_literals;
 
 namespace {
-
-constexpr PeerTests::MappingLayout kLayout{
-    .CoilStart = 0,
-    .CoilCount = 100,
-    .DiscreteInputStart = 0,
-    .DiscreteInputCount = 100,
-    .HoldingRegisterStart = 1000,
-    .HoldingRegisterCount = 20,
-    .InputRegisterStart = 3000,
-    .InputRegisterCount = 20,
-};
 
 // The lines that start with the text (after a log stamp, when they have one).
 std::vector<std::string> LinesWith(const std::string& output, const std::string& text) {
@@ -49,7 +39,7 @@ protected:
     ProgramRun Cli(std::vector<std::string> args) { return ProgramRun::Run(Argv(args), 20s); }
 
     TestSupport::SocatLink Link;
-    PeerTests::LibmodbusRtuServer Server{Link.EndA(), kLayout, 1, 9600, 'N'};
+    PeerTests::LibmodbusRtuServer Server{Link.EndA(), kCliPeerLayout, 1, 9600, 'N'};
 };
 
 TEST_F(CliPolling, EachPollIsOneLineAndTheRunEndsWithTheStatistics) {
