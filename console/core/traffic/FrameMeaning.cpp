@@ -22,6 +22,11 @@ std::uint16_t Word(const TFrameData& m, std::size_t at) {
     return static_cast<std::uint16_t>((m[at] << 8) | m[at + 1]);
 }
 
+// ", start S, count N" of the start address and count that follow the function code.
+std::string StartAndCount(const TFrameData& m) {
+    return ", start " + std::to_string(Word(m, 2)) + ", count " + std::to_string(Word(m, 4));
+}
+
 std::string Hex4(std::uint16_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "0x%04X", value);
@@ -169,7 +174,7 @@ TFrameMeaning DescribeRequest(const TFrameData& m) {
     case Fc::ReadHoldingRegisters:
     case Fc::ReadInputRegisters:
         if (Need(meaning, m, 6)) {
-            t += ", start " + std::to_string(Word(m, 2)) + ", count " + std::to_string(Word(m, 4));
+            t += StartAndCount(m);
         }
         break;
     case Fc::WriteSingleCoil:
@@ -194,14 +199,12 @@ TFrameMeaning DescribeRequest(const TFrameData& m) {
         break;
     case Fc::WriteMultipleCoils:
         if (Need(meaning, m, 7)) {
-            t += ", start " + std::to_string(Word(m, 2)) + ", count " + std::to_string(Word(m, 4)) +
-                 ", " + BitValues(m, 7, Word(m, 4));
+            t += StartAndCount(m) + ", " + BitValues(m, 7, Word(m, 4));
         }
         break;
     case Fc::WriteMultipleRegisters:
         if (Need(meaning, m, 7)) {
-            t += ", start " + std::to_string(Word(m, 2)) + ", count " + std::to_string(Word(m, 4)) +
-                 ", " + RegisterValues(m, 7, Word(m, 4));
+            t += StartAndCount(m) + ", " + RegisterValues(m, 7, Word(m, 4));
         }
         break;
     case Fc::MaskWriteRegister:
@@ -280,7 +283,7 @@ TFrameMeaning DescribeReply(const TFrameData& m, const TFrameData& request) {
     case Fc::WriteMultipleCoils:
     case Fc::WriteMultipleRegisters:
         if (Need(meaning, m, 6)) {
-            t += ", start " + std::to_string(Word(m, 2)) + ", count " + std::to_string(Word(m, 4));
+            t += StartAndCount(m);
         }
         break;
     case Fc::ReadExceptionStatus:
