@@ -48,9 +48,7 @@ struct TTrendData {
     std::int32_t LeftOut = 0;
 
     std::size_t PointCount() const { return Minutes.size(); }
-    const std::vector<double>& Of(TTrendSeries series) const {
-        return Values[SeriesIndex(series)];
-    }
+    const std::vector<double>& Of(TTrendSeries series) const { return Values[SeriesIndex(series)]; }
     // Whether point i begins a segment.
     bool BeginsSegment(std::size_t i) const;
     // The index of the point nearest in time to `minutes`; nothing with no points.

@@ -35,7 +35,9 @@ inline constexpr std::size_t kSeriesGroupCount = 3;
 // Every series in order, for loops.
 const std::array<TTrendSeries, kTrendSeriesCount>& AllTrendSeries();
 
-inline std::size_t SeriesIndex(TTrendSeries series) { return static_cast<std::size_t>(series); }
+inline std::size_t SeriesIndex(TTrendSeries series) {
+    return static_cast<std::size_t>(series);
+}
 
 // "counts1".."counts9", "total_counts", "ppb1".."ppb9", "total_ppb", "flow_rate",
 // "cell_condition", "laser_condition".
@@ -48,7 +50,9 @@ TSeriesGroup GroupOf(TTrendSeries series);
 // "Counts", "PPB", "Health".
 std::string GroupName(TSeriesGroup group);
 // Counts and PPB may be drawn on a logarithmic axis; the health values are not.
-inline bool IsCountLike(TTrendSeries series) { return GroupOf(series) != TSeriesGroup::Health; }
+inline bool IsCountLike(TTrendSeries series) {
+    return GroupOf(series) != TSeriesGroup::Health;
+}
 
 // The value the series takes from a record as the table shows it (PPB in units, not
 // hundredths).
