@@ -35,7 +35,7 @@ inline constexpr std::size_t kSeriesGroupCount = 3;
 // Every series in order, for loops.
 const std::array<TTrendSeries, kTrendSeriesCount>& AllTrendSeries();
 
-inline std::size_t SeriesIndex(TTrendSeries series) {
+constexpr std::size_t SeriesIndex(TTrendSeries series) {
     return static_cast<std::size_t>(series);
 }
 
