@@ -1,10 +1,14 @@
 #include "ArchiveTrend.h"
 
+#include <algorithm>
+
 namespace Sondrel {
 
 namespace {
 
 constexpr std::int32_t kPageSize = 4096;
+// Room made up front for at most this many records (the count comes from the database).
+constexpr std::int64_t kMaxReserved = 10'000'000;
 
 } // namespace
 
@@ -12,6 +16,7 @@ TTrendData LoadArchiveTrend(IArchiveStore& store, TRecordQuery query,
                             const std::function<bool(std::int64_t, std::int64_t)>& progress) {
     const std::int64_t total = store.CountRecords(query);
     TTrendDataBuilder builder;
+    builder.Reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(total, 0, kMaxReserved)));
     std::int64_t done = 0;
     while (done < total) {
         const std::vector<TStoredRecord> records = store.ReadRecords(query, done, kPageSize);

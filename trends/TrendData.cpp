@@ -112,6 +112,14 @@ std::optional<std::size_t> TTrendData::NearestPoint(double minutes) const {
     return static_cast<std::size_t>((afterIsNearer ? after : before) - Minutes.begin());
 }
 
+void TTrendDataBuilder::Reserve(std::size_t records) {
+    FMinutes.reserve(records);
+    FRows.reserve(records);
+    for (auto& values : FValues) {
+        values.reserve(records);
+    }
+}
+
 void TTrendDataBuilder::Add(const TRecordItem& item, std::int32_t row) {
     const std::optional<std::int64_t> minutes =
         item.HasDate()
@@ -121,31 +129,48 @@ void TTrendDataBuilder::Add(const TRecordItem& item, std::int32_t row) {
         ++FLeftOut;
         return;
     }
-    TPoint point{*minutes, row, {}};
+    FMinutes.push_back(*minutes);
+    FRows.push_back(row);
     for (const TTrendSeries series : AllTrendSeries()) {
-        point.Values[SeriesIndex(series)] = SeriesValue(item, series);
+        FValues[SeriesIndex(series)].push_back(SeriesValue(item, series));
     }
-    FPoints.push_back(point);
 }
 
 TTrendData TTrendDataBuilder::Finish() {
-    std::stable_sort(FPoints.begin(), FPoints.end(),
-                     [](const TPoint& a, const TPoint& b) { return a.Minutes < b.Minutes; });
-    TTrendData data;
-    data.LeftOut = FLeftOut;
-    const std::size_t count = FPoints.size();
-    data.Minutes.reserve(count);
-    data.Rows.reserve(count);
-    for (auto& values : data.Values) {
-        values.reserve(count);
-    }
-    for (const TPoint& point : FPoints) {
-        data.Minutes.push_back(point.Minutes);
-        data.Rows.push_back(point.Row);
-        for (std::size_t s = 0; s < kTrendSeriesCount; ++s) {
-            data.Values[s].push_back(point.Values[s]);
+    const std::size_t count = FMinutes.size();
+    // Records mostly come in time order; otherwise every column is put in the order of a
+    // stable sort of the times, one column at a time.
+    if (!std::is_sorted(FMinutes.begin(), FMinutes.end())) {
+        std::vector<std::size_t> order(count);
+        for (std::size_t i = 0; i < count; ++i) {
+            order[i] = i;
+        }
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t a, std::size_t b) { return FMinutes[a] < FMinutes[b]; });
+        const auto reorder = [&order](auto& column) {
+            std::remove_reference_t<decltype(column)> sorted;
+            sorted.reserve(column.size());
+            for (const std::size_t i : order) {
+                sorted.push_back(column[i]);
+            }
+            column = std::move(sorted);
+        };
+        reorder(FMinutes);
+        reorder(FRows);
+        for (auto& values : FValues) {
+            reorder(values);
         }
     }
+    TTrendData data;
+    data.LeftOut = FLeftOut;
+    data.Minutes = std::move(FMinutes);
+    data.Rows = std::move(FRows);
+    for (std::size_t s = 0; s < kTrendSeriesCount; ++s) {
+        data.Values[s] = std::move(FValues[s]);
+        data.Values[s].shrink_to_fit();
+    }
+    data.Minutes.shrink_to_fit();
+    data.Rows.shrink_to_fit();
     if (count > 0) {
         data.SegmentStarts.push_back(0);
         const double usual = static_cast<double>(UsualInterval(data.Minutes));
@@ -156,7 +181,9 @@ TTrendData TTrendDataBuilder::Finish() {
             }
         }
     }
-    FPoints.clear();
+    FMinutes = {};
+    FRows = {};
+    FValues = {};
     FLeftOut = 0;
     return data;
 }

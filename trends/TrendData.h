@@ -58,18 +58,18 @@ struct TTrendData {
 // Collects the records one by one (any order) and builds the data.
 class TTrendDataBuilder {
 public:
+    // Room for this many records, when their number is known beforehand.
+    void Reserve(std::size_t records);
     // An empty record, or one without a valid date-time, is counted as left out.
     void Add(const TRecordItem& item, std::int32_t row);
     // Sorts, finds the segments and hands the data over; the builder is empty afterwards.
     TTrendData Finish();
 
 private:
-    struct TPoint {
-        std::int64_t Minutes;
-        std::int32_t Row;
-        std::array<double, kTrendSeriesCount> Values;
-    };
-    std::vector<TPoint> FPoints;
+    // Kept as columns from the start, so that a million records need no second copy.
+    std::vector<std::int64_t> FMinutes;
+    std::vector<std::int32_t> FRows;
+    std::array<std::vector<double>, kTrendSeriesCount> FValues;
     std::int32_t FLeftOut = 0;
 };
 
