@@ -185,8 +185,21 @@ void TTrendsView::showEvent(QShowEvent* event) {
 }
 
 void TTrendsView::BuildFromSource() {
+    // A source that keeps the window painting (a long archive read) may see the data change
+    // again: that is built once this build is over.
+    if (FBuilding) {
+        FStale = true;
+        return;
+    }
+    FBuilding = true;
     FStale = false;
-    SetData(FSource ? FSource() : nullptr);
+    std::shared_ptr<const TTrendData> trend = FSource ? FSource() : nullptr;
+    FBuilding = false;
+    const bool again = FStale;
+    SetData(std::move(trend));
+    if (again) {
+        Invalidate();
+    }
 }
 
 void TTrendsView::SetLimits(const TInstrumentLimits& limits) {

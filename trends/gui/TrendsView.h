@@ -86,6 +86,7 @@ private:
     TSource FSource;
     bool FStale = false;
     bool FBuildQueued = false;
+    bool FBuilding = false;
     TInstrumentLimits FLimits;
     bool FLogarithmic = false;
     TTrendTimeRange FRange;
