@@ -76,6 +76,7 @@ protected:
 private:
     void BuildFromSource();
     void ApplyRange();
+    void AlignPlots();
     void ApplyVisible();
     void UpdateTexts();
     void ExportWithDialog();
