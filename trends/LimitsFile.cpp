@@ -110,6 +110,11 @@ void TLimitsFile::Write(const std::string& identity, const TInstrumentLimits& li
     if (identity.empty() || identity.find_first_of("\r\n") != std::string::npos) {
         throw std::invalid_argument("an instrument identity must be one line of text");
     }
+    // The user's data folder may not exist yet on a new account.
+    std::error_code ignored;
+    if (FPath.has_parent_path()) {
+        std::filesystem::create_directories(FPath.parent_path(), ignored);
+    }
     TProfileFile file(FPath);
     std::int32_t free = 0;
     std::string section = FindSection(file, identity, &free).value_or("");

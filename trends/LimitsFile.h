@@ -40,7 +40,8 @@ public:
 
     // The instrument's limits; none set when the file or the instrument is not there.
     TLimitsRead Read(const std::string& identity) const;
-    // Raises EConsoleFileError (naming the file) when the file cannot be written.
+    // Makes the file's folder when it is missing. Raises EConsoleFileError (naming the file)
+    // when the file cannot be written.
     void Write(const std::string& identity, const TInstrumentLimits& limits);
 
 private:

@@ -139,6 +139,11 @@ TEST(LimitsFile, KeepsEachInstrumentsLimitsApart) {
     EXPECT_EQ(file.Read("server id 01").Limits, first);
     EXPECT_EQ(file.Read(oddName).Limits, second);
 
+    // A data folder that does not exist yet is made.
+    TLimitsFile fresh(folder.File("new/data/limits.dat"));
+    fresh.Write("name x", first);
+    EXPECT_EQ(fresh.Read("name x").Limits, first);
+
     EXPECT_THROW(file.Write("name a\nb", first), std::invalid_argument);
     EXPECT_THROW(file.Write("", first), std::invalid_argument);
 }
