@@ -45,6 +45,9 @@ public:
                              const std::string& outcome, std::int64_t recordsReceived) = 0;
     // The instrument's latest "New records" download that has a chain, if any.
     virtual std::optional<TDownloadRecord> LatestChainedDownload(std::int64_t instrumentId) = 0;
+    // The downloads that brought the records of the range (its order is not used), ordered by
+    // id.
+    virtual std::vector<TDownloadRecord> DownloadsOfRange(const TRecordQuery& query) = 0;
 
     // --- records
     // Adds the records of one download in one transaction; a record that is already stored

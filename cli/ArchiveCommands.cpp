@@ -32,8 +32,9 @@ bool AllDigits(const std::string& text, std::size_t at, std::size_t count) {
     return true;
 }
 
-// "YYYY-MM-DD" (the day's first or last minute) or "YYYY-MM-DD HH:MM" as a record date-time.
-std::string RangeEnd(const std::string& text, bool last, const std::string& what) {
+} // namespace
+
+std::string ArchiveRangeEnd(const std::string& text, bool last, const std::string& what) {
     const bool date = text.size() >= 10 && AllDigits(text, 0, 4) && text[4] == '-' &&
                       AllDigits(text, 5, 2) && text[7] == '-' && AllDigits(text, 8, 2);
     if (date && text.size() == 10) {
@@ -46,8 +47,7 @@ std::string RangeEnd(const std::string& text, bool last, const std::string& what
     throw EUsageError(what + ": '" + text + "' is not a date YYYY-MM-DD or \"YYYY-MM-DD HH:MM\"");
 }
 
-// The instrument a text names: its id, its name or its identity.
-std::int64_t FindInstrument(IArchiveStore& store, const std::string& text) {
+std::int64_t FindArchiveInstrument(IArchiveStore& store, const std::string& text) {
     for (const TInstrumentSummary& instrument : store.Instruments()) {
         if (std::to_string(instrument.Id) == text || instrument.Name == text ||
             instrument.Identity == text) {
@@ -57,6 +57,8 @@ std::int64_t FindInstrument(IArchiveStore& store, const std::string& text) {
     throw EUsageError("--instrument: the archive has no instrument '" + text +
                       "' (see sondrel-cli archive list)");
 }
+
+namespace {
 
 int List(IArchiveStore& store) {
     std::cout << "ID\tRecords\tFirst\tLast\tPort\tAddress\tName\tIdentity\n";
@@ -91,13 +93,13 @@ int Export(IArchiveStore& store, const TCommandLine& line) {
     }
     TRecordQuery query;
     if (const auto from = line.Value("from")) {
-        query.From = RangeEnd(*from, false, "--from");
+        query.From = ArchiveRangeEnd(*from, false, "--from");
     }
     if (const auto to = line.Value("to")) {
-        query.To = RangeEnd(*to, true, "--to");
+        query.To = ArchiveRangeEnd(*to, true, "--to");
     }
     if (const auto instrument = line.Value("instrument")) {
-        query.InstrumentId = FindInstrument(store, *instrument);
+        query.InstrumentId = FindArchiveInstrument(store, *instrument);
     }
     TArchiveRecordRows rows(store);
     rows.SetQuery(query);
@@ -130,26 +132,42 @@ bool IsArchiveCommand(const std::string& command) {
 }
 
 std::string ArchiveCommandsHelp() {
-    return std::string("Archive (every download is kept in it; see download --new):\n"
-                       "  archive list            instruments, record counts, first/last date\n"
-                       "  archive export [--from DATE] [--to DATE] [--instrument ID]\n"
-                       "                 --csv|--xlsx|--html FILE\n"
-                       "                          the records of the range in date-time order;\n"
-                       "                          DATE is YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", ID\n"
-                       "                          the instrument's id, name or identity\n"
-                       "  archive check           integrity, counts, every record's checksum\n") +
+    return std::string(
+               "Archive (every download is kept in it; see download --new):\n"
+               "  archive list            instruments, record counts, first/last date\n"
+               "  archive export [--from DATE] [--to DATE] [--instrument ID]\n"
+               "                 --csv|--xlsx|--html FILE\n"
+               "                          the records of the range in date-time order;\n"
+               "                          DATE is YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", ID\n"
+               "                          the instrument's id, name or identity\n"
+               "  archive check           integrity, counts, every record's checksum\n"
+               "  archive report --from DATE --to DATE --pdf FILE [--instrument ID]\n"
+               "                 [--limits FILE] [--groups counts,ppb,health]\n"
+               "                          the trend report of the range as a PDF: the\n"
+               "                          instrument, its downloads, the limits, a chart\n"
+               "                          per group (all three by default), the\n"
+               "                          excursions with their acknowledgements and the\n"
+               "                          statistics; --instrument may be left out when\n"
+               "                          the archive holds one; --limits FILE instead of\n"
+               "                          the user's limits file (builds with the window)\n") +
            ArchiveOptionsHelp();
 }
 
 int RunArchiveCommand(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = ArchiveValueOptions();
-    valueOptions.insert({"from", "to", "instrument"});
+    valueOptions.insert({"from", "to", "instrument", "pdf", "limits", "groups"});
     valueOptions.insert(ExportOptionNames().begin(), ExportOptionNames().end());
     const TCommandLine line(args, valueOptions, {});
     if (line.Positional().size() != 2) {
         throw EUsageError("archive needs one of list, export, check");
     }
     const std::string action = line.Positional()[1];
+    if (action == "report") {
+        // The report's charts and pages are drawn with Qt, which this build was made without.
+        std::cerr << "sondrel-cli: archive report is not available in this build of the program "
+                     "(it was built without Qt)\n";
+        return 1;
+    }
     if (action != "list" && action != "export" && action != "check") {
         throw EUsageError("archive: unknown action '" + action + "' (list, export, check)");
     }

@@ -8,10 +8,20 @@
 // "YYYY-MM-DD HH:MM".
 #pragma once
 
+#include "ArchiveStore.h"
+
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace SondrelCli {
+
+// "YYYY-MM-DD" (the day's first minute, or its last with `last`) or "YYYY-MM-DD HH:MM" as a
+// record date-time; a usage error naming `what` otherwise.
+std::string ArchiveRangeEnd(const std::string& text, bool last, const std::string& what);
+// The id of the instrument a text names: its id, its name or its identity; a usage error when
+// the archive has none such.
+std::int64_t FindArchiveInstrument(Sondrel::IArchiveStore& store, const std::string& text);
 
 bool IsArchiveCommand(const std::string& command);
 std::string ArchiveCommandsHelp();

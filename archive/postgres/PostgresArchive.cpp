@@ -45,6 +45,38 @@ std::string RangeCondition(const TRecordQuery& query, TParams& params) {
     return condition;
 }
 
+// The columns of a download, as DownloadOf reads them.
+const char* const kDownloadColumns =
+    "id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
+    "line_settings, outcome, records_received, chain_id, window_start, base_record, "
+    "base_recorded_at, newest_record, newest_recorded_at";
+
+TDownloadRecord DownloadOf(const TPgResult& q, int row) {
+    TDownloadRecord d;
+    d.Id = q.Int(row, 0);
+    d.InstrumentId = q.Int(row, 1);
+    d.Kind = q.Text(row, 2);
+    d.Request = q.Text(row, 3);
+    d.StartedAt = q.Text(row, 4);
+    d.EndedAt = q.Text(row, 5);
+    d.UserName = q.Text(row, 6);
+    d.HostName = q.Text(row, 7);
+    d.LineSettings = q.Text(row, 8);
+    d.Outcome = q.Text(row, 9);
+    d.RecordsReceived = q.Int(row, 10);
+    if (!q.IsNull(row, 11)) {
+        TNewRecordsChain chain;
+        chain.ChainId = q.Int(row, 11);
+        chain.WindowStart = static_cast<std::int32_t>(q.Int(row, 12));
+        chain.BaseRecord = static_cast<std::int32_t>(q.Int(row, 13));
+        chain.BaseRecordedAt = q.OptionalText(row, 14);
+        chain.NewestRecord = static_cast<std::int32_t>(q.Int(row, 15));
+        chain.NewestRecordedAt = q.OptionalText(row, 16);
+        d.Chain = chain;
+    }
+    return d;
+}
+
 std::vector<TStoredRecord> StoredRecordsOf(const TPgResult& rows, const std::string& location) {
     std::vector<TStoredRecord> records;
     for (int row = 0; row < rows.Rows(); ++row) {
@@ -221,37 +253,29 @@ void TPostgresArchive::EndDownload(std::int64_t downloadId, const std::string& e
 }
 
 std::optional<TDownloadRecord> TPostgresArchive::LatestChainedDownload(std::int64_t instrumentId) {
-    const TPgResult q = FDb->Execute(
-        "SELECT id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
-        "line_settings, outcome, records_received, chain_id, window_start, base_record, "
-        "base_recorded_at, newest_record, newest_recorded_at FROM downloads "
-        "WHERE instrument_id = $1 AND kind = $2 AND chain_id IS NOT NULL ORDER BY id DESC "
-        "LIMIT 1",
-        {instrumentId, kDownloadNew});
+    const TPgResult q = FDb->Execute(std::string("SELECT ") + kDownloadColumns +
+                                         " FROM downloads WHERE instrument_id = $1 AND kind = $2 "
+                                         "AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1",
+                                     {instrumentId, kDownloadNew});
     if (q.Rows() == 0) {
         return std::nullopt;
     }
-    TDownloadRecord d;
-    d.Id = q.Int(0, 0);
-    d.InstrumentId = q.Int(0, 1);
-    d.Kind = q.Text(0, 2);
-    d.Request = q.Text(0, 3);
-    d.StartedAt = q.Text(0, 4);
-    d.EndedAt = q.Text(0, 5);
-    d.UserName = q.Text(0, 6);
-    d.HostName = q.Text(0, 7);
-    d.LineSettings = q.Text(0, 8);
-    d.Outcome = q.Text(0, 9);
-    d.RecordsReceived = q.Int(0, 10);
-    TNewRecordsChain chain;
-    chain.ChainId = q.Int(0, 11);
-    chain.WindowStart = static_cast<std::int32_t>(q.Int(0, 12));
-    chain.BaseRecord = static_cast<std::int32_t>(q.Int(0, 13));
-    chain.BaseRecordedAt = q.OptionalText(0, 14);
-    chain.NewestRecord = static_cast<std::int32_t>(q.Int(0, 15));
-    chain.NewestRecordedAt = q.OptionalText(0, 16);
-    d.Chain = chain;
-    return d;
+    return DownloadOf(q, 0);
+}
+
+std::vector<TDownloadRecord> TPostgresArchive::DownloadsOfRange(const TRecordQuery& query) {
+    TParams params;
+    const std::string condition = RangeCondition(query, params);
+    const TPgResult q =
+        FDb->Execute(std::string("SELECT ") + kDownloadColumns +
+                         " FROM downloads WHERE id IN (SELECT download_id FROM records WHERE " +
+                         condition + ") ORDER BY id",
+                     params.Values());
+    std::vector<TDownloadRecord> downloads;
+    for (int row = 0; row < q.Rows(); ++row) {
+        downloads.push_back(DownloadOf(q, row));
+    }
+    return downloads;
 }
 
 // --- records ---------------------------------------------------------------------------------

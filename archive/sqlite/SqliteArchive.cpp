@@ -43,6 +43,38 @@ int BindRange(TSqliteStatement& statement, const TRecordQuery& query, int index)
     return index;
 }
 
+// The columns of a download, as DownloadOf reads them.
+const char* const kDownloadColumns =
+    "id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
+    "line_settings, outcome, records_received, chain_id, window_start, base_record, "
+    "base_recorded_at, newest_record, newest_recorded_at";
+
+TDownloadRecord DownloadOf(const TSqliteStatement& row) {
+    TDownloadRecord d;
+    d.Id = row.Int(0);
+    d.InstrumentId = row.Int(1);
+    d.Kind = row.Text(2);
+    d.Request = row.Text(3);
+    d.StartedAt = row.Text(4);
+    d.EndedAt = row.Text(5);
+    d.UserName = row.Text(6);
+    d.HostName = row.Text(7);
+    d.LineSettings = row.Text(8);
+    d.Outcome = row.Text(9);
+    d.RecordsReceived = row.Int(10);
+    if (!row.IsNull(11)) {
+        TNewRecordsChain chain;
+        chain.ChainId = row.Int(11);
+        chain.WindowStart = static_cast<std::int32_t>(row.Int(12));
+        chain.BaseRecord = static_cast<std::int32_t>(row.Int(13));
+        chain.BaseRecordedAt = row.OptionalText(14);
+        chain.NewestRecord = static_cast<std::int32_t>(row.Int(15));
+        chain.NewestRecordedAt = row.OptionalText(16);
+        d.Chain = chain;
+    }
+    return d;
+}
+
 TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& location) {
     TStoredRecord record;
     record.InstrumentId = row.Int(0);
@@ -268,36 +300,27 @@ void TSqliteArchive::EndDownload(std::int64_t downloadId, const std::string& end
 }
 
 std::optional<TDownloadRecord> TSqliteArchive::LatestChainedDownload(std::int64_t instrumentId) {
-    TSqliteStatement query = FDb->Prepare(
-        "SELECT id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
-        "line_settings, outcome, records_received, chain_id, window_start, base_record, "
-        "base_recorded_at, newest_record, newest_recorded_at FROM downloads "
-        "WHERE instrument_id = ? AND kind = ? AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1");
+    TSqliteStatement query = FDb->Prepare(std::string("SELECT ") + kDownloadColumns +
+                                          " FROM downloads WHERE instrument_id = ? AND kind = ? "
+                                          "AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1");
     query.Bind(1, instrumentId).Bind(2, std::string(kDownloadNew));
     if (!query.Step()) {
         return std::nullopt;
     }
-    TDownloadRecord d;
-    d.Id = query.Int(0);
-    d.InstrumentId = query.Int(1);
-    d.Kind = query.Text(2);
-    d.Request = query.Text(3);
-    d.StartedAt = query.Text(4);
-    d.EndedAt = query.Text(5);
-    d.UserName = query.Text(6);
-    d.HostName = query.Text(7);
-    d.LineSettings = query.Text(8);
-    d.Outcome = query.Text(9);
-    d.RecordsReceived = query.Int(10);
-    TNewRecordsChain chain;
-    chain.ChainId = query.Int(11);
-    chain.WindowStart = static_cast<std::int32_t>(query.Int(12));
-    chain.BaseRecord = static_cast<std::int32_t>(query.Int(13));
-    chain.BaseRecordedAt = query.OptionalText(14);
-    chain.NewestRecord = static_cast<std::int32_t>(query.Int(15));
-    chain.NewestRecordedAt = query.OptionalText(16);
-    d.Chain = chain;
-    return d;
+    return DownloadOf(query);
+}
+
+std::vector<TDownloadRecord> TSqliteArchive::DownloadsOfRange(const TRecordQuery& query) {
+    TSqliteStatement select =
+        FDb->Prepare(std::string("SELECT ") + kDownloadColumns +
+                     " FROM downloads WHERE id IN (SELECT download_id FROM records WHERE " +
+                     RangeCondition(query) + ") ORDER BY id");
+    BindRange(select, query, 1);
+    std::vector<TDownloadRecord> downloads;
+    while (select.Step()) {
+        downloads.push_back(DownloadOf(select));
+    }
+    return downloads;
 }
 
 // --- records ---------------------------------------------------------------------------------

@@ -285,6 +285,54 @@ TEST_P(ArchiveBackendTest, LatestChainedDownloadIsTheNewestNewRecordsDownloadWit
     EXPECT_FALSE(latest->Chain->NewestRecordedAt);
 }
 
+TEST_P(ArchiveBackendTest, DownloadsOfRangeAreThoseThatBroughtItsRecordsOfItsInstrument) {
+    auto archive = Backend->Open();
+    const std::int64_t a = archive->EnsureInstrument(Instrument("a"));
+    const std::int64_t b = archive->EnsureInstrument(Instrument("b"));
+    const std::int64_t early = Download(*archive, a);
+    archive->AddRecords(a, early, Records(0, 10)); // minutes 0..9
+    const std::int64_t late = Download(*archive, a, kDownloadNew);
+    archive->SetDownloadChain(late, {0, 5, 9, "2024-01-01 00:09", 19, std::nullopt});
+    archive->EndDownload(late, "2024-06-01T12:02:00Z", kOutcomeComplete, 10);
+    archive->AddRecords(a, late, Records(5, 15)); // 5..9 kept by `early`, 10..19 new
+    Download(*archive, a);                        // brought nothing
+    const std::int64_t other = Download(*archive, b);
+    archive->AddRecords(b, other, Records(0, 30));
+
+    const auto ids = [&](const TRecordQuery& query) {
+        std::vector<std::int64_t> result;
+        for (const TDownloadRecord& d : archive->DownloadsOfRange(query)) {
+            result.push_back(d.Id);
+        }
+        return result;
+    };
+    TRecordQuery query;
+    query.InstrumentId = a;
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{early, late}));
+    query.From = DateTimeOfMinute(12);
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{late}));
+    query.From = DateTimeOfMinute(2);
+    query.To = DateTimeOfMinute(8); // records of `late` there were already stored by `early`
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{early}));
+    query.From = DateTimeOfMinute(25);
+    query.To.clear();
+    EXPECT_TRUE(ids(query).empty());
+    EXPECT_EQ(ids({}), (std::vector<std::int64_t>{early, late, other}));
+
+    query = {};
+    query.InstrumentId = a;
+    query.From = DateTimeOfMinute(15);
+    const auto downloads = archive->DownloadsOfRange(query);
+    ASSERT_EQ(downloads.size(), 1U);
+    EXPECT_EQ(downloads[0].Kind, kDownloadNew);
+    EXPECT_EQ(downloads[0].Outcome, kOutcomeComplete);
+    EXPECT_EQ(downloads[0].EndedAt, "2024-06-01T12:02:00Z");
+    EXPECT_EQ(downloads[0].RecordsReceived, 10);
+    ASSERT_TRUE(downloads[0].Chain);
+    EXPECT_EQ(downloads[0].Chain->NewestRecord, 19);
+    EXPECT_FALSE(archive->DownloadsOfRange({}).front().Chain); // a plain download has none
+}
+
 TEST_P(ArchiveBackendTest, NewerSchemaIsRefusedAndAnEmptyDatabaseIsNoArchiveForReading) {
     EXPECT_EQ(FaultOf([&] { Backend->Open({}, true); }), afMissing);
     Backend->Open();
