@@ -1,0 +1,137 @@
+#include "LimitsFile.h"
+
+#include "ArchiveLocation.h"
+#include "ProfileFile.h"
+
+#include <charconv>
+#include <cmath>
+#include <stdexcept>
+
+namespace Sondrel {
+
+namespace {
+
+constexpr const char* kIdentityKey = "Identity";
+// Sections are numbered from 1; a file never holds more instruments than this is worth reading.
+constexpr std::int32_t kMaxInstruments = 10000;
+
+std::string SectionName(std::int32_t n) {
+    return "Instrument " + std::to_string(n);
+}
+
+// "counts1.alert_high"
+std::string LimitKey(TTrendSeries series, TLimitKind kind) {
+    std::string kindKey = LimitKindKey(kind);
+    for (char& c : kindKey) {
+        c = c == ' ' ? '_' : c;
+    }
+    return SeriesKey(series) + "." + kindKey;
+}
+
+// Numbers in the C form whatever the locale ("1.5", never "1,5").
+std::optional<double> ParseNumber(const std::string& text) {
+    const char* begin = text.data();
+    const char* end = begin + text.size();
+    while (begin < end && (*begin == ' ' || *begin == '\t')) {
+        ++begin;
+    }
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t')) {
+        --end;
+    }
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop != end || begin == end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string NumberText(double value) {
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : std::string();
+}
+
+// The section that holds the identity, or nothing; `free` is set to the first unused number.
+std::optional<std::string> FindSection(const TProfileFile& file, const std::string& identity,
+                                       std::int32_t* free = nullptr) {
+    for (std::int32_t n = 1; n <= kMaxInstruments; ++n) {
+        const std::string section = SectionName(n);
+        const std::string stored = file.ReadString(section, kIdentityKey, "");
+        if (stored.empty()) {
+            if (free != nullptr) {
+                *free = n;
+            }
+            return std::nullopt;
+        }
+        if (stored == identity) {
+            return section;
+        }
+    }
+    if (free != nullptr) {
+        *free = 0;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+TLimitsFile::TLimitsFile(std::filesystem::path path) : FPath(std::move(path)) {}
+
+std::filesystem::path TLimitsFile::DefaultPath() {
+    return std::filesystem::path(UserDataFolder()) / FileName;
+}
+
+TLimitsRead TLimitsFile::Read(const std::string& identity) const {
+    TLimitsRead read;
+    const TProfileFile file(FPath);
+    const std::optional<std::string> section = FindSection(file, identity);
+    if (!section) {
+        return read;
+    }
+    for (const TTrendSeries series : AllTrendSeries()) {
+        for (const TLimitKind kind : AllLimitKinds()) {
+            const std::string key = LimitKey(series, kind);
+            const std::string text = file.ReadString(*section, key, "");
+            if (text.empty()) {
+                continue;
+            }
+            if (const std::optional<double> value = ParseNumber(text)) {
+                read.Limits.Of(series).Set(kind, value);
+            } else {
+                read.Problems.push_back(key + ": '" + text + "' is not a number");
+            }
+        }
+    }
+    return read;
+}
+
+void TLimitsFile::Write(const std::string& identity, const TInstrumentLimits& limits) {
+    if (identity.empty() || identity.find_first_of("\r\n") != std::string::npos) {
+        throw std::invalid_argument("an instrument identity must be one line of text");
+    }
+    TProfileFile file(FPath);
+    std::int32_t free = 0;
+    std::string section = FindSection(file, identity, &free).value_or("");
+    if (section.empty()) {
+        if (free == 0) {
+            throw std::invalid_argument("the limits file holds too many instruments");
+        }
+        section = SectionName(free);
+    }
+    // The entries view the keys: reserved up front, the keys never move.
+    std::vector<std::string> keys;
+    keys.reserve(kTrendSeriesCount * kLimitKindCount);
+    std::vector<TProfileEntry> entries;
+    entries.push_back({section, kIdentityKey, identity});
+    for (const TTrendSeries series : AllTrendSeries()) {
+        for (const TLimitKind kind : AllLimitKinds()) {
+            keys.push_back(LimitKey(series, kind));
+            const std::optional<double> value = limits.Of(series).Of(kind);
+            entries.push_back({section, keys.back(), value ? NumberText(*value) : std::string()});
+        }
+    }
+    file.WriteStrings(entries);
+}
+
+} // namespace Sondrel
