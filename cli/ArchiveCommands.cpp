@@ -78,7 +78,9 @@ int Check(IArchiveStore& store) {
               << "Instruments: " << check.Instruments << '\n'
               << "Downloads: " << check.Downloads << '\n'
               << "Records: " << check.Records << '\n'
-              << "Damaged records: " << check.DamagedRecords << '\n';
+              << "Damaged records: " << check.DamagedRecords << '\n'
+              << "Excursion acknowledgements: " << check.ExcursionAcks << '\n'
+              << "Damaged acknowledgements: " << check.DamagedExcursionAcks << '\n';
     if (!check.Sound()) {
         std::cerr << "sondrel-cli: the archive \"" << store.Location() << "\" is damaged\n";
         return 1;

@@ -1,5 +1,6 @@
 #include "PostgresArchive.h"
 
+#include "ExcursionAcks.h"
 #include "RecordFields.h"
 #include "SystemNames.h"
 
@@ -31,16 +32,18 @@ private:
     std::vector<TPgParam> FValues;
 };
 
-std::string RangeCondition(const TRecordQuery& query, TParams& params) {
+// The WHERE clause of a query's range of date-times in `timeColumn`.
+std::string RangeCondition(const TRecordQuery& query, TParams& params,
+                           const std::string& timeColumn = "recorded_at") {
     std::string condition = "TRUE";
     if (query.InstrumentId) {
         condition += " AND instrument_id = " + params.Add(*query.InstrumentId);
     }
     if (!query.From.empty()) {
-        condition += " AND recorded_at >= " + params.Add(query.From);
+        condition += " AND " + timeColumn + " >= " + params.Add(query.From);
     }
     if (!query.To.empty()) {
-        condition += " AND recorded_at <= " + params.Add(query.To);
+        condition += " AND " + timeColumn + " <= " + params.Add(query.To);
     }
     return condition;
 }
@@ -75,6 +78,15 @@ TDownloadRecord DownloadOf(const TPgResult& q, int row) {
         d.Chain = chain;
     }
     return d;
+}
+
+// The columns of an acknowledgement, in the order ExcursionAckOf reads them.
+const char* const kAckColumns = "instrument_id, series, limit_kind, started_at, "
+                                "acknowledged_by, acknowledged_at, comment";
+
+TExcursionAck ExcursionAckOf(const TPgResult& rows, int row) {
+    return {rows.Int(row, 0),  rows.Text(row, 1), rows.Text(row, 2), rows.Text(row, 3),
+            rows.Text(row, 4), rows.Text(row, 5), rows.Text(row, 6)};
 }
 
 std::vector<TStoredRecord> StoredRecordsOf(const TPgResult& rows, const std::string& location) {
@@ -452,6 +464,53 @@ std::vector<TStoredRecord> TPostgresArchive::ReadOrdered(const TRecordQuery& que
         FLocation);
 }
 
+// --- excursion acknowledgements ------------------------------------------------------------
+
+void TPostgresArchive::AcknowledgeExcursion(const TExcursionAck& ack) {
+    if (const auto problem = ExcursionAckProblem(ack)) {
+        throw EArchiveError(afOther, FLocation, "the acknowledgement is refused: " + *problem);
+    }
+    TPgTransaction transaction(*FDb);
+    if (FDb->Execute("SELECT 1 FROM instruments WHERE id = $1", {ack.InstrumentId}).Rows() == 0) {
+        throw EArchiveError(afOther, FLocation,
+                            "the acknowledgement is refused: it holds no instrument " +
+                                std::to_string(ack.InstrumentId));
+    }
+    FDb->Execute(std::string("INSERT INTO excursion_acks (") + kAckColumns +
+                     ") VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (instrument_id, series, "
+                     "limit_kind, started_at) DO UPDATE SET acknowledged_by = "
+                     "excluded.acknowledged_by, acknowledged_at = excluded.acknowledged_at, "
+                     "comment = excluded.comment",
+                 {ack.InstrumentId, ack.Series, ack.LimitKind, ack.StartedAt, ack.AcknowledgedBy,
+                  ack.AcknowledgedAt, ack.Comment});
+    transaction.Commit();
+}
+
+std::vector<TExcursionAck> TPostgresArchive::ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                                           const std::string& from,
+                                                           const std::string& to) {
+    TRecordQuery range;
+    range.InstrumentId = instrumentId;
+    range.From = from;
+    range.To = to;
+    TParams params;
+    const std::string condition = RangeCondition(range, params, "started_at");
+    // Text compared byte by byte, as SQLite does, whatever the database's collation.
+    const TPgResult rows = FDb->Execute(std::string("SELECT ") + kAckColumns +
+                                            " FROM excursion_acks WHERE " + condition +
+                                            " ORDER BY started_at COLLATE \"C\", instrument_id, "
+                                            "series COLLATE \"C\", limit_kind COLLATE \"C\"",
+                                        params.Values());
+    std::vector<TExcursionAck> acks;
+    for (int row = 0; row < rows.Rows(); ++row) {
+        TExcursionAck ack = ExcursionAckOf(rows, row);
+        if (!ExcursionAckProblem(ack)) {
+            acks.push_back(std::move(ack));
+        }
+    }
+    return acks;
+}
+
 // --- upkeep ----------------------------------------------------------------------------------
 
 TArchiveCheck TPostgresArchive::Check() {
@@ -467,6 +526,14 @@ TArchiveCheck TPostgresArchive::Check() {
         duplicated == 0 ? "ok" : std::to_string(duplicated) + " records are stored twice");
     check.Instruments = FDb->Execute("SELECT COUNT(*) FROM instruments").Int(0, 0);
     check.Downloads = FDb->Execute("SELECT COUNT(*) FROM downloads").Int(0, 0);
+    // The table came with version 2 (a store of an older history, in tests, has none).
+    const TPgResult acks = FDb->Execute(FSchemaVersion >= 2 ? std::string("SELECT ") + kAckColumns +
+                                                                  " FROM excursion_acks"
+                                                            : std::string("SELECT 1 WHERE FALSE"));
+    check.ExcursionAcks = acks.Rows();
+    for (int row = 0; row < acks.Rows(); ++row) {
+        check.DamagedExcursionAcks += ExcursionAckProblem(ExcursionAckOf(acks, row)) ? 1 : 0;
+    }
 
     std::string columns = "recorded_at, registers, registers_crc32";
     for (const std::string& column : RecordFieldColumns()) {

@@ -70,6 +70,10 @@ public:
     std::int64_t CountRecords(const TRecordQuery& query) override;
     std::vector<TStoredRecord> ReadRecords(const TRecordQuery& query, std::int64_t offset,
                                            std::int32_t limit) override;
+    void AcknowledgeExcursion(const TExcursionAck& ack) override;
+    std::vector<TExcursionAck> ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                             const std::string& from,
+                                             const std::string& to) override;
     TArchiveCheck Check() override;
 
 private:

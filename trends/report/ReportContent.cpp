@@ -69,6 +69,17 @@ TReportContent ArchiveReportContent(IArchiveStore& store, const TArchiveReportRe
     content.Limits = request.Limits;
     content.Groups = request.Groups;
     content.Excursions = Unacknowledged(FindExcursions(content.Data, content.Limits));
+    const std::vector<TExcursionAck> acks =
+        store.ExcursionAcks(request.InstrumentId, request.From, request.To);
+    for (TReportExcursion& excursion : content.Excursions) {
+        const TExcursion& x = excursion.Excursion;
+        for (const TExcursionAck& ack : acks) {
+            if (ack.Series == SeriesKey(x.Series) && ack.LimitKind == LimitKindKey(x.Kind) &&
+                ack.StartedAt == x.Start()) {
+                excursion.Ack = TReportAck{ack.AcknowledgedBy, ack.AcknowledgedAt, ack.Comment};
+            }
+        }
+    }
     content.PrintedAt = NowText();
     return content;
 }

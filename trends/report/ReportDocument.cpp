@@ -24,14 +24,22 @@ QString Escaped(const QString& text) {
     return text.toHtmlEscaped();
 }
 
+// A text that is not broken across lines (a date-time, a time).
+QString Unbroken(const std::string& text) {
+    return text.empty() ? QString("-") : Escaped(text).replace(' ', "&nbsp;");
+}
+
 QString Cell(const QString& escaped, bool number = false) {
     return number ? "<td align=\"right\">" + escaped + "</td>" : "<td>" + escaped + "</td>";
 }
 
-QString HeaderRow(const QStringList& captions) {
+// The captions, with the columns' shares of the width in percent when given.
+QString HeaderRow(const QStringList& captions, const QList<int>& widths = {}) {
     QString row = "<tr bgcolor=\"#e4e8ee\">";
-    for (const QString& caption : captions) {
-        row += "<th align=\"left\">" + Escaped(caption) + "</th>";
+    for (qsizetype i = 0; i < captions.size(); ++i) {
+        const QString width =
+            i < widths.size() ? " width=\"" + QString::number(widths[i]) + "%\"" : QString();
+        row += "<th align=\"left\"" + width + ">" + Escaped(captions[i]) + "</th>";
     }
     return row + "</tr>";
 }
@@ -72,8 +80,8 @@ QString DownloadsSection(const TReportContent& content) {
     html += TableStart() +
             HeaderRow({"Kind", "Started", "Ended", "Outcome", "Records", "User", "Host"});
     for (const TDownloadRecord& d : content.Downloads) {
-        html += "<tr>" + Cell(OrDash(d.Kind)) + Cell(OrDash(d.StartedAt)) +
-                Cell(OrDash(d.EndedAt)) + Cell(OrDash(d.Outcome)) +
+        html += "<tr>" + Cell(OrDash(d.Kind)) + Cell(Unbroken(d.StartedAt)) +
+                Cell(Unbroken(d.EndedAt)) + Cell(OrDash(d.Outcome)) +
                 Cell(QString::number(d.RecordsReceived), true) + Cell(OrDash(d.UserName)) +
                 Cell(OrDash(d.HostName)) + "</tr>";
     }
@@ -154,11 +162,12 @@ QString ExcursionsSection(const TReportContent& content) {
         return html + "<p>No value of the range is beyond a limit.</p>";
     }
     html += TableStart() +
-            HeaderRow({"Start", "End", "Series", "Limit kind", "Peak", "Limit", "Acknowledgement"});
+            HeaderRow({"Start", "End", "Series", "Limit kind", "Peak", "Limit", "Acknowledgement"},
+                      {18, 18, 9, 13, 8, 7, 27});
     for (const TReportExcursion& e : content.Excursions) {
         const TExcursion& x = e.Excursion;
-        html += "<tr>" + Cell(Escaped(x.Start())) + Cell(Escaped(x.End())) +
-                Cell(Escaped(SeriesName(x.Series))) + Cell(Escaped(LimitKindKey(x.Kind))) +
+        html += "<tr>" + Cell(Unbroken(x.Start())) + Cell(Unbroken(x.End())) +
+                Cell(Unbroken(SeriesName(x.Series))) + Cell(Unbroken(LimitKindKey(x.Kind))) +
                 Cell(ReportNumber(x.Peak), true) + Cell(ReportNumber(x.Limit), true) +
                 Cell(AckText(e.Ack)) + "</tr>";
     }

@@ -44,6 +44,15 @@ void WriteArchive(const std::string& archivePath, const std::string& instrumentN
     }
     store->AddRecords(instrument, downloadId, records);
     store->EndDownload(downloadId, "2024-01-02T08:01:00Z", kOutcomeComplete, kRecords);
+    store->AcknowledgeExcursion({instrument, "counts1", "alert high", "2024-01-01 03:30", "tester",
+                                 "2024-01-02T09:00:00Z", kAckComment});
+}
+
+void Acknowledge(const std::string& archivePath, const std::string& by,
+                 const std::string& comment) {
+    const auto store = OpenArchive(*ParseArchiveLocation(archivePath));
+    store->AcknowledgeExcursion({store->Instruments().at(0).Id, "counts1", "action high",
+                                 "2024-01-01 05:10", by, "2024-01-02T10:00:00Z", comment});
 }
 
 void AddOtherInstrument(const std::string& archivePath) {
@@ -99,8 +108,14 @@ int PdfPages(const std::string& pdf) {
 
 std::string PdfText(const std::string& pdf) {
     const TCommandResult text = Shell("pdftotext -layout " + Quoted(pdf) + " - 2>/dev/null");
+    std::string out = text.Out;
+    // A no-break space (U+00A0) is a space too.
+    for (std::size_t at = out.find("\xC2\xA0"); at != std::string::npos;
+         at = out.find("\xC2\xA0", at)) {
+        out.replace(at, 2, " ");
+    }
     std::string collapsed;
-    for (char c : text.Out) {
+    for (char c : out) {
         if (std::isspace(static_cast<unsigned char>(c))) {
             if (!collapsed.empty() && collapsed.back() != ' ') {
                 collapsed += ' ';

@@ -18,8 +18,13 @@ inline constexpr const char* kIdentity = "server id 01:REPORT-1";
 // Counts 1 above 100 (alert) and 150 (action); flow rate below 29 (alert).
 Sondrel::TInstrumentLimits Limits();
 
-// Writes the archive (one download, by "tester" on "bench-host") and the limits file.
+inline constexpr const char* kAckComment = "Door left open during cleaning & checked";
+
+// Writes the archive: one download (by "tester" on "bench-host") and the acknowledgement of
+// the alert excursion of counts 1 (by "tester", kAckComment).
 void WriteArchive(const std::string& archivePath, const std::string& instrumentName);
+// Acknowledges the action excursion of counts 1 (which WriteArchive leaves unacknowledged).
+void Acknowledge(const std::string& archivePath, const std::string& by, const std::string& comment);
 // A second instrument with a few records, so that the archive holds two.
 void AddOtherInstrument(const std::string& archivePath);
 void WriteLimits(const std::string& limitsPath);
