@@ -13,8 +13,10 @@
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
 #include "FirmwareUpdateBinding.h"
+#include "LimitsFile.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
+#include "ReportController.h"
 #include "RichLogView.h"
 #include "ServerItemMapController.h"
 #include "StatusPanels.h"
@@ -42,6 +44,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
@@ -163,6 +167,20 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
         TArchiveParts{FDownloadController->Engine(), ModbusClient1, ModbusConnection1, *FLog,
                       FDialogs, *FSettings, *FArchivePage, *FUi->DataPageControl},
         environment.ArchiveLocation, this);
+    // The Data tab's "Report..." button stands below its table, on the right.
+    auto* dataReportButton = new QPushButton(QStringLiteral("Report..."), FUi->DataTabSheet);
+    dataReportButton->setObjectName(QStringLiteral("dataReportButton"));
+    dataReportButton->setToolTip(
+        QStringLiteral("Print the trend report of the downloaded records to a PDF file"));
+    auto* dataReportRow = new QHBoxLayout;
+    dataReportRow->addStretch(1);
+    dataReportRow->addWidget(dataReportButton);
+    FUi->DataLayout->addLayout(dataReportRow);
+    FReportController = std::make_unique<TReportController>(
+        TReportParts{FDialogs, *FLog, *FArchiveController, FDownloadController->Engine().List(),
+                     *this, *FArchivePage->archiveReportButton, *dataReportButton,
+                     TLimitsFile::DefaultPath()},
+        this);
 
     BuildTrafficDock();
 

@@ -92,6 +92,7 @@ class TAboutBox;
 class TAccessPanelController;
 class TApplicationSettings;
 class TArchiveController;
+class TReportController;
 class TArchivePage;
 class TDownloadController;
 struct TDownloadParts;
@@ -351,6 +352,8 @@ private:
     std::unique_ptr<TDownloadController> FDownloadController;
     // The engine's archive and the Archive tab: destroyed before the download controller.
     std::unique_ptr<TArchiveController> FArchiveController;
+    // The "Report..." buttons of the Archive and Data tabs: destroyed before the archive.
+    std::unique_ptr<TReportController> FReportController;
 
     // The parts that the download controller drives.
     TDownloadParts DownloadParts();

@@ -86,6 +86,13 @@ public:
 
     // The rows the tab shows; nothing while the archive cannot be read.
     TArchiveRecordRows* Rows() { return FRows.get(); }
+    // The tab's read connection (nothing while the archive cannot be read) and the instrument
+    // and range its edits show, for the report of the range.
+    IArchiveStore* Reader() { return FReader.get(); }
+    TRecordQuery ShownQuery() const;
+    // The instrument and the download of the Data tab's records (nothing before a download).
+    const TInstrumentDescription& DownloadInstrument() const { return FRecorder->Instrument(); }
+    const std::optional<TDownloadRecord>& LastDownload() const { return FLastDownload; }
 
     // --- TDownloadArchive
     void DownloadStarted(TDownloadKind kind, const std::string& request) override;
@@ -119,6 +126,7 @@ private:
     std::unique_ptr<TRecordListModel> FModel;
     std::unique_ptr<TExportCommands> FExport;
     bool FRangeSet = false;
+    std::optional<TDownloadRecord> FLastDownload;
 };
 
 } // namespace Sondrel
