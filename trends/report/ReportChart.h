@@ -1,5 +1,5 @@
 // The chart of one series group of a report, drawn offscreen into an image at the printer's
-// resolution (TTrendChart of trends/gui, with the content's limit lines).
+// resolution (TTrendChart of trends/gui: every series of the group, with the limit lines).
 //
 // Threads: the GUI thread; a QApplication must exist.
 #pragma once

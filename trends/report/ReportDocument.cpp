@@ -35,13 +35,14 @@ QString Cell(const QString& escaped, bool number = false) {
 
 // The captions, with the columns' shares of the width in percent when given.
 QString HeaderRow(const QStringList& captions, const QList<int>& widths = {}) {
-    QString row = "<tr bgcolor=\"#e4e8ee\">";
+    // The header row repeats at the top of every page the table runs onto.
+    QString row = "<thead><tr bgcolor=\"#e4e8ee\">";
     for (qsizetype i = 0; i < captions.size(); ++i) {
         const QString width =
             i < widths.size() ? " width=\"" + QString::number(widths[i]) + "%\"" : QString();
         row += "<th align=\"left\"" + width + ">" + Escaped(captions[i]) + "</th>";
     }
-    return row + "</tr>";
+    return row + "</tr></thead>";
 }
 
 QString TableStart() {
@@ -135,11 +136,11 @@ QString ChartsSection(std::vector<std::pair<QUrl, QImage>>& images, const TRepor
         const QString name = QString::fromStdString(GroupName(group));
         const QUrl url("chart:" + name.toLower());
         images.emplace_back(url, image);
-        html += "<h2>" + Escaped(name) + "</h2><p><img src=\"" + url.toString() + "\" width=\"" +
+        html += "<p><img src=\"" + url.toString() + "\" width=\"" +
                 QString::number(static_cast<int>(width)) + "\" height=\"" +
                 QString::number(static_cast<int>(height)) + "\"></p>";
     }
-    return html;
+    return html.isEmpty() ? html : "<h2>Charts</h2>" + html;
 }
 
 QString AckText(const std::optional<TReportAck>& ack) {
@@ -163,7 +164,7 @@ QString ExcursionsSection(const TReportContent& content) {
     }
     html += TableStart() +
             HeaderRow({"Start", "End", "Series", "Limit kind", "Peak", "Limit", "Acknowledgement"},
-                      {18, 18, 9, 13, 8, 7, 27});
+                      {16, 16, 9, 10, 8, 8, 33});
     for (const TReportExcursion& e : content.Excursions) {
         const TExcursion& x = e.Excursion;
         html += "<tr>" + Cell(Unbroken(x.Start())) + Cell(Unbroken(x.End())) +

@@ -1,6 +1,7 @@
 #include "ReportWriter.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
@@ -34,11 +35,17 @@ EReportError::EReportError(const QString& path, const QString& cause)
 TReportWriter::TReportWriter(TReportChartImage chart) : FChart(std::move(chart)) {}
 
 int TReportWriter::Write(const TReportContent& content, const QString& path) const {
+    // Opened first, so that a file that cannot be made fails before the pages are drawn.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         throw EReportError(path, file.errorString());
     }
-    QPdfWriter pdf(&file);
+    // The PDF is made in memory and written in one piece, whose length is checked: the PDF
+    // engine does not look at what its writes return, and a full disk may take a short write
+    // without an error.
+    QBuffer made;
+    made.open(QIODevice::WriteOnly);
+    QPdfWriter pdf(&made);
     pdf.setResolution(kResolution);
     pdf.setTitle(QString::fromStdString(content.Title));
     pdf.setCreator("Sondrel");
@@ -95,6 +102,14 @@ int TReportWriter::Write(const TReportContent& content, const QString& path) con
     if (!painter.end()) {
         file.cancelWriting();
         throw EReportError(path, "the PDF could not be finished");
+    }
+    const QByteArray& bytes = made.data();
+    if (file.write(bytes) != bytes.size()) {
+        const QString cause = file.error() != QFileDevice::NoError
+                                  ? file.errorString()
+                                  : QString("the disk took only part of it (is it full?)");
+        file.cancelWriting();
+        throw EReportError(path, cause);
     }
     if (!file.commit()) {
         throw EReportError(path, file.errorString());
