@@ -1,27 +1,18 @@
-// "sondrel-cli archive list|export|check": the archive without an instrument.
+// "sondrel-cli archive list|export|check|excursions|limits": the archive without an instrument.
 // - list: every instrument with its record count and its first and last record date-times;
 // - export --from DATE --to DATE [--instrument ID] --csv|--xlsx|--html FILE: the records of the
 //   range (every instrument unless one is named by its id, its name or its identity), in
 //   date-time order, written as the window's "Export to File" writes a download's table;
-// - check: the database's integrity check, the counts, and every record against its checksum.
+// - check: the database's integrity check, the counts, and every record against its checksum;
+// - excursions, limits: the limits and the excursions beyond them (ExcursionCommands.h).
 // The archive is opened for reading only. DATE is YYYY-MM-DD (a whole day) or
 // "YYYY-MM-DD HH:MM".
 #pragma once
 
-#include "ArchiveStore.h"
-
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace SondrelCli {
-
-// "YYYY-MM-DD" (the day's first minute, or its last with `last`) or "YYYY-MM-DD HH:MM" as a
-// record date-time; a usage error naming `what` otherwise.
-std::string ArchiveRangeEnd(const std::string& text, bool last, const std::string& what);
-// The id of the instrument a text names: its id, its name or its identity; a usage error when
-// the archive has none such.
-std::int64_t FindArchiveInstrument(Sondrel::IArchiveStore& store, const std::string& text);
 
 bool IsArchiveCommand(const std::string& command);
 std::string ArchiveCommandsHelp();

@@ -1,7 +1,7 @@
 #include "ReportCommand.h"
 
-#include "ArchiveCommands.h"
 #include "ArchiveOptions.h"
+#include "ArchiveRange.h"
 #include "CommandLine.h"
 
 #include "ArchiveError.h"
@@ -71,7 +71,7 @@ std::vector<TSeriesGroup> ParseGroups(const std::string& text) {
 // The instrument named, or the archive's only one.
 std::int64_t ReportInstrument(IArchiveStore& store, const TCommandLine& line) {
     if (const auto instrument = line.Value("instrument")) {
-        return FindArchiveInstrument(store, *instrument);
+        return FindInstrument(store, *instrument);
     }
     const std::vector<TInstrumentSummary> instruments = store.Instruments();
     if (instruments.size() == 1) {
@@ -119,8 +119,8 @@ int RunArchiveReportCommand(const std::vector<std::string>& args) {
         }
     }
     TArchiveReportRequest request;
-    request.From = ArchiveRangeEnd(*line.Value("from"), false, "--from");
-    request.To = ArchiveRangeEnd(*line.Value("to"), true, "--to");
+    request.From = RangeEnd(*line.Value("from"), false, "--from");
+    request.To = RangeEnd(*line.Value("to"), true, "--to");
     if (request.To < request.From) {
         throw EUsageError("--to: the range ends before it begins");
     }
