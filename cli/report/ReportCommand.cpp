@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <iostream>
 #include <sstream>
 
@@ -86,8 +85,8 @@ std::int64_t ReportInstrument(IArchiveStore& store, const TCommandLine& line) {
 
 // The charts need a QApplication; without a display it draws offscreen.
 int WriteWithQt(const TReportContent& content, const std::string& path) {
-    if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     static int argc = 1;
     static char name[] = "sondrel-cli";
