@@ -16,12 +16,15 @@
 #include "LimitsFile.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
+#include "RecordListModel.h"
 #include "ReportController.h"
 #include "RichLogView.h"
 #include "ServerItemMapController.h"
 #include "StatusPanels.h"
 #include "ToolIcons.h"
 #include "TrafficDock.h"
+#include "TrendsTab.h"
+#include "TrendsView.h"
 #include "deviceSettings.h"
 #include "ui_ExportTabPage.h"
 #include "ui_FirmwarePage.h"
@@ -160,6 +163,16 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
     // The log download, its list view and the export; FormCreate gives it its delays.
     FDownloadController = std::make_unique<TDownloadController>(DownloadParts(), this);
     SetDownloadControl(FDownloadController.get());
+    // The records as a table and as trends; the trend is built again when the list is cleared
+    // or sorted (a download's start and end), once the Trends tab is in sight.
+    FLogDataTrends = PlaceTrendsBesideTable(*FUi->logListView, QStringLiteral("logDataViewTabs"),
+                                            QStringLiteral("logDataTrendsView"))
+                         .Trends;
+    const TRecordList& records = FDownloadController->Engine().List();
+    FLogDataTrends->SetSource(
+        [&records] { return std::make_shared<const TTrendData>(RecordListTrend(records)); });
+    connect(&FDownloadController->Model(), &QAbstractItemModel::modelReset, FLogDataTrends,
+            &TTrendsView::Invalidate);
     FArchivePage = new TArchivePage(FUi->DataPageControl);
     FArchivePage->setObjectName(QStringLiteral("ArchiveTabSheet"));
     FUi->DataPageControl->addTab(FArchivePage, QStringLiteral("Archive"));

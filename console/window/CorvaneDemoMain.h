@@ -94,6 +94,7 @@ class TApplicationSettings;
 class TArchiveController;
 class TReportController;
 class TArchivePage;
+class TTrendsView;
 class TDownloadController;
 struct TDownloadParts;
 class TExportTabPage;
@@ -163,6 +164,8 @@ public:
     // The archive of the downloads and the Archive tab (see TArchiveController).
     TArchiveController& Archive() { return *FArchiveController; }
     TArchivePage& ArchivePage() { return *FArchivePage; }
+    // The Data tab's Trends tab (logDataTrendsView), beside the record table.
+    TTrendsView& LogDataTrendsView() { return *FLogDataTrends; }
     // The frames of the device connection on the wire (the View menu's "Traffic").
     TTrafficDock& TrafficDock() { return *FTrafficDock; }
 
@@ -361,8 +364,9 @@ private:
     void SetUpAccessPanelAndItemMap();
     TAccessPanelController* FAccessPanel = nullptr;
     TServerItemMapController* FItemMap = nullptr;
-    TArchivePage* FArchivePage = nullptr; // a tab of DataPageControl
-    TTrafficDock* FTrafficDock = nullptr; // a dock of the window
+    TArchivePage* FArchivePage = nullptr;  // a tab of DataPageControl
+    TTrendsView* FLogDataTrends = nullptr; // beside logListView, a child of DataTabSheet
+    TTrafficDock* FTrafficDock = nullptr;  // a dock of the window
 };
 
 } // namespace Sondrel

@@ -87,6 +87,12 @@ TEST_F(TrendsViewTest, ShowsTheDefaultSeriesInOneChartPerGroupAndCountsTheRecord
     }
     EXPECT_EQ(View.Chart(TSeriesGroup::Counts).Polylines(TTrendSeries::TotalCounts).size(), 1U);
     EXPECT_EQ(Find<QLabel>("recordCountLabel")->text(), "600 records");
+    // The stacked plots line up (their value labels differ in width: 700s, 3s, 280s).
+    const QRectF counts = View.Chart(TSeriesGroup::Counts).PlotArea();
+    for (const TSeriesGroup g : {TSeriesGroup::Ppb, TSeriesGroup::Health}) {
+        EXPECT_NEAR(View.Chart(g).PlotArea().left(), counts.left(), 1.0);
+        EXPECT_NEAR(View.Chart(g).PlotArea().right(), counts.right(), 1.0);
+    }
 
     // Only PPB 1: one chart left, the others hidden.
     View.SetVisibleSeries({TTrendSeries::Ppb1});

@@ -31,11 +31,11 @@ std::vector<TSample> Minutely(std::size_t count, std::int64_t start = 0) {
 TEST(RecordTime, MinutesAndTextsAgreeAcrossTheCalendar) {
     EXPECT_EQ(RecordMinutes(1970, 1, 1, 0, 0), 0);
     EXPECT_EQ(RecordMinutes(1970, 1, 2, 1, 1), 1440 + 61);
-    for (const auto& [y, m, d] : {std::tuple{2024, 2, 29}, {2000, 2, 29}, {2023, 12, 31},
-                                  {2100, 3, 1}, {9999, 12, 31}}) {
-        const auto minutes = RecordMinutes(static_cast<std::uint16_t>(y),
-                                           static_cast<std::uint16_t>(m),
-                                           static_cast<std::uint16_t>(d), 23, 59);
+    for (const auto& [y, m, d] :
+         {std::tuple{2024, 2, 29}, {2000, 2, 29}, {2023, 12, 31}, {2100, 3, 1}, {9999, 12, 31}}) {
+        const auto minutes =
+            RecordMinutes(static_cast<std::uint16_t>(y), static_cast<std::uint16_t>(m),
+                          static_cast<std::uint16_t>(d), 23, 59);
         ASSERT_TRUE(minutes);
         char expected[32];
         std::snprintf(expected, sizeof expected, "%04d-%02d-%02d 23:59", y, m, d);
@@ -150,8 +150,7 @@ TEST(Decimation, KeepsEverySpikeOfAMillionPointsInAFewPointsPerColumn) {
     const TTrendData data = TrendTest::Data(samples);
     const double base = static_cast<double>(Base());
     const std::size_t columns = 800;
-    const auto lines = DecimateSeries(data, TTrendSeries::Counts1,
-                                      {base, base + 199999, columns});
+    const auto lines = DecimateSeries(data, TTrendSeries::Counts1, {base, base + 199999, columns});
     ASSERT_EQ(lines.size(), 1U);
     EXPECT_LE(PointCount(lines), 4 * columns + 8);
     const auto has = [&](double minutes, double value) {
@@ -160,13 +159,12 @@ TEST(Decimation, KeepsEverySpikeOfAMillionPointsInAFewPointsPerColumn) {
     };
     EXPECT_TRUE(has(base + 12345, 90000));
     EXPECT_TRUE(has(base + 150001, 0));
-    EXPECT_TRUE(std::is_sorted(lines[0].begin(), lines[0].end(),
-                               [](const TTrendPoint& a, const TTrendPoint& b) {
-                                   return a.Minutes < b.Minutes;
-                               }));
+    EXPECT_TRUE(std::is_sorted(
+        lines[0].begin(), lines[0].end(),
+        [](const TTrendPoint& a, const TTrendPoint& b) { return a.Minutes < b.Minutes; }));
     // Zoomed in on the spike, the points are the real ones again.
-    const auto zoomed = DecimateSeries(data, TTrendSeries::Counts1,
-                                       {base + 12340, base + 12350, columns});
+    const auto zoomed =
+        DecimateSeries(data, TTrendSeries::Counts1, {base + 12340, base + 12350, columns});
     EXPECT_EQ(PointCount(zoomed), 13U);
 }
 
@@ -179,8 +177,8 @@ TEST(Decimation, NeverJoinsSegmentsItCanShowApart) {
     const double base = static_cast<double>(Base());
     // Decimated and real points alike: two lines, the first ending before the gap.
     for (const std::size_t columns : {std::size_t{100}, std::size_t{100000}}) {
-        const auto lines = DecimateSeries(data, TTrendSeries::Counts1,
-                                          {base, base + 29999, columns});
+        const auto lines =
+            DecimateSeries(data, TTrendSeries::Counts1, {base, base + 29999, columns});
         ASSERT_EQ(lines.size(), 2U) << columns;
         EXPECT_EQ(lines[0].back().Minutes, base + 9999);
         EXPECT_EQ(lines[1].front().Minutes, base + 20000);
@@ -195,9 +193,9 @@ TEST(Decimation, NeverJoinsSegmentsItCanShowApart) {
     }
     const TTrendData many = TrendTest::Data(gappy);
     ASSERT_GT(many.SegmentStarts.size(), 10000U);
-    const auto few = DecimateSeries(many, TTrendSeries::Counts1,
-                                    {static_cast<double>(many.Minutes.front()),
-                                     static_cast<double>(many.Minutes.back()), 200});
+    const auto few = DecimateSeries(
+        many, TTrendSeries::Counts1,
+        {static_cast<double>(many.Minutes.front()), static_cast<double>(many.Minutes.back()), 200});
     EXPECT_LE(few.size(), 202U);
     EXPECT_LE(PointCount(few), 4U * 202U);
 }

@@ -159,8 +159,8 @@ TEST(LimitsFile, ReadsNumbersInOneFormWhateverTheLocaleAndRefusesTheRest) {
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(read.Limits.Of(TTrendSeries::Counts1).Of(TLimitKind::AlertHigh), 12.5);
     EXPECT_EQ(read.Limits.Of(TTrendSeries::FlowRate).Of(TLimitKind::ActionLow), -4);
-    for (const TTrendSeries s : {TTrendSeries(1), TTrendSeries(2), TTrendSeries(3),
-                                 TTrendSeries(4)}) {
+    for (const TTrendSeries s :
+         {TTrendSeries(1), TTrendSeries(2), TTrendSeries(3), TTrendSeries(4)}) {
         EXPECT_FALSE(read.Limits.Of(s).Any()) << SeriesKey(s);
     }
     ASSERT_EQ(read.Problems.size(), 4U);

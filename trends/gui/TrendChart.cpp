@@ -26,6 +26,7 @@ namespace {
 // first three); none is the amber or red of the limit lines.
 constexpr std::array<QRgb, 10> kPalette{0x1f77b4, 0x2ca02c, 0x9467bd, 0x8c564b, 0xe377c2,
                                         0x7f7f7f, 0xbcbd22, 0x17becf, 0x005f5f, 0x000000};
+constexpr int kMargin = 4;
 const QColor kAlertColour(0xe6, 0x9f, 0x00);
 const QColor kActionColour(0xd0, 0x10, 0x10);
 
@@ -72,7 +73,7 @@ TTrendChart::TTrendChart(TSeriesGroup group, QObject* parent)
     FScene->addItem(FChart);
     FChart->setTitle(QString::fromStdString(GroupName(group)));
     FChart->setBackgroundRoundness(0);
-    FChart->setMargins(QMargins(4, 4, 4, 4));
+    FChart->setMargins(QMargins(kMargin, kMargin, kMargin, kMargin));
     FChart->legend()->setAlignment(Qt::AlignRight);
     FChart->legend()->setShowToolTips(true);
 
@@ -163,6 +164,17 @@ void TTrendChart::Resize(QSizeF size) {
     // The chart lays itself out when the event loop comes round; an offscreen rendering
     // needs the plot area now.
     FChart->layout()->activate();
+}
+
+void TTrendChart::SetInsets(qreal left, qreal right) {
+    const auto room = [](qreal inset) {
+        return kMargin + static_cast<int>(std::lround(std::max<qreal>(inset, 0)));
+    };
+    const QMargins margins(room(left), kMargin, room(right), kMargin);
+    if (FChart->margins() != margins) {
+        FChart->setMargins(margins);
+        FChart->layout()->activate();
+    }
 }
 
 void TTrendChart::Render(QPainter& painter, const QRectF& target) {

@@ -81,6 +81,9 @@ public:
 
     // The chart's size (a view resizes it to its own).
     void Resize(QSizeF size);
+    // Extra room left and right of the plot, so that stacked charts, whose value labels and
+    // legends differ in width, place a minute at one place.
+    void SetInsets(qreal left, qreal right);
     QRectF PlotArea() const;
     // The minutes at a horizontal position of the chart, and back.
     double MinutesAt(double x) const;

@@ -36,6 +36,7 @@ void TTrendPlotView::resizeEvent(QResizeEvent* event) {
     const QSizeF size = viewport()->size();
     FChart.Resize(size);
     setSceneRect(QRectF(QPointF(0, 0), size));
+    emit Resized();
 }
 
 void TTrendPlotView::wheelEvent(QWheelEvent* event) {

@@ -32,6 +32,8 @@ signals:
     void PanRequested(double minutes);
     void ResetRequested();
     void CursorRequested(double minutes);
+    // The chart took the view's new size.
+    void Resized();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

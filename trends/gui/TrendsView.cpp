@@ -17,6 +17,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace Sondrel {
 
 namespace {
@@ -38,6 +40,21 @@ QIcon Swatch(const QColor& colour) {
 
 QString ValueText(double value) {
     return QString::number(value, 'g', 10);
+}
+
+// The value axes' labels and the legends differ in width from chart to chart; the charts get
+// room on either side so that one minute is at one place in every chart.
+void AlignCharts(const std::vector<TTrendChart*>& charts) {
+    qreal left = 0;
+    qreal right = std::numeric_limits<qreal>::max();
+    for (TTrendChart* chart : charts) {
+        chart->SetInsets(0, 0);
+        left = std::max(left, chart->PlotArea().left());
+        right = std::min(right, chart->PlotArea().right());
+    }
+    for (TTrendChart* chart : charts) {
+        chart->SetInsets(left - chart->PlotArea().left(), chart->PlotArea().right() - right);
+    }
 }
 
 } // namespace
@@ -106,6 +123,7 @@ TTrendsView::TTrendsView(QWidget* parent)
         });
         connect(plot, &TTrendPlotView::ResetRequested, this, &TTrendsView::ResetZoom);
         connect(plot, &TTrendPlotView::CursorRequested, this, &TTrendsView::ShowCursorAt);
+        connect(plot, &TTrendPlotView::Resized, this, &TTrendsView::AlignPlots);
     }
 
     auto* side = new QVBoxLayout;
@@ -185,8 +203,21 @@ void TTrendsView::showEvent(QShowEvent* event) {
 }
 
 void TTrendsView::BuildFromSource() {
+    // A source that keeps the window painting (a long archive read) may see the data change
+    // again: that is built once this build is over.
+    if (FBuilding) {
+        FStale = true;
+        return;
+    }
+    FBuilding = true;
     FStale = false;
-    SetData(FSource ? FSource() : nullptr);
+    std::shared_ptr<const TTrendData> trend = FSource ? FSource() : nullptr;
+    FBuilding = false;
+    const bool again = FStale;
+    SetData(std::move(trend));
+    if (again) {
+        Invalidate();
+    }
 }
 
 void TTrendsView::SetLimits(const TInstrumentLimits& limits) {
@@ -194,6 +225,7 @@ void TTrendsView::SetLimits(const TInstrumentLimits& limits) {
     for (const auto& chart : FCharts) {
         chart->SetLimits(limits);
     }
+    AlignPlots();
 }
 
 void TTrendsView::SetVisibleSeries(const std::set<TTrendSeries>& series) {
@@ -233,6 +265,7 @@ void TTrendsView::SetLogarithmic(bool logarithmic) {
     for (const auto& chart : FCharts) {
         chart->SetLogarithmic(logarithmic);
     }
+    AlignPlots();
 }
 
 void TTrendsView::SetTimeRange(double fromMinutes, double toMinutes) {
@@ -264,15 +297,24 @@ void TTrendsView::Render(QPainter& painter, const QRectF& target) const {
     }
     // Charts of their own, so that the operator's charts keep their size and cursor.
     const double height = target.height() / static_cast<double>(groups.size());
-    for (std::size_t i = 0; i < groups.size(); ++i) {
-        TTrendChart chart(groups[i]);
-        chart.SetData(FData);
-        chart.SetVisibleSeries(VisibleSeries());
-        chart.SetLimits(FLimits);
-        chart.SetLogarithmic(FLogarithmic);
-        chart.SetTimeRange(FRange.From(), FRange.To());
-        chart.Render(painter, QRectF(target.left(), target.top() + height * static_cast<double>(i),
-                                     target.width(), height));
+    std::vector<std::unique_ptr<TTrendChart>> charts;
+    std::vector<TTrendChart*> aligned;
+    for (const TSeriesGroup group : groups) {
+        auto chart = std::make_unique<TTrendChart>(group);
+        chart->Resize(QSizeF(target.width(), height));
+        chart->SetData(FData);
+        chart->SetVisibleSeries(VisibleSeries());
+        chart->SetLimits(FLimits);
+        chart->SetLogarithmic(FLogarithmic);
+        chart->SetTimeRange(FRange.From(), FRange.To());
+        aligned.push_back(chart.get());
+        charts.push_back(std::move(chart));
+    }
+    AlignCharts(aligned);
+    for (std::size_t i = 0; i < charts.size(); ++i) {
+        charts[i]->Render(painter,
+                          QRectF(target.left(), target.top() + height * static_cast<double>(i),
+                                 target.width(), height));
     }
 }
 
@@ -294,7 +336,16 @@ void TTrendsView::ApplyRange() {
     for (const auto& chart : FCharts) {
         chart->SetTimeRange(FRange.From(), FRange.To());
     }
+    AlignPlots();
     emit RangeChanged(FRange.From(), FRange.To());
+}
+
+void TTrendsView::AlignPlots() {
+    std::vector<TTrendChart*> shown;
+    for (const TSeriesGroup group : ShownGroups()) {
+        shown.push_back(&Chart(group));
+    }
+    AlignCharts(shown);
 }
 
 void TTrendsView::ApplyVisible() {
@@ -302,6 +353,7 @@ void TTrendsView::ApplyVisible() {
     for (const auto& chart : FCharts) {
         chart->SetVisibleSeries(visible);
     }
+    AlignPlots();
     UpdateTexts();
 }
 

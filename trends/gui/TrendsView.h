@@ -76,6 +76,7 @@ protected:
 private:
     void BuildFromSource();
     void ApplyRange();
+    void AlignPlots();
     void ApplyVisible();
     void UpdateTexts();
     void ExportWithDialog();
@@ -86,6 +87,7 @@ private:
     TSource FSource;
     bool FStale = false;
     bool FBuildQueued = false;
+    bool FBuilding = false;
     TInstrumentLimits FLimits;
     bool FLogarithmic = false;
     TTrendTimeRange FRange;

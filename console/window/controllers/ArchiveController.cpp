@@ -12,6 +12,9 @@
 #include "RecordListModel.h"
 #include "SystemNames.h"
 #include "TransactionLog.h"
+#include "TrendsView.h"
+
+#include "ArchiveTrend.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -63,6 +66,7 @@ TArchiveController::TArchiveController(TArchiveParts parts, const std::string& l
             [this] { archiveFileButtonClick(); });
     connect(page.archiveExportButton, &QPushButton::clicked, this,
             [this] { archiveExportButtonClick(); });
+    page.archiveTrendsView->SetSource([this] { return RangeTrend(); });
     connect(&FParts.DataPageControl, &QTabWidget::currentChanged, this, [this] {
         if (TabShown()) {
             Reload();
@@ -106,6 +110,31 @@ void TArchiveController::CloseReader() {
     FModel.reset();
     FRows.reset();
     FReader.reset();
+    FParts.Page.archiveTrendsView->Invalidate();
+}
+
+// The trend of the range the table shows, read a page at a time with its progress on the
+// count line; nothing while the archive cannot be read (the count line says why).
+std::shared_ptr<const TTrendData> TArchiveController::RangeTrend() {
+    if (!FReader || !FRows) {
+        return nullptr;
+    }
+    QLabel& count = *FParts.Page.countLabel;
+    try {
+        auto trend = std::make_shared<const TTrendData>(LoadArchiveTrend(
+            *FReader, FRows->Query(), [&count](std::int64_t done, std::int64_t total) {
+                count.setText(
+                    QStringLiteral("Reading the trend... %1 of %2 records").arg(done).arg(total));
+                // Keeps the window painting while a long range is read.
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                return true;
+            }));
+        ShowCount();
+        return trend;
+    } catch (const std::exception& e) {
+        count.setText(ToQString(e.what()));
+        return nullptr;
+    }
 }
 
 void TArchiveController::Reload() {
@@ -159,6 +188,7 @@ void TArchiveController::Reload() {
     FModel = std::make_unique<TRecordListModel>(*FRows);
     FExport = std::make_unique<TExportCommands>(*this, *FRows);
     ShowRange();
+    page.archiveTrendsView->Invalidate();
     SetUpRecordListView(*page.archiveListView, *FModel, 1);
     if (before && (before->OrderColumn != 1 || !before->Ascending)) {
         page.archiveListView->sortByColumn(
@@ -207,6 +237,7 @@ void TArchiveController::showButtonClick() {
         return;
     }
     ShowRange();
+    FParts.Page.archiveTrendsView->Invalidate();
     ShowCount();
 }
 

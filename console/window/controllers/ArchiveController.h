@@ -13,7 +13,8 @@
 // records costs the window a few pages; a header click sorts the range in the database. The
 // tab is read again when it is shown, after a download ends while it is shown, and with Show;
 // an archive that cannot be read shows its error in the count line. Export writes the range
-// with the Log Data page's exporters.
+// with the Log Data page's exporters. The tab's Trends view (archiveTrendsView) charts the
+// same range, read when the range changes while the view is shown or when it is shown next.
 //
 // The location: --archive or SONDREL_ARCHIVE (the environment's ArchiveLocation), else the
 // stored choice "ArchiveFile", else the default file (ArchiveLocation.h). "Archive File..."
@@ -31,6 +32,7 @@
 #include "DownloadArchive.h"
 #include "ExportCommands.h"
 #include "ExportHost.h"
+#include "TrendData.h"
 
 #include "ModbusClient.h"
 #include "ModbusConnection.h"
@@ -115,6 +117,7 @@ private:
     void ShowRange();
     void ShowCount();
     bool TabShown() const;
+    std::shared_ptr<const TTrendData> RangeTrend();
 
     TArchiveParts FParts;
     TArchiveLocation FLocation;

@@ -1,5 +1,7 @@
 #include "ArchivePage.h"
 
+#include "TrendsTab.h"
+
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -74,6 +76,10 @@ TArchivePage::TArchivePage(QWidget* parent) : QWidget(parent) {
     page->addLayout(range);
     page->addWidget(archiveListView, 1);
     page->addLayout(bottom);
+    const TTableAndTrends tabs = PlaceTrendsBesideTable(
+        *archiveListView, QStringLiteral("archiveViewTabs"), QStringLiteral("archiveTrendsView"));
+    archiveViewTabs = tabs.Tabs;
+    archiveTrendsView = tabs.Trends;
 }
 
 } // namespace Sondrel

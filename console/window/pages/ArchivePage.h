@@ -6,7 +6,8 @@
 // The page is controls only; TArchiveController gives them their behaviour. The controls carry
 // objectNames (archiveFileLabel, archiveFileButton, instrumentComboBox, fromEdit, toEdit,
 // showButton, archiveListView, countLabel, archiveExportComboBox, archiveExportButton,
-// archiveReportButton) for the tests. Main (GUI) thread only; the controls are children of the
+// archiveReportButton; the table and its trends are the tabs of archiveViewTabs, the trends
+// archiveTrendsView) for the tests. Main (GUI) thread only; the controls are children of the
 // page.
 #pragma once
 
@@ -17,8 +18,11 @@ class QDateTimeEdit;
 class QLabel;
 class QPushButton;
 class QTableView;
+class QTabWidget;
 
 namespace Sondrel {
+
+class TTrendsView;
 
 class TArchivePage : public QWidget {
     Q_OBJECT
@@ -35,6 +39,8 @@ public:
     QDateTimeEdit* toEdit = nullptr;
     QPushButton* showButton = nullptr;
     QTableView* archiveListView = nullptr;
+    QTabWidget* archiveViewTabs = nullptr;
+    TTrendsView* archiveTrendsView = nullptr;
     QLabel* countLabel = nullptr;
     QComboBox* archiveExportComboBox = nullptr;
     QPushButton* archiveExportButton = nullptr;
