@@ -98,6 +98,7 @@ struct TDownloadParts;
 class TExportTabPage;
 class TFirmwarePage;
 class TFirmwareUpdateBinding;
+class TLimitsController;
 class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
@@ -128,6 +129,8 @@ struct TMainFormEnvironment {
     // The archive named on the command line or in the environment; empty: the stored choice
     // ("ArchiveFile"), else the default (ArchiveLocation.h).
     std::string ArchiveLocation;
+    // The limits of the instruments; empty: the default file (TLimitsFile::DefaultPath).
+    std::filesystem::path LimitsFile;
 };
 
 class TCorvaneDemoMainForm : public QMainWindow {
@@ -162,6 +165,9 @@ public:
     // The archive of the downloads and the Archive tab (see TArchiveController).
     TArchiveController& Archive() { return *FArchiveController; }
     TArchivePage& ArchivePage() { return *FArchivePage; }
+    // The limits and excursions of the Data tab's download and of the Archive tab's range.
+    TLimitsController& DataLimits() { return *FDataLimits; }
+    TLimitsController& ArchiveLimits() { return *FArchiveLimits; }
     // The frames of the device connection on the wire (the View menu's "Traffic").
     TTrafficDock& TrafficDock() { return *FTrafficDock; }
 
@@ -351,6 +357,10 @@ private:
     std::unique_ptr<TDownloadController> FDownloadController;
     // The engine's archive and the Archive tab: destroyed before the download controller.
     std::unique_ptr<TArchiveController> FArchiveController;
+    // Children of the window; they borrow the controllers above and go before them.
+    TLimitsController* FDataLimits = nullptr;
+    TLimitsController* FArchiveLimits = nullptr;
+    void SetUpLimits(const std::filesystem::path& limitsFile);
 
     // The parts that the download controller drives.
     TDownloadParts DownloadParts();

@@ -86,6 +86,11 @@ public:
 
     // The rows the tab shows; nothing while the archive cannot be read.
     TArchiveRecordRows* Rows() { return FRows.get(); }
+    TRecordListModel* Model() { return FModel.get(); }
+    // The tab's read connection; nothing while the archive cannot be read.
+    IArchiveStore* Reader() { return FReader.get(); }
+    // The instrument of the window's latest download, once one has started.
+    const std::optional<TInstrumentDescription>& LastInstrument() const { return FLastInstrument; }
 
     // --- TDownloadArchive
     void DownloadStarted(TDownloadKind kind, const std::string& request) override;
@@ -101,6 +106,10 @@ public:
     void SetExportBusy(bool busy) override;
     void ShowExportProgress(std::int32_t written, std::int32_t total) override;
     void ShowExportDone(const std::string& line) override;
+
+signals:
+    // The tab shows another range, instrument or archive (Reload, Show).
+    void rangeShown();
 
 private:
     void OpenWriter();
@@ -119,6 +128,7 @@ private:
     std::unique_ptr<TRecordListModel> FModel;
     std::unique_ptr<TExportCommands> FExport;
     bool FRangeSet = false;
+    std::optional<TInstrumentDescription> FLastInstrument;
 };
 
 } // namespace Sondrel
