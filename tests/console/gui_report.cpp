@@ -26,17 +26,6 @@ using namespace ConsoleTest;
 
 class ReportWindow : public WindowFixture {
 protected:
-    void SetUp() override {
-        WindowFixture::SetUp();
-        // The limits file of the window is the one in the user's data folder: here, the test's.
-        FormerDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", Folder.path().toLocal8Bit());
-    }
-    void TearDown() override {
-        qputenv("XDG_DATA_HOME", FormerDataHome);
-        WindowFixture::TearDown();
-    }
-
     Sondrel::TArchivePage& Page() { return Window().ArchivePage(); }
     QPushButton& DataReportButton() {
         return *Ui().DataTabSheet->findChild<QPushButton*>(QStringLiteral("dataReportButton"));
@@ -56,8 +45,7 @@ protected:
         }
         Sondrel::TInstrumentLimits limits;
         limits.Of(Sondrel::TTrendSeries::Counts1).Set(Sondrel::TLimitKind::AlertHigh, 123.5);
-        std::filesystem::create_directories(Sondrel::TLimitsFile::DefaultPath().parent_path());
-        Sondrel::TLimitsFile(Sondrel::TLimitsFile::DefaultPath())
+        Sondrel::TLimitsFile(LimitsPath())
             .Write(ArchiveTest::Instrument("counter A").Identity, limits);
     }
 
@@ -77,8 +65,6 @@ protected:
         text.waitForFinished(30000);
         return QString::fromUtf8(text.readAllStandardOutput()).simplified();
     }
-
-    QByteArray FormerDataHome;
 };
 
 } // namespace

@@ -158,6 +158,7 @@ void TArchiveController::Reload() {
         page.countLabel->setText(e.Fault() == afMissing
                                      ? QStringLiteral("The archive holds no downloads yet.")
                                      : ToQString(e.what()));
+        emit rangeShown();
         return;
     }
     page.instrumentComboBox->addItem(QStringLiteral("All instruments"));
@@ -195,6 +196,7 @@ void TArchiveController::Reload() {
             before->OrderColumn, before->Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
     ShowCount();
+    emit rangeShown();
 }
 
 void TArchiveController::ShowRange() {
@@ -239,6 +241,7 @@ void TArchiveController::showButtonClick() {
     ShowRange();
     FParts.Page.archiveTrendsView->Invalidate();
     ShowCount();
+    emit rangeShown();
 }
 
 void TArchiveController::archiveFileButtonClick() {
@@ -274,6 +277,7 @@ void TArchiveController::DownloadStarted(TDownloadKind kind, const std::string& 
     const TInstrumentDescription instrument =
         IdentifyInstrument(FParts.Client, FParts.Connection, std::string(), wait);
     FRecorder->SetInstrument(instrument);
+    FLastInstrument = instrument;
     FRecorder->SetLineSettings(DescribeLine(FParts.Connection, FParts.Client.ServerAddress()));
     FParts.Log.AddLogLine("Archive: " + FLocation.Text);
     FParts.Log.AddLogLine(InstrumentLogLine(instrument));

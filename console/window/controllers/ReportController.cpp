@@ -91,7 +91,8 @@ void TReportController::dataReportButtonClick() {
         return;
     }
     Run([this](const std::vector<TSeriesGroup>& groups) {
-        const TInstrumentDescription& i = FParts.Archive.DownloadInstrument();
+        const TInstrumentDescription i =
+            FParts.Archive.LastInstrument().value_or(TInstrumentDescription{});
         return RecordListReportContent(FParts.Records, {i.Name, i.Identity, i.Port, i.Address},
                                        FParts.Archive.LastDownload(), LimitsOf(i.Identity), groups);
     });
