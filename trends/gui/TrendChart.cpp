@@ -177,6 +177,11 @@ void TTrendChart::SetInsets(qreal left, qreal right) {
     }
 }
 
+QRectF TTrendChart::NaturalPlotArea() const {
+    const QMargins margins = FChart->margins();
+    return PlotArea().adjusted(-(margins.left() - kMargin), 0, margins.right() - kMargin, 0);
+}
+
 void TTrendChart::Render(QPainter& painter, const QRectF& target) {
     if (FChart->size() != target.size()) {
         Resize(target.size());
@@ -252,7 +257,7 @@ void TTrendChart::Rebuild() {
     FDrawn.clear();
     FLimitLines.clear();
     for (const TTrendSeries series : FVisible) {
-        const qreal width = IsTotal(series) ? 2.0 : 1.2;
+        const qreal width = IsTotal(series) ? 2.0 : 1.0;
         QLineSeries* first = NewLine(SeriesColour(series), width, Qt::SolidLine);
         first->setName(QString::fromStdString(SeriesName(series)));
         FDrawn.push_back({series, {first}});
@@ -289,25 +294,28 @@ void TTrendChart::Redraw() {
     const std::size_t columns = Columns();
     const TDecimationRequest request{FRange.From(), FRange.To(), columns};
     TExtent extent;
-    for (TDrawnSeries& drawn : FDrawn) {
-        std::vector<TPolyline> polylines;
+    std::vector<std::vector<TPolyline>> decimated(FDrawn.size());
+    for (std::size_t i = 0; i < FDrawn.size(); ++i) {
         if (FData) {
-            polylines = DecimateSeries(*FData, drawn.Series, request);
+            decimated[i] = DecimateSeries(*FData, FDrawn[i].Series, request);
         }
-        for (const TPolyline& polyline : polylines) {
+        for (const TPolyline& polyline : decimated[i]) {
             for (const TTrendPoint& point : polyline) {
                 if (!IsLogarithmic() || point.Value > 0) {
                     extent.Take(point.Value);
                 }
             }
         }
-        DrawSeries(drawn, std::move(polylines));
     }
     for (const TLimitLine& limit : FLimitLines) {
-        const double value = limit.Line->property("limit").toDouble();
-        extent.Take(value);
-        limit.Line->replace(
-            QList<QPointF>{QPointF(FRange.From(), value), QPointF(FRange.To(), value)});
+        extent.Take(limit.Line->property("limit").toDouble());
+    }
+    // The lines are emptied before the axes take their new ranges: every change of a range
+    // lays out the points a series holds, and the old ones are not worth that.
+    for (TDrawnSeries& drawn : FDrawn) {
+        for (QLineSeries* line : drawn.Lines) {
+            line->clear();
+        }
     }
     UpdateTimeAxis();
     if (IsLogarithmic()) {
@@ -324,10 +332,16 @@ void TTrendChart::Redraw() {
         axis->setRange(low, high + pad);
         axis->applyNiceNumbers();
     }
+    for (std::size_t i = 0; i < FDrawn.size(); ++i) {
+        DrawSeries(FDrawn[i], std::move(decimated[i]));
+    }
+    for (const TLimitLine& limit : FLimitLines) {
+        const double value = limit.Line->property("limit").toDouble();
+        limit.Line->replace(
+            QList<QPointF>{QPointF(FRange.From(), value), QPointF(FRange.To(), value)});
+    }
     PlaceCursor();
     FDrawnColumns = columns;
-    FDrawnFrom = FRange.From();
-    FDrawnTo = FRange.To();
     FDrawing = false;
 }
 

@@ -84,6 +84,8 @@ public:
     // Extra room left and right of the plot, so that stacked charts, whose value labels and
     // legends differ in width, place a minute at one place.
     void SetInsets(qreal left, qreal right);
+    // The plot area the chart would have without those insets.
+    QRectF NaturalPlotArea() const;
     QRectF PlotArea() const;
     // The minutes at a horizontal position of the chart, and back.
     double MinutesAt(double x) const;
@@ -134,11 +136,9 @@ private:
     QGraphicsLineItem* FCursorLine = nullptr;
     std::vector<TDrawnSeries> FDrawn;
     std::vector<TLimitLine> FLimitLines;
-    // What the last drawing was made for, so that a change of the plot area that does not
-    // change its width (a wider value label) does not draw again.
+    // The width the last drawing was made for, so that a change of the plot area that does not
+    // change its width (a higher value label) does not draw again.
     std::size_t FDrawnColumns = 0;
-    double FDrawnFrom = 0;
-    double FDrawnTo = 0;
     bool FDrawing = false;
 };
 

@@ -47,13 +47,15 @@ QString ValueText(double value) {
 void AlignCharts(const std::vector<TTrendChart*>& charts) {
     qreal left = 0;
     qreal right = std::numeric_limits<qreal>::max();
-    for (TTrendChart* chart : charts) {
-        chart->SetInsets(0, 0);
-        left = std::max(left, chart->PlotArea().left());
-        right = std::min(right, chart->PlotArea().right());
+    for (const TTrendChart* chart : charts) {
+        const QRectF natural = chart->NaturalPlotArea();
+        left = std::max(left, natural.left());
+        right = std::min(right, natural.right());
     }
+    // Charts whose insets stay as they are are not laid out (or drawn) again.
     for (TTrendChart* chart : charts) {
-        chart->SetInsets(left - chart->PlotArea().left(), chart->PlotArea().right() - right);
+        const QRectF natural = chart->NaturalPlotArea();
+        chart->SetInsets(left - natural.left(), natural.right() - right);
     }
 }
 
