@@ -249,6 +249,7 @@ void TArchiveController::RecordRead(const std::vector<std::uint16_t>& registers)
 
 void TArchiveController::DownloadEnded(TDownloadOutcome outcome, std::int64_t recordsReceived) {
     FRecorder->DownloadEnded(outcome, recordsReceived);
+    emit downloadFinished();
     // The tab shows what the download added, once the engine is done.
     if (TabShown()) {
         QTimer::singleShot(0, this, [this] { Reload(); });
