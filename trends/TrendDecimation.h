@@ -9,9 +9,9 @@
 // end of the range is kept as well, so the line runs to the chart's edges.
 //
 // Segments of the data (gaps in time) stay apart: the result is a list of polylines, and no
-// line joins two segments. Segments that are both wholly within one slice are merged into one
-// polyline there (a gap narrower than a pixel cannot be seen), so the number of polylines never
-// exceeds the number of columns.
+// line joins two segments. Once decimated, a gap within one slice is drawn through (a gap
+// narrower than a pixel cannot be seen), so there are never more polylines than columns. A
+// polyline may hold a single point (a record alone between two gaps): draw it as a point.
 //
 // Threads: any; pure functions.
 #pragma once
