@@ -32,39 +32,11 @@ bool TakeChar(const std::string& text, std::size_t& at, char c) {
 std::optional<std::size_t> Utf8Length(const std::string& text) {
     std::size_t characters = 0;
     for (std::size_t i = 0; i < text.size(); ++characters) {
-        const auto lead = static_cast<std::uint8_t>(text[i]);
-        std::size_t more = 0;
-        std::uint32_t code = 0;
-        if (lead < 0x80) {
-            code = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            more = 1;
-            code = lead & 0x1FU;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            more = 2;
-            code = lead & 0x0FU;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            more = 3;
-            code = lead & 0x07U;
-        } else {
+        const std::size_t length = Utf8CharacterLength(text, i);
+        if (length == 0) {
             return std::nullopt;
         }
-        if (i + more >= text.size() && more > 0) {
-            return std::nullopt; // cut off in the middle of a character
-        }
-        for (std::size_t k = 1; k <= more; ++k) {
-            const auto next = static_cast<std::uint8_t>(text[i + k]);
-            if ((next & 0xC0U) != 0x80U) {
-                return std::nullopt;
-            }
-            code = (code << 6U) | (next & 0x3FU);
-        }
-        // Overlong forms, UTF-16 surrogates and code points past U+10FFFF.
-        if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
-            (code >= 0xD800 && code <= 0xDFFF)) {
-            return std::nullopt;
-        }
-        i += more + 1;
+        i += length;
     }
     return characters;
 }
@@ -114,6 +86,46 @@ std::optional<std::string> TextProblem(const std::string& what, const std::strin
 }
 
 } // namespace
+
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t at) {
+    if (at >= text.size()) {
+        return 0;
+    }
+    const auto lead = static_cast<std::uint8_t>(text[at]);
+    std::size_t more = 0;
+    std::uint32_t code = 0;
+    if (lead < 0x80) {
+        return 1;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        more = 1;
+        code = lead & 0x1FU;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        more = 2;
+        code = lead & 0x0FU;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        more = 3;
+        code = lead & 0x07U;
+    } else {
+        return 0;
+    }
+    if (at + more >= text.size()) {
+        return 0; // cut off in the middle of a character
+    }
+    for (std::size_t k = 1; k <= more; ++k) {
+        const auto next = static_cast<std::uint8_t>(text[at + k]);
+        if ((next & 0xC0U) != 0x80U) {
+            return 0;
+        }
+        code = (code << 6U) | (next & 0x3FU);
+    }
+    // Overlong forms, UTF-16 surrogates and code points past U+10FFFF.
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code <= 0xDFFF)) {
+        return 0;
+    }
+    return more + 1;
+}
 
 bool IsRecordDateTimeText(const std::string& text) {
     std::size_t at = 0;

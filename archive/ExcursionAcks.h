@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace Sondrel {
 
@@ -30,5 +31,9 @@ std::optional<std::string> ExcursionAckProblem(const TExcursionAck& ack);
 bool IsRecordDateTimeText(const std::string& text);
 // Whether the text is a UTC time "YYYY-MM-DDThh:mm:ssZ".
 bool IsUtcTimeText(const std::string& text);
+
+// The bytes of the well-formed UTF-8 character at `at` (1..4), or 0 where there is none (a
+// stray or cut byte, an overlong form, a surrogate, a code point past U+10FFFF).
+std::size_t Utf8CharacterLength(std::string_view text, std::size_t at);
 
 } // namespace Sondrel

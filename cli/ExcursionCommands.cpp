@@ -4,6 +4,7 @@
 
 #include "ArchiveTrend.h"
 #include "ConsoleFileError.h"
+#include "ExcursionAcks.h"
 #include "Excursions.h"
 #include "LimitsEditing.h"
 #include "LimitsFile.h"
@@ -33,35 +34,36 @@ std::string OneLine(const std::string& text) {
     return line;
 }
 
+// A JSON string: every character that JSON escapes escaped, and a byte that is no UTF-8 (a
+// name from the instrument or a hand-edited archive) as U+FFFD.
 std::string JsonString(const std::string& text) {
     std::string json = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        switch (c) {
-        case '"':
-            json += "\\\"";
-            break;
-        case '\\':
-            json += "\\\\";
-            break;
-        case '\n':
-            json += "\\n";
-            break;
-        case '\r':
-            json += "\\r";
-            break;
-        case '\t':
-            json += "\\t";
-            break;
-        default:
-            if (u < 0x20 || u == 0x7F) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned{u});
-                json += escaped;
-            } else {
-                json += c;
-            }
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t length = Utf8CharacterLength(text, at);
+        if (length == 0) {
+            json += "\\ufffd";
+            ++at;
+            continue;
         }
+        const char c = text[at];
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            json += '\\';
+            json += c;
+        } else if (c == '\n') {
+            json += "\\n";
+        } else if (c == '\r') {
+            json += "\\r";
+        } else if (c == '\t') {
+            json += "\\t";
+        } else if (u < 0x20 || u == 0x7F) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", unsigned{u});
+            json += escaped;
+        } else {
+            json.append(text, at, length);
+        }
+        at += length;
     }
     return json + "\"";
 }

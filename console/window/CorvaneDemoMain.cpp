@@ -586,6 +586,9 @@ void TCorvaneDemoMainForm::SetUpLimits(const std::filesystem::path& limitsFile) 
                                            FDialogs, limitsFile, this);
     connect(FArchiveController.get(), &TArchiveController::rangeShown, FArchiveLimits,
             &TLimitsController::ScheduleRefresh);
+    // A download that was stopped keeps its list unsorted: no reset tells of its last rows.
+    connect(FArchiveController.get(), &TArchiveController::downloadFinished, FDataLimits,
+            &TLimitsController::ScheduleRefresh);
     // Both tabs may show the same instrument.
     connect(FDataLimits, &TLimitsController::limitsSaved, FArchiveLimits,
             &TLimitsController::ScheduleRefresh);

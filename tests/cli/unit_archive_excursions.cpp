@@ -82,16 +82,18 @@ protected:
     }
 
     // The JSON as Python reads it: a line per object of the chosen fields, "|" between them.
-    std::string ParsedJson(const std::string& json) {
+    std::string ParsedJson(const std::string& json,
+                           const std::string& keys = "\"instrument_id\", \"series\", "
+                                                     "\"limit_kind\", \"start\", \"end\", "
+                                                     "\"peak\", \"limit\", \"records\", "
+                                                     "\"acknowledged\", \"acknowledged_by\", "
+                                                     "\"comment\"") {
         const std::string file = Folder.File("excursions.json");
         ExportTest::WriteFile(file, json);
-        const std::string command =
-            "python3 -c 'import json,sys\n"
-            "for e in json.load(open(sys.argv[1], encoding=\"utf-8\")):\n"
-            "  print(\"|\".join(repr(e[k]) for k in (\"instrument_id\", \"series\", "
-            "\"limit_kind\", \"start\", \"end\", \"peak\", \"limit\", \"records\", "
-            "\"acknowledged\", \"acknowledged_by\", \"comment\")))' '" +
-            file + "' 2>&1";
+        const std::string command = "python3 -c 'import json,sys\n"
+                                    "for e in json.load(open(sys.argv[1], encoding=\"utf-8\")):\n"
+                                    "  print(\"|\".join(repr(e[k]) for k in (" +
+                                    keys + ")))' '" + file + "' 2>&1";
         std::string output;
         if (FILE* pipe = popen(command.c_str(), "r")) {
             char buffer[4096];
@@ -181,6 +183,30 @@ TEST_F(ArchiveExcursionsTest, JsonIsAnArrayThatAParserReadsWithEveryTextIntact) 
     EXPECT_EQ(none.Status, 0);
     EXPECT_EQ(ParsedJson(none.Out), "");
     EXPECT_EQ(none.Out, "[]\n");
+}
+
+TEST_F(ArchiveExcursionsTest, NamesThatAreNoUtf8OrHoldControlCharactersStayValidJson) {
+    {
+        TSqliteArchive archive(Archive, Archive);
+        archive.EnsureInstrument({"server id 01:AB",
+                                  std::string("bad \xFF\xC3 \x01\x1F \"q\" \\ \xE2\x82\xAC"), "01",
+                                  "p", 1});
+    }
+    const TRun run = Run({"excursions", "--limits", Limits, "--json", "--instrument", "1"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::string parsed = ParsedJson(run.Out, "\"instrument\", \"identity\"");
+    // Python's repr: the replacement characters and the euro sign as they are, the control
+    // characters escaped.
+    const std::string line =
+        "'bad \xEF\xBF\xBD\xEF\xBF\xBD \\x01\\x1f \"q\" \\\\ \xE2\x82\xAC'|'server id 01:AB'\n";
+    std::string expected;
+    for (int i = 0; i < 5; ++i) {
+        expected += line;
+    }
+    EXPECT_EQ(parsed, expected) << run.Out;
+    // The text output keeps each excursion on its line.
+    const TRun text = Run({"excursions", "--limits", Limits, "--instrument", "1"});
+    EXPECT_EQ(std::count(text.Out.begin(), text.Out.end(), '\n'), 6) << text.Out;
 }
 
 TEST_F(ArchiveExcursionsTest, LimitsAreShownSetAndClearedAndContradictionsLeaveTheFile) {

@@ -2,17 +2,23 @@
 // beyond them marked in the Archive tab's table (through a sort in the database too), the
 // excursions listed, and an acknowledgement stored in the archive and shown again after the
 // window restarts.
+#include "SimulatorChild.h"
+#include "SimulatorWindowFixture.h"
 #include "WindowFixture.h"
 
 #include "TrendTestSupport.h"
 
 #include "AcknowledgeDialog.h"
+#include "ArchiveController.h"
 #include "ArchivePage.h"
+#include "DownloadController.h"
 #include "ExcursionsPanel.h"
 #include "LimitsController.h"
 #include "LimitsDialog.h"
 #include "LimitsFile.h"
+#include "LogDataPage.h"
 #include "SqliteArchive.h"
+#include "ui_LogDataPage.h"
 
 #include <QBrush>
 #include <QComboBox>
@@ -245,4 +251,75 @@ TEST_F(LimitsWindow, AllInstrumentsOrNoDownloadSayWhyThereAreNoLimits) {
     ASSERT_NE(data, nullptr);
     EXPECT_FALSE(data->limitsButton->isEnabled());
     EXPECT_TRUE(data->limitsStatusLabel->text().contains(QStringLiteral("downloaded")));
+}
+
+namespace {
+
+class LimitsDownloadWindow : public SimulatorWindowFixture {};
+
+} // namespace
+
+TEST_F(LimitsDownloadWindow, DownloadedRecordsBeyondTheInstrumentsLimitAreMarkedThroughASort) {
+    const E2eTests::SimulatedLog log(TenRecordInstrument());
+    const std::string port = StartSimulator(log);
+    ASSERT_FALSE(port.empty());
+    ASSERT_TRUE(StartConnected(port)) << Dialogs.Errors.join(';').toStdString();
+    auto& page = Window().LogDataPage().Form();
+    page.recentRadioButton->setChecked(true);
+    page.recordsEdit->setText(QStringLiteral("10"));
+    page.intervalEdit->setText(QStringLiteral("1"));
+    page.startButton->click();
+    for (int i = 0; i < 5; ++i) {
+        QCoreApplication::processEvents();
+    }
+    TRecordListModel& model = Window().Download().Model();
+    ASSERT_EQ(model.rowCount(), 10);
+    auto* panel = Window().findChild<TExcursionsPanel*>(QStringLiteral("dataLimitsPanel"));
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->limitsButton->isEnabled()) << panel->limitsStatusLabel->text().toStdString();
+    const auto counts = [&model](int row) {
+        return model.data(model.index(row, kCounts1Column)).toString().toLongLong();
+    };
+    std::vector<long long> sorted;
+    for (int row = 0; row < model.rowCount(); ++row) {
+        sorted.push_back(counts(row));
+    }
+    std::sort(sorted.begin(), sorted.end());
+    const long long limit = sorted[5];
+    ASSERT_LT(limit, sorted.back()) << "some records beyond it";
+
+    Dialogs.DialogAnswers.push_back([limit](QDialog& dialog) -> int {
+        auto& limits = dynamic_cast<TLimitsDialog&>(dialog);
+        limits.limitsTable->item(0, 0)->setText(QString::number(limit));
+        limits.accept();
+        return limits.result();
+    });
+    panel->limitsButton->click();
+    // Kept under the identity that the archive knows the instrument by.
+    const auto& instrument = Window().Archive().LastInstrument();
+    ASSERT_TRUE(instrument);
+    EXPECT_EQ(TLimitsFile(LimitsPath())
+                  .Read(instrument->Identity)
+                  .Limits.Of(TTrendSeries::Counts1)
+                  .Of(TLimitKind::AlertHigh),
+              static_cast<double>(limit));
+
+    const auto checkMarks = [&](const char* when) {
+        int marked = 0;
+        for (int row = 0; row < model.rowCount(); ++row) {
+            const bool beyond = counts(row) > limit;
+            const QVariant brush = model.data(model.index(row, 8), Qt::BackgroundRole);
+            EXPECT_EQ(brush.isValid(), beyond) << when << ", row " << row << ": " << counts(row);
+            marked += brush.isValid() ? 1 : 0;
+        }
+        EXPECT_GT(marked, 0) << when;
+    };
+    checkMarks("in record order");
+    model.sort(kCounts1Column, Qt::DescendingOrder);
+    ASSERT_GT(counts(0), limit);
+    checkMarks("sorted by Cnts 1");
+    EXPECT_GT(panel->excursionsView->rowCount(), 0);
+    // The download is in the archive: its excursions can be acknowledged.
+    panel->excursionsView->selectRow(0);
+    EXPECT_TRUE(panel->acknowledgeButton->isEnabled());
 }

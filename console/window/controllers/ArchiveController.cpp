@@ -302,6 +302,7 @@ void TArchiveController::DownloadEnded(TDownloadOutcome outcome, std::int64_t re
         FLastDownload->Outcome = TArchiveRecorder::OutcomeText(outcome);
         FLastDownload->RecordsReceived = recordsReceived;
     }
+    emit downloadFinished();
     // The tab shows what the download added, once the engine is done.
     if (TabShown()) {
         QTimer::singleShot(0, this, [this] { Reload(); });

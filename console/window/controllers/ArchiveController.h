@@ -116,6 +116,8 @@ public:
 signals:
     // The tab shows another range, instrument or archive (Reload, Show).
     void rangeShown();
+    // A download of the window ended (however it ended): its records are all in the list.
+    void downloadFinished();
 
 private:
     void OpenWriter();
