@@ -110,7 +110,24 @@ std::vector<TSchemaStep> ArchiveSchemaSteps(const TSqlDialect& dialect) {
         "CREATE INDEX records_by_time ON records (recorded_at, instrument_id, record_number)",
         "CREATE INDEX records_by_download ON records (download_id)",
     };
-    return {first};
+    TSchemaStep second;
+    second.Version = 2;
+    second.Statements = {
+        "CREATE TABLE excursion_acks (\n"
+        "  id " +
+            dialect.IdColumn +
+            ",\n"
+            "  instrument_id BIGINT NOT NULL REFERENCES instruments (id),\n"
+            "  series TEXT NOT NULL,\n"
+            "  limit_kind TEXT NOT NULL,\n"
+            "  started_at TEXT NOT NULL,\n"
+            "  acknowledged_by TEXT NOT NULL,\n"
+            "  acknowledged_at TEXT NOT NULL,\n"
+            "  comment TEXT NOT NULL,\n"
+            "  UNIQUE (instrument_id, series, limit_kind, started_at))",
+        "CREATE INDEX excursion_acks_by_start ON excursion_acks (started_at, instrument_id)",
+    };
+    return {first, second};
 }
 
 } // namespace Sondrel

@@ -18,6 +18,12 @@
 //   another record. Indexed by (recorded_at, instrument_id, record_number) for ranges and by
 //   download_id for what a download brought.
 //
+// Version 2 adds:
+// - excursion_acks: id, instrument_id, series (series key), limit_kind (limit kind key),
+//   started_at (the excursion's first record date-time), acknowledged_by, acknowledged_at
+//   (UTC text), comment. Unique on (instrument_id, series, limit_kind, started_at): an
+//   excursion has one acknowledgement, the latest. Indexed by started_at for ranges.
+//
 // A database that differs in its types names them in a TSqlDialect; the statements are
 // otherwise the same. Versions are applied in order, each in one transaction with the update
 // of schema_version, so a database is always at one whole version.
@@ -31,7 +37,7 @@
 
 namespace Sondrel {
 
-inline constexpr std::int32_t kArchiveSchemaVersion = 1;
+inline constexpr std::int32_t kArchiveSchemaVersion = 2;
 
 // The words that differ between SQL databases.
 struct TSqlDialect {

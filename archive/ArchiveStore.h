@@ -1,7 +1,7 @@
 // IArchiveStore: the one storage interface of the archive. A backend (sqlite/ today; a server
-// database later) keeps the same schema (ArchiveSchema.h): instruments, downloads and records,
-// a record stored once per (instrument, record number, record date-time), and inserts that
-// ignore a record already there.
+// database later) keeps the same schema (ArchiveSchema.h): instruments, downloads, records and
+// the acknowledgements of excursions, a record stored once per (instrument, record number,
+// record date-time), and inserts that ignore a record already there.
 //
 // A store is one connection to one archive. Threads: one thread at a time, and the thread that
 // opened it unless the backend says otherwise; a program that reads on its main thread while
@@ -45,6 +45,9 @@ public:
                              const std::string& outcome, std::int64_t recordsReceived) = 0;
     // The instrument's latest "New records" download that has a chain, if any.
     virtual std::optional<TDownloadRecord> LatestChainedDownload(std::int64_t instrumentId) = 0;
+    // The downloads that brought the records of the range (its order is not used), ordered by
+    // id.
+    virtual std::vector<TDownloadRecord> DownloadsOfRange(const TRecordQuery& query) = 0;
 
     // --- records
     // Adds the records of one download in one transaction; a record that is already stored
@@ -61,6 +64,18 @@ public:
     // of the rows right after the previous one costs no more than the first page.
     virtual std::vector<TStoredRecord> ReadRecords(const TRecordQuery& query, std::int64_t offset,
                                                    std::int32_t limit) = 0;
+
+    // --- excursion acknowledgements
+    // Stores the acknowledgement in one transaction; one of an excursion acknowledged before
+    // replaces it (who, when and the comment). Refuses, writing nothing, one that
+    // ExcursionAckProblem finds wrong or whose instrument the archive does not hold.
+    virtual void AcknowledgeExcursion(const TExcursionAck& ack) = 0;
+    // The acknowledgements of excursions that started in the range (record date-times,
+    // inclusive; empty: open), of one instrument or all, ordered by start, instrument, series
+    // and kind. A stored row that ExcursionAckProblem finds wrong is left out.
+    virtual std::vector<TExcursionAck> ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                                     const std::string& from,
+                                                     const std::string& to) = 0;
 
     // --- upkeep
     // The database's own integrity check, the counts, and every record's registers against

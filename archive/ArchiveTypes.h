@@ -136,6 +136,21 @@ struct TStoredRecord {
     std::vector<std::uint16_t> Registers;
 };
 
+// An operator's acknowledgement of an excursion: a run of records beyond a limit, known by
+// its instrument, series, limit kind and first record (see trends/Excursions.h). Checked by
+// ExcursionAckProblem (ExcursionAcks.h) on the way in and on the way out.
+struct TExcursionAck {
+    std::int64_t InstrumentId = 0;
+    std::string Series;    // the series key ("counts1", "total_ppb", "flow_rate", ...)
+    std::string LimitKind; // the limit kind key ("alert high", "action low", ...)
+    std::string StartedAt; // the excursion's first record date-time, "YYYY-MM-DD hh:mm"
+    std::string AcknowledgedBy;
+    std::string AcknowledgedAt; // UTC "YYYY-MM-DDThh:mm:ssZ"
+    std::string Comment;
+
+    bool operator==(const TExcursionAck&) const = default;
+};
+
 // What "archive check" finds.
 struct TArchiveCheck {
     std::vector<std::string> IntegrityMessages; // "ok" alone when the database is sound
@@ -146,9 +161,13 @@ struct TArchiveCheck {
     // Records whose registers do not match their checksum, or whose fields do not match
     // their registers.
     std::int64_t DamagedRecords = 0;
+    std::int64_t ExcursionAcks = 0;
+    // Acknowledgements whose values are not what the archive writes (a hand edit).
+    std::int64_t DamagedExcursionAcks = 0;
 
     bool Sound() const {
-        return IntegrityMessages.size() == 1 && IntegrityMessages[0] == "ok" && DamagedRecords == 0;
+        return IntegrityMessages.size() == 1 && IntegrityMessages[0] == "ok" &&
+               DamagedRecords == 0 && DamagedExcursionAcks == 0;
     }
 };
 

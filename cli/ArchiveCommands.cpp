@@ -1,7 +1,9 @@
 #include "ArchiveCommands.h"
 
 #include "ArchiveOptions.h"
+#include "ArchiveRange.h"
 #include "CommandLine.h"
+#include "ExcursionCommands.h"
 #include "ExportOptions.h"
 
 #include "ArchiveError.h"
@@ -19,44 +21,6 @@ using namespace Sondrel;
 using namespace SondrelOptions;
 
 namespace {
-
-bool AllDigits(const std::string& text, std::size_t at, std::size_t count) {
-    if (at + count > text.size()) {
-        return false;
-    }
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (text[i] < '0' || text[i] > '9') {
-            return false;
-        }
-    }
-    return true;
-}
-
-// "YYYY-MM-DD" (the day's first or last minute) or "YYYY-MM-DD HH:MM" as a record date-time.
-std::string RangeEnd(const std::string& text, bool last, const std::string& what) {
-    const bool date = text.size() >= 10 && AllDigits(text, 0, 4) && text[4] == '-' &&
-                      AllDigits(text, 5, 2) && text[7] == '-' && AllDigits(text, 8, 2);
-    if (date && text.size() == 10) {
-        return text + (last ? " 23:59" : " 00:00");
-    }
-    if (date && text.size() == 16 && (text[10] == ' ' || text[10] == 'T') &&
-        AllDigits(text, 11, 2) && text[13] == ':' && AllDigits(text, 14, 2)) {
-        return text.substr(0, 10) + " " + text.substr(11);
-    }
-    throw EUsageError(what + ": '" + text + "' is not a date YYYY-MM-DD or \"YYYY-MM-DD HH:MM\"");
-}
-
-// The instrument a text names: its id, its name or its identity.
-std::int64_t FindInstrument(IArchiveStore& store, const std::string& text) {
-    for (const TInstrumentSummary& instrument : store.Instruments()) {
-        if (std::to_string(instrument.Id) == text || instrument.Name == text ||
-            instrument.Identity == text) {
-            return instrument.Id;
-        }
-    }
-    throw EUsageError("--instrument: the archive has no instrument '" + text +
-                      "' (see sondrel-cli archive list)");
-}
 
 int List(IArchiveStore& store) {
     std::cout << "ID\tRecords\tFirst\tLast\tPort\tAddress\tName\tIdentity\n";
@@ -76,7 +40,9 @@ int Check(IArchiveStore& store) {
               << "Instruments: " << check.Instruments << '\n'
               << "Downloads: " << check.Downloads << '\n'
               << "Records: " << check.Records << '\n'
-              << "Damaged records: " << check.DamagedRecords << '\n';
+              << "Damaged records: " << check.DamagedRecords << '\n'
+              << "Excursion acknowledgements: " << check.ExcursionAcks << '\n'
+              << "Damaged acknowledgements: " << check.DamagedExcursionAcks << '\n';
     if (!check.Sound()) {
         std::cerr << "sondrel-cli: the archive \"" << store.Location() << "\" is damaged\n";
         return 1;
@@ -137,27 +103,69 @@ std::string ArchiveCommandsHelp() {
                        "                          the records of the range in date-time order;\n"
                        "                          DATE is YYYY-MM-DD or \"YYYY-MM-DD HH:MM\", ID\n"
                        "                          the instrument's id, name or identity\n"
-                       "  archive check           integrity, counts, every record's checksum\n") +
+                       "  archive check           integrity, counts, every record's checksum\n"
+                       "  archive excursions [--from DATE] [--to DATE] [--instrument ID]\n"
+                       "                 [--limits FILE] [--json]\n"
+                       "                          the runs of records beyond the instruments'\n"
+                       "                          alert and action limits, with who acknowledged\n"
+                       "                          them; --json: a JSON array\n"
+                       "  archive limits --instrument ID [--limits FILE]\n"
+                       "                 [--set KEY=VALUE,...] [--clear KEY,...]\n"
+                       "                          the instrument's limits, set or cleared first;\n"
+                       "                          KEY is SERIES.KIND, e.g. counts1.alert_high,\n"
+                       "                          total_ppb.action_high, flow_rate.alert_low\n"
+                       "  archive report --from DATE --to DATE --pdf FILE [--instrument ID]\n"
+                       "                 [--limits FILE] [--groups counts,ppb,health]\n"
+                       "                          the trend report of the range as a PDF: the\n"
+                       "                          instrument, its downloads, the limits, a chart\n"
+                       "                          per group (all three by default), the\n"
+                       "                          excursions with their acknowledgements and the\n"
+                       "                          statistics; ID may be left out when the archive\n"
+                       "                          holds one instrument (builds with the window)\n"
+                       "  --limits FILE           the limits (default: limits.dat in the data\n"
+                       "                          folder, shared with the window)\n") +
            ArchiveOptionsHelp();
 }
 
 int RunArchiveCommand(const std::vector<std::string>& args) {
     std::set<std::string> valueOptions = ArchiveValueOptions();
-    valueOptions.insert({"from", "to", "instrument"});
+    valueOptions.insert({"from", "to", "instrument", "limits", "set", "clear", "pdf", "groups"});
     valueOptions.insert(ExportOptionNames().begin(), ExportOptionNames().end());
-    const TCommandLine line(args, valueOptions, {});
+    const TCommandLine line(args, valueOptions, {"json"});
+    const std::set<std::string> actions = {"list", "export", "check", "excursions", "limits"};
     if (line.Positional().size() != 2) {
-        throw EUsageError("archive needs one of list, export, check");
+        throw EUsageError("archive needs one of list, export, check, excursions, limits");
     }
     const std::string action = line.Positional()[1];
-    if (action != "list" && action != "export" && action != "check") {
-        throw EUsageError("archive: unknown action '" + action + "' (list, export, check)");
+    if (action == "report") {
+        // The report's charts and pages are drawn with Qt, which this build was made without.
+        std::cerr << "sondrel-cli: archive report is not available in this build of the program "
+                     "(it was built without Qt)\n";
+        return 1;
     }
-    if (action != "export") {
-        for (const char* name : {"from", "to", "instrument", "csv", "xlsx", "html"}) {
-            if (line.Has(name)) {
-                throw EUsageError("--" + std::string(name) + " applies to archive export only");
+    if (actions.count(action) == 0) {
+        throw EUsageError("archive: unknown action '" + action +
+                          "' (list, export, check, excursions, limits)");
+    }
+    // The options and the actions they apply to.
+    const std::vector<std::pair<std::string, std::set<std::string>>> applies = {
+        {"from", {"export", "excursions"}},
+        {"to", {"export", "excursions"}},
+        {"instrument", {"export", "excursions", "limits"}},
+        {"csv", {"export"}},
+        {"xlsx", {"export"}},
+        {"html", {"export"}},
+        {"limits", {"excursions", "limits"}},
+        {"json", {"excursions"}},
+        {"set", {"limits"}},
+        {"clear", {"limits"}}};
+    for (const auto& [name, where] : applies) {
+        if (line.Has(name) && where.count(action) == 0) {
+            std::string list;
+            for (const std::string& a : where) {
+                list += (list.empty() ? "archive " : " and archive ") + a;
             }
+            throw EUsageError("--" + name + " applies to " + list + " only");
         }
     }
     const std::optional<TArchiveLocation> location = ParseArchiveOption(line);
@@ -175,6 +183,12 @@ int RunArchiveCommand(const std::vector<std::string>& args) {
         }
         if (action == "check") {
             return Check(*store);
+        }
+        if (action == "excursions") {
+            return ArchiveExcursions(*store, line);
+        }
+        if (action == "limits") {
+            return ArchiveLimits(*store, line);
         }
         return Export(*store, line);
     } catch (const EArchiveError& e) {

@@ -1,5 +1,6 @@
 #include "PostgresArchive.h"
 
+#include "ExcursionAcks.h"
 #include "RecordFields.h"
 #include "SystemNames.h"
 
@@ -31,18 +32,61 @@ private:
     std::vector<TPgParam> FValues;
 };
 
-std::string RangeCondition(const TRecordQuery& query, TParams& params) {
+// The WHERE clause of a query's range of date-times in `timeColumn`.
+std::string RangeCondition(const TRecordQuery& query, TParams& params,
+                           const std::string& timeColumn = "recorded_at") {
     std::string condition = "TRUE";
     if (query.InstrumentId) {
         condition += " AND instrument_id = " + params.Add(*query.InstrumentId);
     }
     if (!query.From.empty()) {
-        condition += " AND recorded_at >= " + params.Add(query.From);
+        condition += " AND " + timeColumn + " >= " + params.Add(query.From);
     }
     if (!query.To.empty()) {
-        condition += " AND recorded_at <= " + params.Add(query.To);
+        condition += " AND " + timeColumn + " <= " + params.Add(query.To);
     }
     return condition;
+}
+
+// The columns of a download, as DownloadOf reads them.
+const char* const kDownloadColumns =
+    "id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
+    "line_settings, outcome, records_received, chain_id, window_start, base_record, "
+    "base_recorded_at, newest_record, newest_recorded_at";
+
+TDownloadRecord DownloadOf(const TPgResult& q, int row) {
+    TDownloadRecord d;
+    d.Id = q.Int(row, 0);
+    d.InstrumentId = q.Int(row, 1);
+    d.Kind = q.Text(row, 2);
+    d.Request = q.Text(row, 3);
+    d.StartedAt = q.Text(row, 4);
+    d.EndedAt = q.Text(row, 5);
+    d.UserName = q.Text(row, 6);
+    d.HostName = q.Text(row, 7);
+    d.LineSettings = q.Text(row, 8);
+    d.Outcome = q.Text(row, 9);
+    d.RecordsReceived = q.Int(row, 10);
+    if (!q.IsNull(row, 11)) {
+        TNewRecordsChain chain;
+        chain.ChainId = q.Int(row, 11);
+        chain.WindowStart = static_cast<std::int32_t>(q.Int(row, 12));
+        chain.BaseRecord = static_cast<std::int32_t>(q.Int(row, 13));
+        chain.BaseRecordedAt = q.OptionalText(row, 14);
+        chain.NewestRecord = static_cast<std::int32_t>(q.Int(row, 15));
+        chain.NewestRecordedAt = q.OptionalText(row, 16);
+        d.Chain = chain;
+    }
+    return d;
+}
+
+// The columns of an acknowledgement, in the order ExcursionAckOf reads them.
+const char* const kAckColumns = "instrument_id, series, limit_kind, started_at, "
+                                "acknowledged_by, acknowledged_at, comment";
+
+TExcursionAck ExcursionAckOf(const TPgResult& rows, int row) {
+    return {rows.Int(row, 0),  rows.Text(row, 1), rows.Text(row, 2), rows.Text(row, 3),
+            rows.Text(row, 4), rows.Text(row, 5), rows.Text(row, 6)};
 }
 
 std::vector<TStoredRecord> StoredRecordsOf(const TPgResult& rows, const std::string& location) {
@@ -221,37 +265,29 @@ void TPostgresArchive::EndDownload(std::int64_t downloadId, const std::string& e
 }
 
 std::optional<TDownloadRecord> TPostgresArchive::LatestChainedDownload(std::int64_t instrumentId) {
-    const TPgResult q = FDb->Execute(
-        "SELECT id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
-        "line_settings, outcome, records_received, chain_id, window_start, base_record, "
-        "base_recorded_at, newest_record, newest_recorded_at FROM downloads "
-        "WHERE instrument_id = $1 AND kind = $2 AND chain_id IS NOT NULL ORDER BY id DESC "
-        "LIMIT 1",
-        {instrumentId, kDownloadNew});
+    const TPgResult q = FDb->Execute(std::string("SELECT ") + kDownloadColumns +
+                                         " FROM downloads WHERE instrument_id = $1 AND kind = $2 "
+                                         "AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1",
+                                     {instrumentId, kDownloadNew});
     if (q.Rows() == 0) {
         return std::nullopt;
     }
-    TDownloadRecord d;
-    d.Id = q.Int(0, 0);
-    d.InstrumentId = q.Int(0, 1);
-    d.Kind = q.Text(0, 2);
-    d.Request = q.Text(0, 3);
-    d.StartedAt = q.Text(0, 4);
-    d.EndedAt = q.Text(0, 5);
-    d.UserName = q.Text(0, 6);
-    d.HostName = q.Text(0, 7);
-    d.LineSettings = q.Text(0, 8);
-    d.Outcome = q.Text(0, 9);
-    d.RecordsReceived = q.Int(0, 10);
-    TNewRecordsChain chain;
-    chain.ChainId = q.Int(0, 11);
-    chain.WindowStart = static_cast<std::int32_t>(q.Int(0, 12));
-    chain.BaseRecord = static_cast<std::int32_t>(q.Int(0, 13));
-    chain.BaseRecordedAt = q.OptionalText(0, 14);
-    chain.NewestRecord = static_cast<std::int32_t>(q.Int(0, 15));
-    chain.NewestRecordedAt = q.OptionalText(0, 16);
-    d.Chain = chain;
-    return d;
+    return DownloadOf(q, 0);
+}
+
+std::vector<TDownloadRecord> TPostgresArchive::DownloadsOfRange(const TRecordQuery& query) {
+    TParams params;
+    const std::string condition = RangeCondition(query, params);
+    const TPgResult q =
+        FDb->Execute(std::string("SELECT ") + kDownloadColumns +
+                         " FROM downloads WHERE id IN (SELECT download_id FROM records WHERE " +
+                         condition + ") ORDER BY id",
+                     params.Values());
+    std::vector<TDownloadRecord> downloads;
+    for (int row = 0; row < q.Rows(); ++row) {
+        downloads.push_back(DownloadOf(q, row));
+    }
+    return downloads;
 }
 
 // --- records ---------------------------------------------------------------------------------
@@ -428,6 +464,53 @@ std::vector<TStoredRecord> TPostgresArchive::ReadOrdered(const TRecordQuery& que
         FLocation);
 }
 
+// --- excursion acknowledgements ------------------------------------------------------------
+
+void TPostgresArchive::AcknowledgeExcursion(const TExcursionAck& ack) {
+    if (const auto problem = ExcursionAckProblem(ack)) {
+        throw EArchiveError(afOther, FLocation, "the acknowledgement is refused: " + *problem);
+    }
+    TPgTransaction transaction(*FDb);
+    if (FDb->Execute("SELECT 1 FROM instruments WHERE id = $1", {ack.InstrumentId}).Rows() == 0) {
+        throw EArchiveError(afOther, FLocation,
+                            "the acknowledgement is refused: it holds no instrument " +
+                                std::to_string(ack.InstrumentId));
+    }
+    FDb->Execute(std::string("INSERT INTO excursion_acks (") + kAckColumns +
+                     ") VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (instrument_id, series, "
+                     "limit_kind, started_at) DO UPDATE SET acknowledged_by = "
+                     "excluded.acknowledged_by, acknowledged_at = excluded.acknowledged_at, "
+                     "comment = excluded.comment",
+                 {ack.InstrumentId, ack.Series, ack.LimitKind, ack.StartedAt, ack.AcknowledgedBy,
+                  ack.AcknowledgedAt, ack.Comment});
+    transaction.Commit();
+}
+
+std::vector<TExcursionAck> TPostgresArchive::ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                                           const std::string& from,
+                                                           const std::string& to) {
+    TRecordQuery range;
+    range.InstrumentId = instrumentId;
+    range.From = from;
+    range.To = to;
+    TParams params;
+    const std::string condition = RangeCondition(range, params, "started_at");
+    // Text compared byte by byte, as SQLite does, whatever the database's collation.
+    const TPgResult rows = FDb->Execute(std::string("SELECT ") + kAckColumns +
+                                            " FROM excursion_acks WHERE " + condition +
+                                            " ORDER BY started_at COLLATE \"C\", instrument_id, "
+                                            "series COLLATE \"C\", limit_kind COLLATE \"C\"",
+                                        params.Values());
+    std::vector<TExcursionAck> acks;
+    for (int row = 0; row < rows.Rows(); ++row) {
+        TExcursionAck ack = ExcursionAckOf(rows, row);
+        if (!ExcursionAckProblem(ack)) {
+            acks.push_back(std::move(ack));
+        }
+    }
+    return acks;
+}
+
 // --- upkeep ----------------------------------------------------------------------------------
 
 TArchiveCheck TPostgresArchive::Check() {
@@ -443,6 +526,14 @@ TArchiveCheck TPostgresArchive::Check() {
         duplicated == 0 ? "ok" : std::to_string(duplicated) + " records are stored twice");
     check.Instruments = FDb->Execute("SELECT COUNT(*) FROM instruments").Int(0, 0);
     check.Downloads = FDb->Execute("SELECT COUNT(*) FROM downloads").Int(0, 0);
+    // The table came with version 2 (a store of an older history, in tests, has none).
+    const TPgResult acks = FDb->Execute(FSchemaVersion >= 2 ? std::string("SELECT ") + kAckColumns +
+                                                                  " FROM excursion_acks"
+                                                            : std::string("SELECT 1 WHERE FALSE"));
+    check.ExcursionAcks = acks.Rows();
+    for (int row = 0; row < acks.Rows(); ++row) {
+        check.DamagedExcursionAcks += ExcursionAckProblem(ExcursionAckOf(acks, row)) ? 1 : 0;
+    }
 
     std::string columns = "recorded_at, registers, registers_crc32";
     for (const std::string& column : RecordFieldColumns()) {

@@ -1,5 +1,6 @@
 #include "SqliteArchive.h"
 
+#include "ExcursionAcks.h"
 #include "RecordFields.h"
 #include "SystemNames.h"
 
@@ -15,17 +16,19 @@ namespace {
 // The columns that a page reads.
 const char* const kRecordColumns = "instrument_id, record_number, recorded_at, registers";
 
-// The WHERE clause of a query's range; parameters from `first` on, in the order Bind binds.
-std::string RangeCondition(const TRecordQuery& query, const std::string& table = "") {
+// The WHERE clause of a query's range of date-times in `timeColumn`; parameters in the order
+// BindRange binds them.
+std::string RangeCondition(const TRecordQuery& query,
+                           const std::string& timeColumn = "recorded_at") {
     std::string condition = "1 = 1";
     if (query.InstrumentId) {
-        condition += " AND " + table + "instrument_id = ?";
+        condition += " AND instrument_id = ?";
     }
     if (!query.From.empty()) {
-        condition += " AND " + table + "recorded_at >= ?";
+        condition += " AND " + timeColumn + " >= ?";
     }
     if (!query.To.empty()) {
-        condition += " AND " + table + "recorded_at <= ?";
+        condition += " AND " + timeColumn + " <= ?";
     }
     return condition;
 }
@@ -43,6 +46,38 @@ int BindRange(TSqliteStatement& statement, const TRecordQuery& query, int index)
     return index;
 }
 
+// The columns of a download, as DownloadOf reads them.
+const char* const kDownloadColumns =
+    "id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
+    "line_settings, outcome, records_received, chain_id, window_start, base_record, "
+    "base_recorded_at, newest_record, newest_recorded_at";
+
+TDownloadRecord DownloadOf(const TSqliteStatement& row) {
+    TDownloadRecord d;
+    d.Id = row.Int(0);
+    d.InstrumentId = row.Int(1);
+    d.Kind = row.Text(2);
+    d.Request = row.Text(3);
+    d.StartedAt = row.Text(4);
+    d.EndedAt = row.Text(5);
+    d.UserName = row.Text(6);
+    d.HostName = row.Text(7);
+    d.LineSettings = row.Text(8);
+    d.Outcome = row.Text(9);
+    d.RecordsReceived = row.Int(10);
+    if (!row.IsNull(11)) {
+        TNewRecordsChain chain;
+        chain.ChainId = row.Int(11);
+        chain.WindowStart = static_cast<std::int32_t>(row.Int(12));
+        chain.BaseRecord = static_cast<std::int32_t>(row.Int(13));
+        chain.BaseRecordedAt = row.OptionalText(14);
+        chain.NewestRecord = static_cast<std::int32_t>(row.Int(15));
+        chain.NewestRecordedAt = row.OptionalText(16);
+        d.Chain = chain;
+    }
+    return d;
+}
+
 TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& location) {
     TStoredRecord record;
     record.InstrumentId = row.Int(0);
@@ -55,6 +90,15 @@ TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& loc
     }
     record.Registers = std::move(*registers);
     return record;
+}
+
+// The columns of an acknowledgement, in the order ExcursionAckOf reads them.
+const char* const kAckColumns = "instrument_id, series, limit_kind, started_at, "
+                                "acknowledged_by, acknowledged_at, comment";
+
+TExcursionAck ExcursionAckOf(const TSqliteStatement& row) {
+    return {row.Int(0),  row.Text(1), row.Text(2), row.Text(3),
+            row.Text(4), row.Text(5), row.Text(6)};
 }
 
 bool IsTimeOrder(const TRecordQuery& query) {
@@ -268,36 +312,27 @@ void TSqliteArchive::EndDownload(std::int64_t downloadId, const std::string& end
 }
 
 std::optional<TDownloadRecord> TSqliteArchive::LatestChainedDownload(std::int64_t instrumentId) {
-    TSqliteStatement query = FDb->Prepare(
-        "SELECT id, instrument_id, kind, request, started_at, ended_at, user_name, host_name, "
-        "line_settings, outcome, records_received, chain_id, window_start, base_record, "
-        "base_recorded_at, newest_record, newest_recorded_at FROM downloads "
-        "WHERE instrument_id = ? AND kind = ? AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1");
+    TSqliteStatement query = FDb->Prepare(std::string("SELECT ") + kDownloadColumns +
+                                          " FROM downloads WHERE instrument_id = ? AND kind = ? "
+                                          "AND chain_id IS NOT NULL ORDER BY id DESC LIMIT 1");
     query.Bind(1, instrumentId).Bind(2, std::string(kDownloadNew));
     if (!query.Step()) {
         return std::nullopt;
     }
-    TDownloadRecord d;
-    d.Id = query.Int(0);
-    d.InstrumentId = query.Int(1);
-    d.Kind = query.Text(2);
-    d.Request = query.Text(3);
-    d.StartedAt = query.Text(4);
-    d.EndedAt = query.Text(5);
-    d.UserName = query.Text(6);
-    d.HostName = query.Text(7);
-    d.LineSettings = query.Text(8);
-    d.Outcome = query.Text(9);
-    d.RecordsReceived = query.Int(10);
-    TNewRecordsChain chain;
-    chain.ChainId = query.Int(11);
-    chain.WindowStart = static_cast<std::int32_t>(query.Int(12));
-    chain.BaseRecord = static_cast<std::int32_t>(query.Int(13));
-    chain.BaseRecordedAt = query.OptionalText(14);
-    chain.NewestRecord = static_cast<std::int32_t>(query.Int(15));
-    chain.NewestRecordedAt = query.OptionalText(16);
-    d.Chain = chain;
-    return d;
+    return DownloadOf(query);
+}
+
+std::vector<TDownloadRecord> TSqliteArchive::DownloadsOfRange(const TRecordQuery& query) {
+    TSqliteStatement select =
+        FDb->Prepare(std::string("SELECT ") + kDownloadColumns +
+                     " FROM downloads WHERE id IN (SELECT download_id FROM records WHERE " +
+                     RangeCondition(query) + ") ORDER BY id");
+    BindRange(select, query, 1);
+    std::vector<TDownloadRecord> downloads;
+    while (select.Step()) {
+        downloads.push_back(DownloadOf(select));
+    }
+    return downloads;
 }
 
 // --- records ---------------------------------------------------------------------------------
@@ -461,6 +496,58 @@ std::vector<TStoredRecord> TSqliteArchive::ReadOrdered(const TRecordQuery& query
     return records;
 }
 
+// --- excursion acknowledgements ------------------------------------------------------------
+
+void TSqliteArchive::AcknowledgeExcursion(const TExcursionAck& ack) {
+    if (const auto problem = ExcursionAckProblem(ack)) {
+        throw EArchiveError(afOther, FLocation, "the acknowledgement is refused: " + *problem);
+    }
+    TSqliteTransaction transaction(*FDb);
+    TSqliteStatement known = FDb->Prepare("SELECT 1 FROM instruments WHERE id = ?");
+    known.Bind(1, ack.InstrumentId);
+    if (!known.Step()) {
+        throw EArchiveError(afOther, FLocation,
+                            "the acknowledgement is refused: it holds no instrument " +
+                                std::to_string(ack.InstrumentId));
+    }
+    TSqliteStatement upsert = FDb->Prepare(
+        std::string("INSERT INTO excursion_acks (") + kAckColumns +
+        ") VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (instrument_id, series, limit_kind, "
+        "started_at) DO UPDATE SET acknowledged_by = excluded.acknowledged_by, "
+        "acknowledged_at = excluded.acknowledged_at, comment = excluded.comment");
+    upsert.Bind(1, ack.InstrumentId)
+        .Bind(2, ack.Series)
+        .Bind(3, ack.LimitKind)
+        .Bind(4, ack.StartedAt)
+        .Bind(5, ack.AcknowledgedBy)
+        .Bind(6, ack.AcknowledgedAt)
+        .Bind(7, ack.Comment);
+    upsert.Run();
+    transaction.Commit();
+}
+
+std::vector<TExcursionAck> TSqliteArchive::ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                                         const std::string& from,
+                                                         const std::string& to) {
+    TRecordQuery range;
+    range.InstrumentId = instrumentId;
+    range.From = from;
+    range.To = to;
+    TSqliteStatement query =
+        FDb->Prepare(std::string("SELECT ") + kAckColumns + " FROM excursion_acks WHERE " +
+                     RangeCondition(range, "started_at") +
+                     " ORDER BY started_at, instrument_id, series, limit_kind");
+    BindRange(query, range, 1);
+    std::vector<TExcursionAck> acks;
+    while (query.Step()) {
+        TExcursionAck ack = ExcursionAckOf(query);
+        if (!ExcursionAckProblem(ack)) {
+            acks.push_back(std::move(ack));
+        }
+    }
+    return acks;
+}
+
 // --- upkeep ----------------------------------------------------------------------------------
 
 TArchiveCheck TSqliteArchive::Check() {
@@ -472,6 +559,14 @@ TArchiveCheck TSqliteArchive::Check() {
     }
     check.Instruments = FDb->QueryInt("SELECT COUNT(*) FROM instruments").value_or(0);
     check.Downloads = FDb->QueryInt("SELECT COUNT(*) FROM downloads").value_or(0);
+    // The table came with version 2 (a store of an older history, in tests, has none).
+    TSqliteStatement acks = FDb->Prepare(
+        FSchemaVersion >= 2 ? std::string("SELECT ") + kAckColumns + " FROM excursion_acks"
+                            : std::string("SELECT 1 WHERE 0"));
+    while (acks.Step()) {
+        ++check.ExcursionAcks;
+        check.DamagedExcursionAcks += ExcursionAckProblem(ExcursionAckOf(acks)) ? 1 : 0;
+    }
 
     std::string columns = "recorded_at, registers, registers_crc32";
     for (const std::string& column : RecordFieldColumns()) {

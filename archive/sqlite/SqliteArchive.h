@@ -61,6 +61,7 @@ public:
     void EndDownload(std::int64_t downloadId, const std::string& endedAt,
                      const std::string& outcome, std::int64_t recordsReceived) override;
     std::optional<TDownloadRecord> LatestChainedDownload(std::int64_t instrumentId) override;
+    std::vector<TDownloadRecord> DownloadsOfRange(const TRecordQuery& query) override;
     std::int32_t AddRecords(std::int64_t instrumentId, std::int64_t downloadId,
                             const std::vector<TArchivedRecord>& records) override;
     std::vector<TArchivedKey> RecordKeys(std::int64_t instrumentId,
@@ -69,6 +70,10 @@ public:
     std::int64_t CountRecords(const TRecordQuery& query) override;
     std::vector<TStoredRecord> ReadRecords(const TRecordQuery& query, std::int64_t offset,
                                            std::int32_t limit) override;
+    void AcknowledgeExcursion(const TExcursionAck& ack) override;
+    std::vector<TExcursionAck> ExcursionAcks(std::optional<std::int64_t> instrumentId,
+                                             const std::string& from,
+                                             const std::string& to) override;
     TArchiveCheck Check() override;
 
 private:

@@ -15,6 +15,9 @@
 #ifdef SONDREL_HAVE_COLLECT
 #include "CollectCommand.h"
 #endif
+#ifdef SONDREL_HAVE_REPORT
+#include "ReportCommand.h"
+#endif
 
 #include <cstring>
 
@@ -143,6 +146,11 @@ int main(int argc, char** argv) {
         if (SondrelCli::IsDownloadCommand(command)) {
             return SondrelCli::RunDownloadCommand(args);
         }
+#ifdef SONDREL_HAVE_REPORT
+        if (SondrelCli::IsArchiveReportCommand(args)) {
+            return SondrelCli::RunArchiveReportCommand(args);
+        }
+#endif
         if (SondrelCli::IsArchiveCommand(command)) {
             return SondrelCli::RunArchiveCommand(args);
         }

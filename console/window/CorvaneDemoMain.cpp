@@ -10,12 +10,17 @@
 #include "ConnectionStateTexts.h"
 #include "DialogService.h"
 #include "DownloadController.h"
+#include "ExcursionsPanel.h"
 #include "ExportTabPage.h"
 #include "FirmwarePage.h"
 #include "FirmwareUpdateBinding.h"
+#include "LimitsController.h"
+#include "LimitsFile.h"
+#include "LimitsSources.h"
 #include "LogDataPage.h"
 #include "ModbusAccessPage.h"
 #include "RecordListModel.h"
+#include "ReportController.h"
 #include "RichLogView.h"
 #include "ServerItemMapController.h"
 #include "StatusPanels.h"
@@ -45,6 +50,8 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolButton>
@@ -176,6 +183,22 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
         TArchiveParts{FDownloadController->Engine(), ModbusClient1, ModbusConnection1, *FLog,
                       FDialogs, *FSettings, *FArchivePage, *FUi->DataPageControl},
         environment.ArchiveLocation, this);
+    const std::filesystem::path limitsFile =
+        environment.LimitsFile.empty() ? TLimitsFile::DefaultPath() : environment.LimitsFile;
+    SetUpLimits(limitsFile);
+    // The Data tab's "Report..." button stands below its table, on the right.
+    auto* dataReportButton = new QPushButton(QStringLiteral("Report..."), FUi->DataTabSheet);
+    dataReportButton->setObjectName(QStringLiteral("dataReportButton"));
+    dataReportButton->setToolTip(
+        QStringLiteral("Print the trend report of the downloaded records to a PDF file"));
+    auto* dataReportRow = new QHBoxLayout;
+    dataReportRow->addStretch(1);
+    dataReportRow->addWidget(dataReportButton);
+    FUi->DataLayout->addLayout(dataReportRow);
+    FReportController = std::make_unique<TReportController>(
+        TReportParts{FDialogs, *FLog, *FArchiveController, FDownloadController->Engine().List(),
+                     *this, *FArchivePage->archiveReportButton, *dataReportButton, limitsFile},
+        this);
 
     BuildTrafficDock();
 
@@ -190,6 +213,9 @@ TCorvaneDemoMainForm::TCorvaneDemoMainForm(const TMainFormEnvironment& environme
 TCorvaneDemoMainForm::~TCorvaneDemoMainForm() {
     // Closing with the connection open writes no closing lines.
     FDestroying = true;
+    // The limits borrow the download and archive controllers: they go first.
+    delete FDataLimits;
+    delete FArchiveLimits;
     // The controllers filter events of the pages' widgets: they go before the widgets do.
     delete FItemMap;
     delete FAccessPanel;
@@ -542,6 +568,34 @@ void TCorvaneDemoMainForm::SetUpAccessPanelAndItemMap() {
     FItemMap->Bind();
     // A value written by a remote client shows in its row.
     FServerItemBinding->OnRowChanged = [this](std::size_t row) { FItemMap->RefreshRow(row); };
+}
+
+void TCorvaneDemoMainForm::SetUpLimits(const std::filesystem::path& limitsFile) {
+    auto* dataPanel = new TExcursionsPanel(FUi->DataTabSheet);
+    dataPanel->setObjectName(QStringLiteral("dataLimitsPanel"));
+    FUi->DataLayout->addWidget(dataPanel);
+    auto* archivePanel = new TExcursionsPanel(FArchivePage);
+    archivePanel->setObjectName(QStringLiteral("archiveLimitsPanel"));
+    FArchivePage->layout()->addWidget(archivePanel);
+    FDataLimits = new TLimitsController(
+        *dataPanel,
+        DownloadLimitsSource(*FDownloadController, *FArchiveController, *FUi->logListView),
+        FDialogs, limitsFile, this);
+    FArchiveLimits = new TLimitsController(*archivePanel,
+                                           ArchiveLimitsSource(*FArchiveController, *FArchivePage),
+                                           FDialogs, limitsFile, this);
+    connect(FArchiveController.get(), &TArchiveController::rangeShown, FArchiveLimits,
+            &TLimitsController::ScheduleRefresh);
+    // A download that was stopped keeps its list unsorted: no reset tells of its last rows.
+    connect(FArchiveController.get(), &TArchiveController::downloadFinished, FDataLimits,
+            &TLimitsController::ScheduleRefresh);
+    // Both tabs may show the same instrument.
+    connect(FDataLimits, &TLimitsController::limitsSaved, FArchiveLimits,
+            &TLimitsController::ScheduleRefresh);
+    connect(FArchiveLimits, &TLimitsController::limitsSaved, FDataLimits,
+            &TLimitsController::ScheduleRefresh);
+    // The charts show the limits: TLimitsController::limitsChanged to TTrendsView::SetLimits
+    // of each tab's chart, once the chart is in the tabs.
 }
 
 TDownloadParts TCorvaneDemoMainForm::DownloadParts() {

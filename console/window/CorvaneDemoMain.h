@@ -92,6 +92,7 @@ class TAboutBox;
 class TAccessPanelController;
 class TApplicationSettings;
 class TArchiveController;
+class TReportController;
 class TArchivePage;
 class TTrendsView;
 class TDownloadController;
@@ -99,6 +100,7 @@ struct TDownloadParts;
 class TExportTabPage;
 class TFirmwarePage;
 class TFirmwareUpdateBinding;
+class TLimitsController;
 class TLogDataPage;
 class TModbusAccessPage;
 class TRegistrySettings;
@@ -129,6 +131,8 @@ struct TMainFormEnvironment {
     // The archive named on the command line or in the environment; empty: the stored choice
     // ("ArchiveFile"), else the default (ArchiveLocation.h).
     std::string ArchiveLocation;
+    // The limits of the instruments; empty: the default file (TLimitsFile::DefaultPath).
+    std::filesystem::path LimitsFile;
 };
 
 class TCorvaneDemoMainForm : public QMainWindow {
@@ -165,6 +169,9 @@ public:
     TArchivePage& ArchivePage() { return *FArchivePage; }
     // The Data tab's Trends tab (logDataTrendsView), beside the record table.
     TTrendsView& LogDataTrendsView() { return *FLogDataTrends; }
+    // The limits and excursions of the Data tab's download and of the Archive tab's range.
+    TLimitsController& DataLimits() { return *FDataLimits; }
+    TLimitsController& ArchiveLimits() { return *FArchiveLimits; }
     // The frames of the device connection on the wire (the View menu's "Traffic").
     TTrafficDock& TrafficDock() { return *FTrafficDock; }
 
@@ -354,6 +361,12 @@ private:
     std::unique_ptr<TDownloadController> FDownloadController;
     // The engine's archive and the Archive tab: destroyed before the download controller.
     std::unique_ptr<TArchiveController> FArchiveController;
+    // The "Report..." buttons of the Archive and Data tabs: destroyed before the archive.
+    std::unique_ptr<TReportController> FReportController;
+    // Children of the window; they borrow the controllers above and go before them.
+    TLimitsController* FDataLimits = nullptr;
+    TLimitsController* FArchiveLimits = nullptr;
+    void SetUpLimits(const std::filesystem::path& limitsFile);
 
     // The parts that the download controller drives.
     TDownloadParts DownloadParts();

@@ -15,6 +15,8 @@ namespace {
 
 const QColor kSilver(0xC0, 0xC0, 0xC0);
 const QColor kBlack(0, 0, 0);
+const QColor kAlertBackground(0xFF, 0xE4, 0xA8);  // light amber
+const QColor kActionBackground(0xFF, 0xC4, 0xC4); // light red
 
 } // namespace
 
@@ -54,6 +56,16 @@ QVariant TRecordListModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
         return index.column() == 0 ? logListViewCustomDrawItem(index.row())
                                    : logListViewCustomDrawSubItem(index.row(), index.column());
+    case Qt::BackgroundRole:
+        switch (RowMark(ListRow(index.row()))) {
+        case TRowMark::Alert:
+            return QBrush(kAlertBackground);
+        case TRowMark::Action:
+            return QBrush(kActionBackground);
+        case TRowMark::None:
+            break;
+        }
+        return {};
     default:
         return {};
     }
@@ -73,6 +85,20 @@ QBrush TRecordListModel::logListViewCustomDrawItem(int row) const {
 QBrush TRecordListModel::logListViewCustomDrawSubItem(int row, int /*column*/) const {
     // Every cell of a row takes the row's colour.
     return logListViewCustomDrawItem(row);
+}
+
+void TRecordListModel::SetRowMarks(std::vector<TRowMark> marks) {
+    FMarks = std::move(marks);
+    if (FRowCount > 0) {
+        emit dataChanged(index(0, 0), index(FRowCount - 1, TRecordRows::ColumnCount - 1),
+                         {Qt::BackgroundRole});
+    }
+}
+
+TRowMark TRecordListModel::RowMark(std::int32_t listRow) const {
+    return listRow >= 0 && static_cast<std::size_t>(listRow) < FMarks.size()
+               ? FMarks[static_cast<std::size_t>(listRow)]
+               : TRowMark::None;
 }
 
 QVariant TRecordListModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -174,6 +200,7 @@ void TRecordListModel::ItemsAppended(std::int32_t first, std::int32_t count) {
 
 void TRecordListModel::BeginReset() {
     beginResetModel();
+    FMarks.clear(); // the rows may be others now
 }
 
 void TRecordListModel::EndReset() {

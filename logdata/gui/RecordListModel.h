@@ -23,6 +23,11 @@
 // keeps its own published row count, so items appended inside an update bracket stay invisible
 // to the view until the source reports them.
 //
+// Marks (SetRowMarks): a mark per list row, drawn as the row's background (an alert: light
+// amber, an action: light red), the text keeping its colour. Marks belong to list rows, so they
+// follow the rows through the model's own sorts; a reset of the rows (which may reorder or
+// replace them) drops them until they are set again.
+//
 // Main (GUI) thread only. Does not own the rows, which must outlive the model; the destructor
 // unhooks their events.
 #pragma once
@@ -37,6 +42,9 @@ class QBrush;
 class QTableView;
 
 namespace Sondrel {
+
+// What a row's background says of its record: beyond an alert or an action limit.
+enum class TRowMark : std::uint8_t { None, Alert, Action };
 
 class TRecordListModel : public QAbstractTableModel {
     Q_OBJECT
@@ -69,6 +77,10 @@ public:
     QBrush logListViewCustomDrawItem(int row) const;
     QBrush logListViewCustomDrawSubItem(int row, int column) const;
 
+    // Marks by list row (shorter: the rest unmarked); every row's background is redrawn.
+    void SetRowMarks(std::vector<TRowMark> marks);
+    TRowMark RowMark(std::int32_t listRow) const;
+
 private:
     void ItemsAppended(std::int32_t first, std::int32_t count);
     void BeginReset();
@@ -85,6 +97,7 @@ private:
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
     // The rows took the last sort request themselves (TRecordRows::Sort).
     bool FSourceSorts = false;
+    std::vector<TRowMark> FMarks;
 };
 
 // Puts the model into the view with the list view's look: column widths from the list, grid

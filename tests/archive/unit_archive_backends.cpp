@@ -285,6 +285,54 @@ TEST_P(ArchiveBackendTest, LatestChainedDownloadIsTheNewestNewRecordsDownloadWit
     EXPECT_FALSE(latest->Chain->NewestRecordedAt);
 }
 
+TEST_P(ArchiveBackendTest, DownloadsOfRangeAreThoseThatBroughtItsRecordsOfItsInstrument) {
+    auto archive = Backend->Open();
+    const std::int64_t a = archive->EnsureInstrument(Instrument("a"));
+    const std::int64_t b = archive->EnsureInstrument(Instrument("b"));
+    const std::int64_t early = Download(*archive, a);
+    archive->AddRecords(a, early, Records(0, 10)); // minutes 0..9
+    const std::int64_t late = Download(*archive, a, kDownloadNew);
+    archive->SetDownloadChain(late, {0, 5, 9, "2024-01-01 00:09", 19, std::nullopt});
+    archive->EndDownload(late, "2024-06-01T12:02:00Z", kOutcomeComplete, 10);
+    archive->AddRecords(a, late, Records(5, 15)); // 5..9 kept by `early`, 10..19 new
+    Download(*archive, a);                        // brought nothing
+    const std::int64_t other = Download(*archive, b);
+    archive->AddRecords(b, other, Records(0, 30));
+
+    const auto ids = [&](const TRecordQuery& query) {
+        std::vector<std::int64_t> result;
+        for (const TDownloadRecord& d : archive->DownloadsOfRange(query)) {
+            result.push_back(d.Id);
+        }
+        return result;
+    };
+    TRecordQuery query;
+    query.InstrumentId = a;
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{early, late}));
+    query.From = DateTimeOfMinute(12);
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{late}));
+    query.From = DateTimeOfMinute(2);
+    query.To = DateTimeOfMinute(8); // records of `late` there were already stored by `early`
+    EXPECT_EQ(ids(query), (std::vector<std::int64_t>{early}));
+    query.From = DateTimeOfMinute(25);
+    query.To.clear();
+    EXPECT_TRUE(ids(query).empty());
+    EXPECT_EQ(ids({}), (std::vector<std::int64_t>{early, late, other}));
+
+    query = {};
+    query.InstrumentId = a;
+    query.From = DateTimeOfMinute(15);
+    const auto downloads = archive->DownloadsOfRange(query);
+    ASSERT_EQ(downloads.size(), 1U);
+    EXPECT_EQ(downloads[0].Kind, kDownloadNew);
+    EXPECT_EQ(downloads[0].Outcome, kOutcomeComplete);
+    EXPECT_EQ(downloads[0].EndedAt, "2024-06-01T12:02:00Z");
+    EXPECT_EQ(downloads[0].RecordsReceived, 10);
+    ASSERT_TRUE(downloads[0].Chain);
+    EXPECT_EQ(downloads[0].Chain->NewestRecord, 19);
+    EXPECT_FALSE(archive->DownloadsOfRange({}).front().Chain); // a plain download has none
+}
+
 TEST_P(ArchiveBackendTest, NewerSchemaIsRefusedAndAnEmptyDatabaseIsNoArchiveForReading) {
     EXPECT_EQ(FaultOf([&] { Backend->Open({}, true); }), afMissing);
     Backend->Open();
@@ -294,7 +342,8 @@ TEST_P(ArchiveBackendTest, NewerSchemaIsRefusedAndAnEmptyDatabaseIsNoArchiveForR
         FAIL() << "opened";
     } catch (const EArchiveError& e) {
         EXPECT_EQ(e.Fault(), afNewerSchema);
-        EXPECT_NE(std::string(e.what()).find("schema version 7; this version knows up to 1"),
+        EXPECT_NE(std::string(e.what()).find("schema version 7; this version knows up to " +
+                                             std::to_string(kArchiveSchemaVersion)),
                   std::string::npos)
             << e.what();
     }
@@ -317,18 +366,19 @@ TEST_P(ArchiveBackendTest, MigrationsRunFromVersionOneEachWhollyOrNotAtAll) {
         archive->AddRecords(instrument, Download(*archive, instrument), Records(1, 3));
     }
     const std::vector<TSchemaStep> history = ArchiveSchemaSteps(Backend->Dialect());
-    // A version 2 whose second statement fails: nothing of it stays.
+    const std::int32_t next = kArchiveSchemaVersion + 1;
+    // A next version whose second statement fails: nothing of it stays.
     std::vector<TSchemaStep> broken = history;
     broken.push_back(
-        {2, {"ALTER TABLE records ADD COLUMN note TEXT", "CREATE TABLE records (x INTEGER)"}});
+        {next, {"ALTER TABLE records ADD COLUMN note TEXT", "CREATE TABLE records (x INTEGER)"}});
     EXPECT_EQ(FaultOf([&] { Backend->Open(broken); }), afOther);
-    EXPECT_EQ(Backend->Open()->Check().SchemaVersion, 1);
+    EXPECT_EQ(Backend->Open()->Check().SchemaVersion, kArchiveSchemaVersion);
 
     std::vector<TSchemaStep> working = history;
-    working.push_back({2, {"ALTER TABLE records ADD COLUMN note TEXT"}});
-    working.push_back({3, {"UPDATE records SET note = 'checked'"}});
+    working.push_back({next, {"ALTER TABLE records ADD COLUMN note TEXT"}});
+    working.push_back({next + 1, {"UPDATE records SET note = 'checked'"}});
     auto upgraded = Backend->Open(working);
-    EXPECT_EQ(upgraded->Check().SchemaVersion, 3);
+    EXPECT_EQ(upgraded->Check().SchemaVersion, next + 1);
     EXPECT_EQ(upgraded->CountRecords({}), 3);
     EXPECT_EQ(Backend->QueryInt("SELECT COUNT(*) FROM records WHERE note = 'checked'"), 3);
     EXPECT_EQ(FaultOf([&] { Backend->Open(); }), afNewerSchema);
@@ -470,3 +520,165 @@ TEST_F(PostgresArchiveTest, ServerLostMidWayFailsTheWriteWholly) {
 }
 
 #endif
+
+// --- excursion acknowledgements ---------------------------------------------------------------
+
+namespace {
+
+TExcursionAck Ack(std::int64_t instrument, const std::string& series, const std::string& kind,
+                  std::int64_t startMinute, const std::string& by = "ops") {
+    return {instrument,
+            series,
+            kind,
+            DateTimeOfMinute(startMinute),
+            by,
+            "2024-06-02T08:30:00Z",
+            "checked the filter"};
+}
+
+std::string RefusalOf(IArchiveStore& archive, const TExcursionAck& ack) {
+    try {
+        archive.AcknowledgeExcursion(ack);
+    } catch (const EArchiveError& e) {
+        return e.what();
+    }
+    return "stored";
+}
+
+} // namespace
+
+TEST_P(ArchiveBackendTest, AcknowledgementIsReadBackAndAcknowledgingAgainReplacesIt) {
+    auto archive = Backend->Open();
+    const std::int64_t instrument = archive->EnsureInstrument(Instrument());
+    const TExcursionAck first = Ack(instrument, "counts1", "alert high", 10);
+    archive->AcknowledgeExcursion(first);
+    EXPECT_EQ(archive->ExcursionAcks(std::nullopt, "", ""), std::vector<TExcursionAck>{first});
+
+    // The same excursion again, by someone else with another comment: one row, the newest.
+    TExcursionAck again = first;
+    again.AcknowledgedBy = "Zoë Ops";
+    again.AcknowledgedAt = "2024-06-03T09:00:00Z";
+    again.Comment = "line one\nline two with 'quotes' and \"more\"";
+    archive->AcknowledgeExcursion(again);
+    // Another kind of the same series and start is another excursion.
+    const TExcursionAck action = Ack(instrument, "counts1", "action high", 10);
+    archive->AcknowledgeExcursion(action);
+
+    auto reopened = Backend->Open();
+    EXPECT_EQ(reopened->ExcursionAcks(instrument, "", ""),
+              (std::vector<TExcursionAck>{action, again}));
+    EXPECT_EQ(Backend->QueryInt("SELECT COUNT(*) FROM excursion_acks"), 2);
+    const TArchiveCheck check = reopened->Check();
+    EXPECT_EQ(check.ExcursionAcks, 2);
+    EXPECT_TRUE(check.Sound());
+}
+
+TEST_P(ArchiveBackendTest, AcknowledgementsFollowTheRangeOfStartsAndTheInstrumentInOrder) {
+    auto archive = Backend->Open();
+    const std::int64_t a = archive->EnsureInstrument(Instrument("a"));
+    const std::int64_t b = archive->EnsureInstrument(Instrument("b"));
+    const TExcursionAck a30 = Ack(a, "total_ppb", "alert high", 30);
+    const TExcursionAck b20 = Ack(b, "flow_rate", "action low", 20);
+    const TExcursionAck a20 = Ack(a, "ppb2", "alert high", 20);
+    const TExcursionAck a20b = Ack(a, "counts9", "alert high", 20);
+    const TExcursionAck a40 = Ack(a, "counts1", "alert high", 40);
+    for (const auto& ack : {a30, b20, a20, a20b, a40}) {
+        archive->AcknowledgeExcursion(ack);
+    }
+    // By start, then instrument, series and kind.
+    EXPECT_EQ(archive->ExcursionAcks(std::nullopt, "", ""),
+              (std::vector<TExcursionAck>{a20b, a20, b20, a30, a40}));
+    // Both ends inclusive.
+    EXPECT_EQ(archive->ExcursionAcks(std::nullopt, DateTimeOfMinute(20), DateTimeOfMinute(30)),
+              (std::vector<TExcursionAck>{a20b, a20, b20, a30}));
+    EXPECT_EQ(archive->ExcursionAcks(a, DateTimeOfMinute(21), ""),
+              (std::vector<TExcursionAck>{a30, a40}));
+    EXPECT_EQ(archive->ExcursionAcks(b, "", DateTimeOfMinute(19)), std::vector<TExcursionAck>{});
+    EXPECT_EQ(archive->ExcursionAcks(b + 100, "", ""), std::vector<TExcursionAck>{});
+}
+
+TEST_P(ArchiveBackendTest, BadAcknowledgementIsRefusedNamingWhatIsWrongAndNothingIsWritten) {
+    auto archive = Backend->Open();
+    const std::int64_t instrument = archive->EnsureInstrument(Instrument());
+    const TExcursionAck good = Ack(instrument, "counts1", "alert high", 10);
+    struct TCase {
+        std::function<void(TExcursionAck&)> Spoil;
+        std::string Named;
+    };
+    const std::vector<TCase> cases = {
+        {[](TExcursionAck& a) { a.InstrumentId += 5; }, "no instrument"},
+        {[](TExcursionAck& a) { a.InstrumentId = -1; }, "instrument id"},
+        {[](TExcursionAck& a) { a.Series = "counts1'; DROP TABLE records; --"; }, "series"},
+        {[](TExcursionAck& a) { a.Series = ""; }, "series"},
+        {[](TExcursionAck& a) { a.LimitKind = "alert  high"; }, "limit kind"},
+        {[](TExcursionAck& a) { a.LimitKind = std::string(41, 'a'); }, "limit kind"},
+        {[](TExcursionAck& a) { a.StartedAt = "2024-01-01T00:10"; }, "start"},
+        {[](TExcursionAck& a) { a.StartedAt = "2024-01-01 00:10:00"; }, "start"},
+        {[](TExcursionAck& a) { a.AcknowledgedAt = "2024-06-02 08:30:00"; }, "time"},
+        {[](TExcursionAck& a) { a.AcknowledgedBy = ""; }, "who"},
+        {[](TExcursionAck& a) { a.AcknowledgedBy = std::string(201, 'x'); }, "200 characters"},
+        {[](TExcursionAck& a) { a.AcknowledgedBy = "ops\nroot"; }, "control"},
+        {[](TExcursionAck& a) { a.Comment = std::string(4001, 'c'); }, "4000 characters"},
+        {[](TExcursionAck& a) { a.Comment = std::string("bad \xC3 byte"); }, "UTF-8"},
+        {[](TExcursionAck& a) { a.Comment = std::string("nul\0byte", 8); }, "control"},
+    };
+    for (const TCase& c : cases) {
+        TExcursionAck bad = good;
+        c.Spoil(bad);
+        const std::string refusal = RefusalOf(*archive, bad);
+        EXPECT_NE(refusal.find(c.Named), std::string::npos) << c.Named << ": " << refusal;
+    }
+    EXPECT_EQ(Backend->QueryInt("SELECT COUNT(*) FROM excursion_acks"), 0);
+    EXPECT_EQ(Backend->QueryInt("SELECT COUNT(*) FROM records"), 0);
+    // At the bounds it is stored: 200 and 4000 characters of two bytes each.
+    TExcursionAck longest = good;
+    std::string who;
+    for (int i = 0; i < 200; ++i) {
+        who += "\xC3\xA9";
+    }
+    longest.AcknowledgedBy = who;
+    longest.Comment = std::string(3999, 'c') + "\t";
+    EXPECT_EQ(RefusalOf(*archive, longest), "stored");
+    EXPECT_EQ(archive->ExcursionAcks(instrument, "", ""), std::vector<TExcursionAck>{longest});
+}
+
+TEST_P(ArchiveBackendTest, AcknowledgementSpoiledByHandIsLeftOutAndCheckCountsIt) {
+    auto archive = Backend->Open();
+    const std::int64_t instrument = archive->EnsureInstrument(Instrument());
+    const TExcursionAck kept = Ack(instrument, "counts1", "alert high", 10);
+    archive->AcknowledgeExcursion(kept);
+    archive->AcknowledgeExcursion(Ack(instrument, "counts2", "alert high", 11));
+    archive->AcknowledgeExcursion(Ack(instrument, "counts3", "alert high", 12));
+    Backend->Sql("UPDATE excursion_acks SET acknowledged_at = 'yesterday' WHERE series = "
+                 "'counts2'");
+    Backend->Sql("UPDATE excursion_acks SET series = 'Counts 3' WHERE series = 'counts3'");
+    EXPECT_EQ(archive->ExcursionAcks(std::nullopt, "", ""), std::vector<TExcursionAck>{kept});
+    const TArchiveCheck check = archive->Check();
+    EXPECT_EQ(check.ExcursionAcks, 3);
+    EXPECT_EQ(check.DamagedExcursionAcks, 2);
+    EXPECT_FALSE(check.Sound());
+}
+
+TEST_P(ArchiveBackendTest, VersionOneArchiveIsUpgradedOnOpenKeepingEveryRecord) {
+    const std::vector<TSchemaStep> versionOne = {ArchiveSchemaSteps(Backend->Dialect()).front()};
+    std::int64_t instrument = 0;
+    {
+        auto old = Backend->Open(versionOne);
+        instrument = old->EnsureInstrument(Instrument());
+        old->AddRecords(instrument, Download(*old, instrument), Records(1, 40));
+        EXPECT_EQ(old->Check().SchemaVersion, 1);
+    }
+    // A reader cannot upgrade it; a writer does, once.
+    EXPECT_EQ(FaultOf([&] { Backend->Open({}, true); }), afOlderSchema);
+    auto upgraded = Backend->Open();
+    const TArchiveCheck check = upgraded->Check();
+    EXPECT_EQ(check.SchemaVersion, 2);
+    EXPECT_EQ(check.Records, 40);
+    EXPECT_TRUE(check.Sound());
+    EXPECT_EQ(upgraded->ReadRecords({}, 39, 1).at(0).RecordNumber, 40);
+    const TExcursionAck ack = Ack(instrument, "laser_condition", "action low", 5);
+    upgraded->AcknowledgeExcursion(ack);
+    EXPECT_EQ(Backend->Open({}, true)->ExcursionAcks(instrument, "", ""),
+              std::vector<TExcursionAck>{ack});
+    EXPECT_EQ(Backend->QueryInt("SELECT version FROM schema_version"), 2);
+}

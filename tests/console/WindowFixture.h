@@ -73,6 +73,8 @@ protected:
         return Folder.filePath(QStringLiteral("archive.sqlite")).toStdString();
     }
     std::string ArchiveLocation;
+    // The limits file of the window: one of the temporary folder (never the user's own).
+    std::filesystem::path LimitsPath() const { return FolderPath() / "limits.dat"; }
 
     // The data installed with the program; empty: a program that is not installed.
     std::filesystem::path DataFolder;
@@ -88,6 +90,7 @@ protected:
         environment.SerialPortRoot = SerialPortRoot;
         environment.ShowAdvanced = ShowAdvanced;
         environment.ArchiveLocation = ArchiveLocation.empty() ? ArchivePath() : ArchiveLocation;
+        environment.LimitsFile = LimitsPath();
         Windows = std::make_unique<Sondrel::TApplicationWindows>(environment);
         return Windows->MainForm();
     }

@@ -8,10 +8,12 @@
 #include "ArchiveTypes.h"
 #include "SqliteArchive.h"
 
+#include <algorithm>
 #include <csignal>
 #include <ctime>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <thread>
 
 using namespace E2eTests;
@@ -319,4 +321,81 @@ TEST_F(ArchiveDownload, ArchiveCommandsExportARangeAndRefuseWhatIsNoArchive) {
         said = said || text.rfind("Not archived: Cannot use the archive", 0) == 0;
     }
     EXPECT_TRUE(said) << download.Out;
+}
+
+TEST_F(ArchiveDownload, LimitsSetFromTheCommandLineFindTheExcursionsOfTheArchivedRecords) {
+    const SimulatedInstrument& sim = StartSimulator(Instrument(500));
+    ASSERT_EQ(Cli(sim, WithArchive({"download", "--recent", "30"})).Status, 0);
+    // The records as exported, in date-time order: Cnts 1 of each.
+    const std::string csv = Folder / "all.csv";
+    ASSERT_EQ(
+        ProgramRun::Run({kCliProgram, "archive", "export", "--csv", csv, "--archive", ArchivePath},
+                        kCliTimeout)
+            .Status,
+        0);
+    std::ifstream in(csv);
+    std::string line;
+    std::getline(in, line);
+    std::vector<std::string> header;
+    for (std::stringstream cells(line); std::getline(cells, line, ',');) {
+        header.push_back(line);
+    }
+    const auto column = std::find(header.begin(), header.end(), "Cnts 1") - header.begin();
+    ASSERT_LT(column, static_cast<long>(header.size()));
+    std::vector<long> counts;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells;
+        for (std::stringstream row(line); std::getline(row, line, ',');) {
+            cells.push_back(line);
+        }
+        counts.push_back(std::stol(cells.at(static_cast<std::size_t>(column))));
+    }
+    ASSERT_EQ(counts.size(), 30U);
+    // The median as the alert limit: some records beyond it, some not.
+    std::vector<long> sorted = counts;
+    std::sort(sorted.begin(), sorted.end());
+    const long limit = sorted[15];
+    // The runs beyond it, as "records:peak".
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < counts.size();) {
+        if (counts[i] <= limit) {
+            ++i;
+            continue;
+        }
+        long peak = 0;
+        std::size_t n = 0;
+        for (; i < counts.size() && counts[i] > limit; ++i, ++n) {
+            peak = std::max(peak, counts[i]);
+        }
+        expected.push_back(std::to_string(n) + ":" + std::to_string(peak));
+    }
+    ASSERT_FALSE(expected.empty());
+
+    const std::string identity = "server id 2a Sondrel simulated particle counter, seed 7";
+    const std::string limits = Folder / "limits.dat";
+    const ProgramRun set = ProgramRun::Run(
+        {kCliProgram, "archive", "limits", "--instrument", identity, "--limits", limits, "--set",
+         "counts1.alert_high=" + std::to_string(limit), "--archive", ArchivePath},
+        kCliTimeout);
+    ASSERT_EQ(set.Status, 0) << set.Err;
+    EXPECT_NE(set.Out.find("counts1.alert_high=" + std::to_string(limit) + "\n"), std::string::npos)
+        << set.Out;
+
+    const ProgramRun found = ProgramRun::Run({kCliProgram, "archive", "excursions", "--limits",
+                                              limits, "--json", "--archive", ArchivePath},
+                                             kCliTimeout);
+    ASSERT_EQ(found.Status, 0) << found.Err;
+    const std::string json = Folder / "excursions.json";
+    std::ofstream(json) << found.Out;
+    const ProgramRun parsed =
+        ProgramRun::Run({"/usr/bin/python3", "-c",
+                         "import json,sys\n"
+                         "for e in json.load(open(sys.argv[1])):\n"
+                         "  assert e['series'] == 'counts1' and e['limit_kind'] == 'alert high'\n"
+                         "  assert not e['acknowledged'] and e['acknowledged_by'] is None\n"
+                         "  print('%d:%d' % (e['records'], e['peak']))",
+                         json},
+                        kCliTimeout);
+    ASSERT_EQ(parsed.Status, 0) << parsed.Err << found.Out;
+    EXPECT_EQ(Lines(parsed.Out), expected) << found.Out;
 }

@@ -11,6 +11,8 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QBrush>
+#include <QColor>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
@@ -222,4 +224,43 @@ TEST_F(RecordSorting, TheFirstThreeColumnsStayInSightWhenTheViewScrollsSideways)
     EXPECT_EQ(frozen.width(), frozenWidth + 30);
     frozen.horizontalHeader()->resizeSection(2, 100);
     EXPECT_EQ(View.columnWidth(2), 100);
+}
+
+TEST_F(RecordSorting, MarksColourTheirOwnRowsThroughASortKeepTheTextColourAndGoWithAReset) {
+    // List rows: 0 (record 1) an alert, 2 (the empty record, silver) an action, 4 (record 5)
+    // an action.
+    Model->SetRowMarks(
+        {TRowMark::Alert, TRowMark::None, TRowMark::Action, TRowMark::None, TRowMark::Action});
+    const auto background = [this](int viewRow, int column = 5) {
+        const QVariant brush = Model->data(Model->index(viewRow, column), Qt::BackgroundRole);
+        return brush.isValid() ? brush.value<QBrush>().color().name() : QString("none");
+    };
+    const QString amber = background(0);
+    const QString red = background(2);
+    EXPECT_NE(amber, QStringLiteral("none"));
+    EXPECT_NE(red, QStringLiteral("none"));
+    EXPECT_NE(amber, red);
+    EXPECT_EQ(background(1), QStringLiteral("none"));
+    EXPECT_EQ(background(3), QStringLiteral("none"));
+    EXPECT_EQ(background(4, 0), red) << "every cell of the row";
+
+    // Sorted by total counts (records 4, 1, 2, 5, 3): the colours go with their records.
+    ClickHeader(kTotalCounts);
+    ASSERT_EQ(Shown(), (std::vector<int>{4, 1, 2, 5, 3}));
+    EXPECT_EQ(background(0), QStringLiteral("none"));
+    EXPECT_EQ(background(1), amber);
+    EXPECT_EQ(background(2), QStringLiteral("none"));
+    EXPECT_EQ(background(3), red);
+    EXPECT_EQ(background(4), red);
+    // The empty record keeps its silver text on the mark.
+    EXPECT_EQ(Model->data(Model->index(4, 5), Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(Model->data(Model->index(1, 5), Qt::ForegroundRole).value<QBrush>().color(),
+              QColor(0, 0, 0));
+
+    // A reset (the download's final sort) may reorder the rows: the marks are dropped.
+    List.SortAndRemoveDuplicates();
+    for (int row = 0; row < Model->rowCount(); ++row) {
+        EXPECT_EQ(background(row), QStringLiteral("none")) << row;
+    }
 }

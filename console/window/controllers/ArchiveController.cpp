@@ -10,6 +10,7 @@
 #include "OpenArchive.h"
 #include "PumpWait.h"
 #include "RecordListModel.h"
+#include "SystemNames.h"
 #include "TransactionLog.h"
 #include "TrendsView.h"
 
@@ -157,6 +158,7 @@ void TArchiveController::Reload() {
         page.countLabel->setText(e.Fault() == afMissing
                                      ? QStringLiteral("The archive holds no downloads yet.")
                                      : ToQString(e.what()));
+        emit rangeShown();
         return;
     }
     page.instrumentComboBox->addItem(QStringLiteral("All instruments"));
@@ -194,20 +196,30 @@ void TArchiveController::Reload() {
             before->OrderColumn, before->Ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
     }
     ShowCount();
+    emit rangeShown();
 }
 
 void TArchiveController::ShowRange() {
     if (!FRows) {
         return;
     }
-    const TArchivePage& page = FParts.Page;
     TRecordQuery query = FRows->Query();
+    const TRecordQuery shown = ShownQuery();
+    query.InstrumentId = shown.InstrumentId;
+    query.From = shown.From;
+    query.To = shown.To;
+    FRows->SetQuery(query);
+}
+
+TRecordQuery TArchiveController::ShownQuery() const {
+    const TArchivePage& page = FParts.Page;
+    TRecordQuery query;
     const QVariant instrument = page.instrumentComboBox->currentData();
     query.InstrumentId =
         instrument.isValid() ? std::optional<std::int64_t>(instrument.toLongLong()) : std::nullopt;
     query.From = RangeText(*page.fromEdit);
     query.To = RangeText(*page.toEdit);
-    FRows->SetQuery(query);
+    return query;
 }
 
 void TArchiveController::ShowCount() {
@@ -229,6 +241,7 @@ void TArchiveController::showButtonClick() {
     ShowRange();
     FParts.Page.archiveTrendsView->Invalidate();
     ShowCount();
+    emit rangeShown();
 }
 
 void TArchiveController::archiveFileButtonClick() {
@@ -264,10 +277,18 @@ void TArchiveController::DownloadStarted(TDownloadKind kind, const std::string& 
     const TInstrumentDescription instrument =
         IdentifyInstrument(FParts.Client, FParts.Connection, std::string(), wait);
     FRecorder->SetInstrument(instrument);
+    FLastInstrument = instrument;
     FRecorder->SetLineSettings(DescribeLine(FParts.Connection, FParts.Client.ServerAddress()));
     FParts.Log.AddLogLine("Archive: " + FLocation.Text);
     FParts.Log.AddLogLine(InstrumentLogLine(instrument));
     FRecorder->DownloadStarted(kind, request);
+    // The Data tab's download, as its report shows it.
+    FLastDownload = TDownloadRecord{};
+    FLastDownload->Kind = TArchiveRecorder::KindText(kind);
+    FLastDownload->Request = request;
+    FLastDownload->StartedAt = UtcNow();
+    FLastDownload->UserName = CurrentUserName();
+    FLastDownload->HostName = CurrentHostName();
 }
 
 void TArchiveController::RecordRead(const std::vector<std::uint16_t>& registers) {
@@ -276,6 +297,12 @@ void TArchiveController::RecordRead(const std::vector<std::uint16_t>& registers)
 
 void TArchiveController::DownloadEnded(TDownloadOutcome outcome, std::int64_t recordsReceived) {
     FRecorder->DownloadEnded(outcome, recordsReceived);
+    if (FLastDownload) {
+        FLastDownload->EndedAt = UtcNow();
+        FLastDownload->Outcome = TArchiveRecorder::OutcomeText(outcome);
+        FLastDownload->RecordsReceived = recordsReceived;
+    }
+    emit downloadFinished();
     // The tab shows what the download added, once the engine is done.
     if (TabShown()) {
         QTimer::singleShot(0, this, [this] { Reload(); });

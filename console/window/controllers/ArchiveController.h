@@ -88,6 +88,15 @@ public:
 
     // The rows the tab shows; nothing while the archive cannot be read.
     TArchiveRecordRows* Rows() { return FRows.get(); }
+    TRecordListModel* Model() { return FModel.get(); }
+    // The tab's read connection; nothing while the archive cannot be read.
+    IArchiveStore* Reader() { return FReader.get(); }
+    // The instrument and range the tab's edits show, for the report of the range.
+    TRecordQuery ShownQuery() const;
+    // The instrument of the window's latest download, once one has started.
+    const std::optional<TInstrumentDescription>& LastInstrument() const { return FLastInstrument; }
+    // That download, as the report of the Data tab's records shows it.
+    const std::optional<TDownloadRecord>& LastDownload() const { return FLastDownload; }
 
     // --- TDownloadArchive
     void DownloadStarted(TDownloadKind kind, const std::string& request) override;
@@ -103,6 +112,12 @@ public:
     void SetExportBusy(bool busy) override;
     void ShowExportProgress(std::int32_t written, std::int32_t total) override;
     void ShowExportDone(const std::string& line) override;
+
+signals:
+    // The tab shows another range, instrument or archive (Reload, Show).
+    void rangeShown();
+    // A download of the window ended (however it ended): its records are all in the list.
+    void downloadFinished();
 
 private:
     void OpenWriter();
@@ -122,6 +137,8 @@ private:
     std::unique_ptr<TRecordListModel> FModel;
     std::unique_ptr<TExportCommands> FExport;
     bool FRangeSet = false;
+    std::optional<TInstrumentDescription> FLastInstrument;
+    std::optional<TDownloadRecord> FLastDownload;
 };
 
 } // namespace Sondrel

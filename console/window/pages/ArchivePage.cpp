@@ -48,6 +48,10 @@ TArchivePage::TArchivePage(QWidget* parent) : QWidget(parent) {
         {QStringLiteral("CSV"), QStringLiteral("XLSX"), QStringLiteral("HTML")});
     archiveExportButton =
         Named(new QPushButton(QStringLiteral("Export to File"), this), "archiveExportButton");
+    archiveReportButton =
+        Named(new QPushButton(QStringLiteral("Report..."), this), "archiveReportButton");
+    archiveReportButton->setToolTip(
+        QStringLiteral("Print the trend report of the instrument and range to a PDF file"));
 
     auto* file = new QHBoxLayout;
     file->addWidget(new QLabel(QStringLiteral("Archive:"), this));
@@ -65,6 +69,7 @@ TArchivePage::TArchivePage(QWidget* parent) : QWidget(parent) {
     bottom->addWidget(countLabel, 1);
     bottom->addWidget(archiveExportComboBox);
     bottom->addWidget(archiveExportButton);
+    bottom->addWidget(archiveReportButton);
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(2, 2, 2, 2);
     page->addLayout(file);

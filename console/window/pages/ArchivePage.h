@@ -1,13 +1,14 @@
 // TArchivePage: the "Archive" tab of the data area: the archive file and the button that
 // chooses another, the instruments the archive knows, a date-time range, the records of the
 // range in a record table (the Data tab's look, sorted by a header click) with their count,
-// and an export of the range (format list and "Export to File").
+// an export of the range (format list and "Export to File") and its trend report ("Report...").
 //
 // The page is controls only; TArchiveController gives them their behaviour. The controls carry
 // objectNames (archiveFileLabel, archiveFileButton, instrumentComboBox, fromEdit, toEdit,
-// showButton, archiveListView, countLabel, archiveExportComboBox, archiveExportButton; the
-// table and its trends are the tabs of archiveViewTabs, the trends archiveTrendsView) for the
-// tests. Main (GUI) thread only; the controls are children of the page.
+// showButton, archiveListView, countLabel, archiveExportComboBox, archiveExportButton,
+// archiveReportButton; the table and its trends are the tabs of archiveViewTabs, the trends
+// archiveTrendsView) for the tests. Main (GUI) thread only; the controls are children of the
+// page.
 #pragma once
 
 #include <QWidget>
@@ -43,6 +44,7 @@ public:
     QLabel* countLabel = nullptr;
     QComboBox* archiveExportComboBox = nullptr;
     QPushButton* archiveExportButton = nullptr;
+    QPushButton* archiveReportButton = nullptr;
 };
 
 } // namespace Sondrel
