@@ -20,6 +20,11 @@ using namespace Sondrel;
 using TrendTest::Base;
 using TrendTest::TSample;
 
+#ifdef _WIN32
+#define popen _popen
+#define pclose _pclose
+#endif
+
 namespace {
 
 struct TRun {
