@@ -594,8 +594,11 @@ void TCorvaneDemoMainForm::SetUpLimits(const std::filesystem::path& limitsFile) 
             &TLimitsController::ScheduleRefresh);
     connect(FArchiveLimits, &TLimitsController::limitsSaved, FDataLimits,
             &TLimitsController::ScheduleRefresh);
-    // The charts show the limits: TLimitsController::limitsChanged to TTrendsView::SetLimits
-    // of each tab's chart, once the chart is in the tabs.
+    // The charts draw the limits of their tab's instrument.
+    connect(FDataLimits, &TLimitsController::limitsChanged, FLogDataTrends,
+            &TTrendsView::SetLimits);
+    connect(FArchiveLimits, &TLimitsController::limitsChanged, FArchivePage->archiveTrendsView,
+            &TTrendsView::SetLimits);
 }
 
 TDownloadParts TCorvaneDemoMainForm::DownloadParts() {

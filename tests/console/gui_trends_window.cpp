@@ -9,6 +9,7 @@
 #include "ArchivePage.h"
 #include "DemoInstrument.h"
 #include "DownloadController.h"
+#include "LimitsFile.h"
 #include "LogDataPage.h"
 #include "RecordListModel.h"
 #include "SqliteArchive.h"
@@ -150,6 +151,47 @@ TEST_F(TrendsWindow, TheArchiveTabsTrendsShowTheRangeShown) {
     QApplication::processEvents();
     EXPECT_EQ(Points(trends), 10U);
     EXPECT_DOUBLE_EQ(trends.Range().From(), static_cast<double>(trends.Data()->Minutes.front()));
+}
+
+TEST_F(TrendsWindow, AnArchiveOfSeveralInstrumentsIsChartedOneInstrumentAtATime) {
+    std::int64_t second = 0;
+    {
+        Sondrel::TSqliteArchive archive(ArchivePath(), ArchivePath());
+        for (const char* name : {"A", "B"}) {
+            const std::int64_t instrument = archive.EnsureInstrument(ArchiveTest::Instrument(name));
+            Sondrel::TDownloadRecord download;
+            download.InstrumentId = instrument;
+            download.Kind = Sondrel::kDownloadRecent;
+            const std::int64_t id = archive.BeginDownload(download);
+            const std::int32_t count = std::string(name) == "A" ? 100 : 30;
+            ASSERT_EQ(archive.AddRecords(instrument, id, ArchiveTest::Records(1, count, 0)), count);
+            second = instrument;
+        }
+    }
+    // B's limits, kept in the window's limits file, are drawn on its chart.
+    Sondrel::TInstrumentLimits limits;
+    limits.Of(Sondrel::TTrendSeries::TotalCounts).Set(Sondrel::TLimitKind::ActionHigh, 1234);
+    Sondrel::TLimitsFile(LimitsPath()).Write(ArchiveTest::Instrument("B").Identity, limits);
+
+    StartShown();
+    Sondrel::TArchivePage& page = Window().ArchivePage();
+    Ui().DataPageControl->setCurrentWidget(&page);
+    page.archiveViewTabs->setCurrentWidget(page.archiveTrendsView);
+    Sondrel::TTrendsView& trends = *page.archiveTrendsView;
+    EXPECT_EQ(Points(trends), 0U);
+    EXPECT_EQ(trends.findChild<QLabel*>("emptyLabel")->text(),
+              "Choose one instrument to chart its trends");
+
+    page.instrumentComboBox->setCurrentIndex(
+        page.instrumentComboBox->findData(QVariant::fromValue<qlonglong>(second)));
+    page.showButton->click();
+    QApplication::processEvents();
+    EXPECT_EQ(Points(trends), 30U);
+    const auto lines =
+        trends.Chart(Sondrel::TSeriesGroup::Counts).LimitLines(Sondrel::TLimitKind::ActionHigh);
+    ASSERT_EQ(lines.size(), 1U);
+    ASSERT_GE(lines[0]->count(), 1);
+    EXPECT_EQ(lines[0]->at(0).y(), 1234);
 }
 
 } // namespace

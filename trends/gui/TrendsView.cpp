@@ -178,6 +178,10 @@ void TTrendsView::SetData(std::shared_ptr<const TTrendData> trend) {
     UpdateTexts();
 }
 
+void TTrendsView::SetEmptyText(const QString& text) {
+    FEmptyLabel->setText(text);
+}
+
 void TTrendsView::SetSource(TSource source) {
     FSource = std::move(source);
     Invalidate();

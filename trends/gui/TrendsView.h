@@ -47,6 +47,9 @@ public:
     void SetSource(TSource source);
     void Invalidate();
 
+    // What the view says while it has no records to chart ("No records to chart" at first).
+    void SetEmptyText(const QString& text);
+
     void SetLimits(const TInstrumentLimits& limits);
     void SetVisibleSeries(const std::set<TTrendSeries>& series);
     std::set<TTrendSeries> VisibleSeries() const;

@@ -116,7 +116,15 @@ void TArchiveController::CloseReader() {
 // The trend of the range the table shows, read a page at a time with its progress on the
 // count line; nothing while the archive cannot be read (the count line says why).
 std::shared_ptr<const TTrendData> TArchiveController::RangeTrend() {
+    TTrendsView& view = *FParts.Page.archiveTrendsView;
+    view.SetEmptyText(QStringLiteral("No records to chart"));
     if (!FReader || !FRows) {
+        return nullptr;
+    }
+    // The records of several instruments on one time axis would read as one instrument's.
+    // (The list holds "All instruments" and one entry per instrument.)
+    if (!FRows->Query().InstrumentId && FParts.Page.instrumentComboBox->count() > 2) {
+        view.SetEmptyText(QStringLiteral("Choose one instrument to chart its trends"));
         return nullptr;
     }
     QLabel& count = *FParts.Page.countLabel;
