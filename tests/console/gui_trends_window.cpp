@@ -20,6 +20,7 @@
 #include <QDateTimeEdit>
 #include <QDir>
 #include <QLabel>
+#include <QLineSeries>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>

@@ -100,7 +100,7 @@ TTrendsView::TTrendsView(QWidget* parent)
     FCursorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     FCursorLabel->setWordWrap(true);
     FEmptyLabel->setAlignment(Qt::AlignCenter);
-    FEmptyLabel->setText(QStringLiteral("No records to chart"));
+    FEmptyLabel->setText(FEmptyText);
 
     auto* chartsLayout = new QVBoxLayout(FChartsArea);
     chartsLayout->setContentsMargins(0, 0, 0, 0);
@@ -179,7 +179,8 @@ void TTrendsView::SetData(std::shared_ptr<const TTrendData> trend) {
 }
 
 void TTrendsView::SetEmptyText(const QString& text) {
-    FEmptyLabel->setText(text);
+    FEmptyText = text;
+    UpdateTexts();
 }
 
 void TTrendsView::SetSource(TSource source) {
@@ -391,8 +392,7 @@ void TTrendsView::UpdateTexts() {
     const bool any = FData && FData->PointCount() > 0;
     FChartsArea->setVisible(!groups.empty());
     FEmptyLabel->setVisible(groups.empty());
-    FEmptyLabel->setText(any ? QStringLiteral("Choose a series to chart")
-                             : QStringLiteral("No records to chart"));
+    FEmptyLabel->setText(any ? QStringLiteral("Choose a series to chart") : FEmptyText);
     FExportButton->setEnabled(!groups.empty());
 
     const qint64 placed = FData ? static_cast<qint64>(FData->PointCount()) : 0;

@@ -106,6 +106,7 @@ private:
     QLabel* FCountLabel;
     QLabel* FCursorLabel;
     QLabel* FEmptyLabel;
+    QString FEmptyText = QStringLiteral("No records to chart");
     QWidget* FChartsArea;
 };
 
