@@ -125,6 +125,9 @@ int main(int argc, char* argv[]) {
     environment.ProgramFolder = folder.absolutePath().toStdString();
     environment.SettingsFile = folder.filePath(QStringLiteral("Main.conf"));
     environment.SerialPortRoot = folder.filePath(QStringLiteral("no-serial-ports")).toStdString();
+    // The soak's downloads and limits stay in its own folder, away from the user's.
+    environment.ArchiveLocation = folder.filePath(QStringLiteral("archive.sqlite")).toStdString();
+    environment.LimitsFile = folder.filePath(QStringLiteral("limits.dat")).toStdString();
     environment.Dialogs = &dialogs;
     Sondrel::TApplicationWindows windows(environment);
     Sondrel::TCorvaneDemoMainForm& window = windows.MainForm();
