@@ -1,10 +1,9 @@
 #include "LimitsFile.h"
 
 #include "ArchiveLocation.h"
+#include "LimitsEditing.h"
 #include "ProfileFile.h"
 
-#include <charconv>
-#include <cmath>
 #include <stdexcept>
 
 namespace Sondrel {
@@ -17,39 +16,6 @@ constexpr std::int32_t kMaxInstruments = 10000;
 
 std::string SectionName(std::int32_t n) {
     return "Instrument " + std::to_string(n);
-}
-
-// "counts1.alert_high"
-std::string LimitKey(TTrendSeries series, TLimitKind kind) {
-    std::string kindKey = LimitKindKey(kind);
-    for (char& c : kindKey) {
-        c = c == ' ' ? '_' : c;
-    }
-    return SeriesKey(series) + "." + kindKey;
-}
-
-// Numbers in the C form whatever the locale ("1.5", never "1,5").
-std::optional<double> ParseNumber(const std::string& text) {
-    const char* begin = text.data();
-    const char* end = begin + text.size();
-    while (begin < end && (*begin == ' ' || *begin == '\t')) {
-        ++begin;
-    }
-    while (end > begin && (end[-1] == ' ' || end[-1] == '\t')) {
-        --end;
-    }
-    double value = 0;
-    const auto [stop, error] = std::from_chars(begin, end, value);
-    if (error != std::errc() || stop != end || begin == end || !std::isfinite(value)) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-std::string NumberText(double value) {
-    char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
-    return error == std::errc() ? std::string(text, end) : std::string();
 }
 
 // The section that holds the identity, or nothing; `free` is set to the first unused number.
@@ -91,12 +57,12 @@ TLimitsRead TLimitsFile::Read(const std::string& identity) const {
     }
     for (const TTrendSeries series : AllTrendSeries()) {
         for (const TLimitKind kind : AllLimitKinds()) {
-            const std::string key = LimitKey(series, kind);
+            const std::string key = LimitKeyText(series, kind);
             const std::string text = file.ReadString(*section, key, "");
             if (text.empty()) {
                 continue;
             }
-            if (const std::optional<double> value = ParseNumber(text)) {
+            if (const std::optional<double> value = ParseLimitValue(text)) {
                 read.Limits.Of(series).Set(kind, value);
             } else {
                 read.Problems.push_back(key + ": '" + text + "' is not a number");
@@ -131,9 +97,10 @@ void TLimitsFile::Write(const std::string& identity, const TInstrumentLimits& li
     entries.push_back({section, kIdentityKey, identity});
     for (const TTrendSeries series : AllTrendSeries()) {
         for (const TLimitKind kind : AllLimitKinds()) {
-            keys.push_back(LimitKey(series, kind));
+            keys.push_back(LimitKeyText(series, kind));
             const std::optional<double> value = limits.Of(series).Of(kind);
-            entries.push_back({section, keys.back(), value ? NumberText(*value) : std::string()});
+            entries.push_back(
+                {section, keys.back(), value ? LimitValueText(*value) : std::string()});
         }
     }
     file.WriteStrings(entries);

@@ -26,6 +26,16 @@ std::int64_t Base() {
     return *RecordMinutes(2024, 1, 1, 0, 0);
 }
 
+std::vector<TSample> Minutely(std::size_t count, std::int64_t start,
+                              const std::function<void(std::size_t, TSample&)>& fill) {
+    std::vector<TSample> samples(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        samples[i].Minutes = Base() + start + static_cast<std::int64_t>(i);
+        fill(i, samples[i]);
+    }
+    return samples;
+}
+
 std::vector<std::uint16_t> Block(const TSample& sample, std::int32_t number) {
     std::vector<std::uint16_t> r(kRegisters, 0);
     int year = 0, month = 0, day = 0, hour = 0, minute = 0;

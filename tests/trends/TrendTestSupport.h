@@ -6,6 +6,7 @@
 #include "TrendData.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace TrendTest {
@@ -24,6 +25,10 @@ struct TSample {
 
 // Minutes of 2024-01-01 00:00.
 std::int64_t Base();
+
+// `count` samples a minute apart from Base() + start; fill(i, sample) gives sample i its values.
+std::vector<TSample> Minutely(std::size_t count, std::int64_t start,
+                              const std::function<void(std::size_t, TSample&)>& fill);
 
 // The 104 registers of a record with the sample's values (record number `number`).
 std::vector<std::uint16_t> Block(const TSample& sample, std::int32_t number = 0);

@@ -23,16 +23,11 @@ using TrendTest::TSample;
 namespace {
 
 std::vector<TSample> Minutely(std::size_t count, std::int64_t start = 0) {
-    std::vector<TSample> samples;
-    for (std::size_t i = 0; i < count; ++i) {
-        TSample s;
-        s.Minutes = Base() + start + static_cast<std::int64_t>(i);
+    return TrendTest::Minutely(count, start, [](std::size_t i, TSample& s) {
         s.Counts1 = static_cast<std::uint32_t>(10 + i % 7);
         s.TotalCounts = static_cast<std::uint32_t>(100 + i % 13);
         s.FlowRate = 280;
-        samples.push_back(s);
-    }
-    return samples;
+    });
 }
 
 std::shared_ptr<const TTrendData> Shared(const std::vector<TSample>& samples) {

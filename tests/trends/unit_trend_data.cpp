@@ -13,17 +13,12 @@ using TrendTest::TSample;
 
 namespace {
 
-// One sample a minute from Base(), counts1 = i, flow 100.
+// One sample a minute from Base() + start, counts1 = i, flow 100.
 std::vector<TSample> Minutely(std::size_t count, std::int64_t start = 0) {
-    std::vector<TSample> samples;
-    for (std::size_t i = 0; i < count; ++i) {
-        TSample s;
-        s.Minutes = Base() + start + static_cast<std::int64_t>(i);
+    return TrendTest::Minutely(count, start, [](std::size_t i, TSample& s) {
         s.Counts1 = static_cast<std::uint32_t>(i);
         s.FlowRate = 100;
-        samples.push_back(s);
-    }
-    return samples;
+    });
 }
 
 } // namespace
