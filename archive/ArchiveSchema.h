@@ -54,6 +54,15 @@ struct TSchemaStep {
 // The steps from an empty database to kArchiveSchemaVersion, in order.
 std::vector<TSchemaStep> ArchiveSchemaSteps(const TSqlDialect& dialect);
 
+// The columns of excursion_acks in the order of TExcursionAck's fields, and what follows the
+// VALUES of its INSERT: an excursion acknowledged again keeps the newest who, when and comment.
+inline constexpr const char* kExcursionAckColumns =
+    "instrument_id, series, limit_kind, started_at, acknowledged_by, acknowledged_at, comment";
+inline constexpr const char* kExcursionAckReplace =
+    " ON CONFLICT (instrument_id, series, limit_kind, started_at) DO UPDATE SET "
+    "acknowledged_by = excluded.acknowledged_by, acknowledged_at = excluded.acknowledged_at, "
+    "comment = excluded.comment";
+
 // The record table's fields as columns of records, in the order of RecordFieldValues.
 const std::vector<std::string>& RecordFieldColumns();
 

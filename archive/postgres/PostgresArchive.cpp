@@ -80,10 +80,6 @@ TDownloadRecord DownloadOf(const TPgResult& q, int row) {
     return d;
 }
 
-// The columns of an acknowledgement, in the order ExcursionAckOf reads them.
-const char* const kAckColumns = "instrument_id, series, limit_kind, started_at, "
-                                "acknowledged_by, acknowledged_at, comment";
-
 TExcursionAck ExcursionAckOf(const TPgResult& rows, int row) {
     return {rows.Int(row, 0),  rows.Text(row, 1), rows.Text(row, 2), rows.Text(row, 3),
             rows.Text(row, 4), rows.Text(row, 5), rows.Text(row, 6)};
@@ -476,11 +472,8 @@ void TPostgresArchive::AcknowledgeExcursion(const TExcursionAck& ack) {
                             "the acknowledgement is refused: it holds no instrument " +
                                 std::to_string(ack.InstrumentId));
     }
-    FDb->Execute(std::string("INSERT INTO excursion_acks (") + kAckColumns +
-                     ") VALUES ($1, $2, $3, $4, $5, $6, $7) ON CONFLICT (instrument_id, series, "
-                     "limit_kind, started_at) DO UPDATE SET acknowledged_by = "
-                     "excluded.acknowledged_by, acknowledged_at = excluded.acknowledged_at, "
-                     "comment = excluded.comment",
+    FDb->Execute(std::string("INSERT INTO excursion_acks (") + kExcursionAckColumns +
+                     ") VALUES ($1, $2, $3, $4, $5, $6, $7)" + kExcursionAckReplace,
                  {ack.InstrumentId, ack.Series, ack.LimitKind, ack.StartedAt, ack.AcknowledgedBy,
                   ack.AcknowledgedAt, ack.Comment});
     transaction.Commit();
@@ -496,7 +489,7 @@ std::vector<TExcursionAck> TPostgresArchive::ExcursionAcks(std::optional<std::in
     TParams params;
     const std::string condition = RangeCondition(range, params, "started_at");
     // Text compared byte by byte, as SQLite does, whatever the database's collation.
-    const TPgResult rows = FDb->Execute(std::string("SELECT ") + kAckColumns +
+    const TPgResult rows = FDb->Execute(std::string("SELECT ") + kExcursionAckColumns +
                                             " FROM excursion_acks WHERE " + condition +
                                             " ORDER BY started_at COLLATE \"C\", instrument_id, "
                                             "series COLLATE \"C\", limit_kind COLLATE \"C\"",
@@ -527,9 +520,9 @@ TArchiveCheck TPostgresArchive::Check() {
     check.Instruments = FDb->Execute("SELECT COUNT(*) FROM instruments").Int(0, 0);
     check.Downloads = FDb->Execute("SELECT COUNT(*) FROM downloads").Int(0, 0);
     // The table came with version 2 (a store of an older history, in tests, has none).
-    const TPgResult acks = FDb->Execute(FSchemaVersion >= 2 ? std::string("SELECT ") + kAckColumns +
-                                                                  " FROM excursion_acks"
-                                                            : std::string("SELECT 1 WHERE FALSE"));
+    const TPgResult acks = FDb->Execute(
+        FSchemaVersion >= 2 ? std::string("SELECT ") + kExcursionAckColumns + " FROM excursion_acks"
+                            : std::string("SELECT 1 WHERE FALSE"));
     check.ExcursionAcks = acks.Rows();
     for (int row = 0; row < acks.Rows(); ++row) {
         check.DamagedExcursionAcks += ExcursionAckProblem(ExcursionAckOf(acks, row)) ? 1 : 0;

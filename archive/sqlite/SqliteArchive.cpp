@@ -92,10 +92,6 @@ TStoredRecord StoredRecordOf(const TSqliteStatement& row, const std::string& loc
     return record;
 }
 
-// The columns of an acknowledgement, in the order ExcursionAckOf reads them.
-const char* const kAckColumns = "instrument_id, series, limit_kind, started_at, "
-                                "acknowledged_by, acknowledged_at, comment";
-
 TExcursionAck ExcursionAckOf(const TSqliteStatement& row) {
     return {row.Int(0),  row.Text(1), row.Text(2), row.Text(3),
             row.Text(4), row.Text(5), row.Text(6)};
@@ -510,11 +506,9 @@ void TSqliteArchive::AcknowledgeExcursion(const TExcursionAck& ack) {
                             "the acknowledgement is refused: it holds no instrument " +
                                 std::to_string(ack.InstrumentId));
     }
-    TSqliteStatement upsert = FDb->Prepare(
-        std::string("INSERT INTO excursion_acks (") + kAckColumns +
-        ") VALUES (?, ?, ?, ?, ?, ?, ?) ON CONFLICT (instrument_id, series, limit_kind, "
-        "started_at) DO UPDATE SET acknowledged_by = excluded.acknowledged_by, "
-        "acknowledged_at = excluded.acknowledged_at, comment = excluded.comment");
+    TSqliteStatement upsert =
+        FDb->Prepare(std::string("INSERT INTO excursion_acks (") + kExcursionAckColumns +
+                     ") VALUES (?, ?, ?, ?, ?, ?, ?)" + kExcursionAckReplace);
     upsert.Bind(1, ack.InstrumentId)
         .Bind(2, ack.Series)
         .Bind(3, ack.LimitKind)
@@ -534,7 +528,7 @@ std::vector<TExcursionAck> TSqliteArchive::ExcursionAcks(std::optional<std::int6
     range.From = from;
     range.To = to;
     TSqliteStatement query =
-        FDb->Prepare(std::string("SELECT ") + kAckColumns + " FROM excursion_acks WHERE " +
+        FDb->Prepare(std::string("SELECT ") + kExcursionAckColumns + " FROM excursion_acks WHERE " +
                      RangeCondition(range, "started_at") +
                      " ORDER BY started_at, instrument_id, series, limit_kind");
     BindRange(query, range, 1);
@@ -561,7 +555,7 @@ TArchiveCheck TSqliteArchive::Check() {
     check.Downloads = FDb->QueryInt("SELECT COUNT(*) FROM downloads").value_or(0);
     // The table came with version 2 (a store of an older history, in tests, has none).
     TSqliteStatement acks = FDb->Prepare(
-        FSchemaVersion >= 2 ? std::string("SELECT ") + kAckColumns + " FROM excursion_acks"
+        FSchemaVersion >= 2 ? std::string("SELECT ") + kExcursionAckColumns + " FROM excursion_acks"
                             : std::string("SELECT 1 WHERE 0"));
     while (acks.Step()) {
         ++check.ExcursionAcks;

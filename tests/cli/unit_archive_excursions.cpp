@@ -17,7 +17,6 @@
 #include <sstream>
 
 using namespace Sondrel;
-using TrendTest::Base;
 using TrendTest::TSample;
 
 #ifdef _WIN32
@@ -42,15 +41,11 @@ protected:
         // Counts 1 crosses the alert limit (100) at +1 and the action limit (200) at +2 and +6;
         // the flow rate drops below its alert limit (27) at +8.
         const std::vector<std::uint32_t> counts = {10, 150, 250, 120, 10, 10, 300, 10, 10, 10};
-        std::vector<TArchivedRecord> records;
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            TSample sample;
-            sample.Minutes = Base() + static_cast<std::int64_t>(i);
-            sample.Counts1 = counts[i];
-            sample.FlowRate = i == 8 ? 20 : 28;
-            const auto number = static_cast<std::int32_t>(i + 1);
-            records.push_back({number, TrendTest::Block(sample, number), "2024-01-02T00:00:00Z"});
-        }
+        const std::vector<TArchivedRecord> records = TrendTest::ArchivedRecords(
+            TrendTest::Minutely(counts.size(), 0, [&counts](std::size_t i, TSample& sample) {
+                sample.Counts1 = counts[i];
+                sample.FlowRate = i == 8 ? 20 : 28;
+            }));
         TDownloadRecord download;
         download.InstrumentId = CounterId;
         download.Kind = kDownloadRecent;

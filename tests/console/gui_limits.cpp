@@ -45,14 +45,9 @@ protected:
         TSqliteArchive archive(ArchivePath(), ArchivePath());
         InstrumentId = archive.EnsureInstrument({kIdentity, "LC-1", "01", "/dev/null", 1});
         const std::vector<std::uint32_t> counts = {10, 150, 250, 120, 10, 10, 300, 10, 10, 10};
-        std::vector<TArchivedRecord> records;
-        for (std::size_t i = 0; i < counts.size(); ++i) {
-            TrendTest::TSample sample;
-            sample.Minutes = TrendTest::Base() + static_cast<std::int64_t>(i);
-            sample.Counts1 = counts[i];
-            const auto number = static_cast<std::int32_t>(i + 1);
-            records.push_back({number, TrendTest::Block(sample, number), "2024-01-02T00:00:00Z"});
-        }
+        const std::vector<TArchivedRecord> records = TrendTest::ArchivedRecords(TrendTest::Minutely(
+            counts.size(), 0,
+            [&counts](std::size_t i, TrendTest::TSample& sample) { sample.Counts1 = counts[i]; }));
         TDownloadRecord download;
         download.InstrumentId = InstrumentId;
         download.Kind = kDownloadRecent;

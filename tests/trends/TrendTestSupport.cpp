@@ -67,6 +67,15 @@ TRecordItem Item(const TSample& sample, std::int32_t number) {
     return *TRecordItem::FromRegisters(Block(sample, number), number, 0);
 }
 
+std::vector<TArchivedRecord> ArchivedRecords(const std::vector<TSample>& samples) {
+    std::vector<TArchivedRecord> records;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        const auto number = static_cast<std::int32_t>(i + 1);
+        records.push_back({number, Block(samples[i], number), "2024-01-02T00:00:00Z"});
+    }
+    return records;
+}
+
 TTrendData Data(const std::vector<TSample>& samples) {
     TTrendDataBuilder builder;
     for (std::size_t i = 0; i < samples.size(); ++i) {

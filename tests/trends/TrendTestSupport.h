@@ -2,6 +2,7 @@
 // trend data built from them.
 #pragma once
 
+#include "ArchiveTypes.h"
 #include "RecordItem.h"
 #include "TrendData.h"
 
@@ -35,6 +36,9 @@ std::vector<std::uint16_t> Block(const TSample& sample, std::int32_t number = 0)
 // A block of erased memory (65535 everywhere).
 std::vector<std::uint16_t> ErasedBlock();
 Sondrel::TRecordItem Item(const TSample& sample, std::int32_t number = 0);
+
+// The samples as records to archive, record number i + 1 for sample i.
+std::vector<Sondrel::TArchivedRecord> ArchivedRecords(const std::vector<TSample>& samples);
 
 // Trend data of the samples, row i for sample i.
 Sondrel::TTrendData Data(const std::vector<TSample>& samples);
