@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace {
 
@@ -39,12 +40,12 @@ constexpr int kCounts1Column = 3;
 
 class LimitsWindow : public WindowFixture {
 protected:
-    // Instrument "LC-1": records 1..10 a minute apart from 2024-01-01 00:00. Counts 1 is
-    // beyond 100 at records 2..4 and 7, beyond 200 at records 3 and 7.
-    void WriteArchive() {
+    // Instrument "LC-1": records a minute apart from 2024-01-01 00:00 with these Counts 1.
+    // The ten to begin with are beyond 100 at records 2..4 and 7, beyond 200 at 3 and 7.
+    void WriteArchive(const std::vector<std::uint32_t>& counts = {10, 150, 250, 120, 10, 10, 300,
+                                                                  10, 10, 10}) {
         TSqliteArchive archive(ArchivePath(), ArchivePath());
         InstrumentId = archive.EnsureInstrument({kIdentity, "LC-1", "01", "/dev/null", 1});
-        const std::vector<std::uint32_t> counts = {10, 150, 250, 120, 10, 10, 300, 10, 10, 10};
         const std::vector<TArchivedRecord> records = TrendTest::ArchivedRecords(TrendTest::Minutely(
             counts.size(), 0,
             [&counts](std::size_t i, TrendTest::TSample& sample) { sample.Counts1 = counts[i]; }));
@@ -246,6 +247,52 @@ TEST_F(LimitsWindow, AllInstrumentsOrNoDownloadSayWhyThereAreNoLimits) {
     ASSERT_NE(data, nullptr);
     EXPECT_FALSE(data->limitsButton->isEnabled());
     EXPECT_TRUE(data->limitsStatusLabel->text().contains(QStringLiteral("downloaded")));
+}
+
+TEST_F(LimitsWindow, ALongRangeIsReadWithItsProgressAndAReloadMeanwhileWaitsForTheRead) {
+    // Ten thousand records, more than two pages of the read: a spike to 250 every thousand.
+    std::vector<std::uint32_t> counts(10000, 10);
+    for (std::size_t i = 500; i < counts.size(); i += 1000) {
+        counts[i] = 250;
+    }
+    WriteArchive(counts);
+    WriteLimits();
+    Start();
+    ShowInstrument();
+    EXPECT_EQ(Panel().limitsStatusLabel->text(),
+              QStringLiteral("LC-1: 20 excursions beyond the limits."));
+
+    // A sort reads the range again for the marks, with its progress on the count line. A timer
+    // due meanwhile (here one that reads the tab again, as a download's end does, and asks for
+    // new marks) fires during the read: the reload waits for the read, the new marks come after.
+    // The timer is started by an event queued just before the marks' refresh, so that it falls
+    // due while the refresh reads.
+    QString countLine;
+    QMetaObject::invokeMethod(
+        &Window(),
+        [&] {
+            QTimer::singleShot(1, &Window(), [&] {
+                countLine = Page().countLabel->text();
+                Window().Archive().Reload();
+                Window().ArchiveLimits().ScheduleRefresh();
+            });
+        },
+        Qt::QueuedConnection);
+    Page().archiveListView->sortByColumn(kCounts1Column, Qt::DescendingOrder);
+    for (int i = 0; i < 20; ++i) {
+        QCoreApplication::processEvents();
+    }
+    EXPECT_TRUE(countLine.startsWith(QStringLiteral("Reading the trend... ")) &&
+                countLine.endsWith(QStringLiteral(" of 10000 records")))
+        << countLine.toStdString();
+    // The reload came after the read, kept the order, and the marks follow it.
+    EXPECT_EQ(Page().countLabel->text(), QStringLiteral("10000 records"));
+    ASSERT_EQ(Counts1(0), QStringLiteral("250"));
+    for (int row = 0; row < 12; ++row) {
+        EXPECT_EQ(MarkOf(row), row < 10 ? QStringLiteral("action") : QStringLiteral("none")) << row;
+    }
+    EXPECT_EQ(Panel().limitsStatusLabel->text(),
+              QStringLiteral("LC-1: 20 excursions beyond the limits."));
 }
 
 namespace {

@@ -110,11 +110,11 @@ void TArchiveController::CloseReader() {
     FModel.reset();
     FRows.reset();
     FReader.reset();
+    FTableTrend.reset();
     FParts.Page.archiveTrendsView->Invalidate();
 }
 
-// The trend of the range the table shows, read a page at a time with its progress on the
-// count line; nothing while the archive cannot be read (the count line says why).
+// The Trends view's data: the table's trend, unless the table mixes several instruments.
 std::shared_ptr<const TTrendData> TArchiveController::RangeTrend() {
     TTrendsView& view = *FParts.Page.archiveTrendsView;
     view.SetEmptyText(QStringLiteral("No records to chart"));
@@ -127,25 +127,53 @@ std::shared_ptr<const TTrendData> TArchiveController::RangeTrend() {
         view.SetEmptyText(QStringLiteral("Choose one instrument to chart its trends"));
         return nullptr;
     }
-    QLabel& count = *FParts.Page.countLabel;
-    try {
-        auto trend = std::make_shared<const TTrendData>(LoadArchiveTrend(
-            *FReader, FRows->Query(), [&count](std::int64_t done, std::int64_t total) {
-                count.setText(
-                    QStringLiteral("Reading the trend... %1 of %2 records").arg(done).arg(total));
-                // Keeps the window painting while a long range is read.
-                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                return true;
-            }));
-        ShowCount();
-        return trend;
-    } catch (const std::exception& e) {
-        count.setText(ToQString(e.what()));
+    return TableTrend();
+}
+
+std::shared_ptr<const TTrendData> TArchiveController::TableTrend() {
+    if (!FReader || !FRows) {
         return nullptr;
     }
+    const TRecordQuery query = FRows->Query();
+    if (FTableTrend && FTableTrend->Query == query) {
+        return FTableTrend->Data;
+    }
+    QLabel& count = *FParts.Page.countLabel;
+    // A read asked for while another pumps the events reads without pumping them again.
+    const bool outer = !FReadingTrend;
+    FReadingTrend = true;
+    std::shared_ptr<const TTrendData> trend;
+    try {
+        trend = std::make_shared<const TTrendData>(LoadArchiveTrend(
+            *FReader, query, [&count, outer](std::int64_t done, std::int64_t total) {
+                count.setText(
+                    QStringLiteral("Reading the trend... %1 of %2 records").arg(done).arg(total));
+                if (outer) {
+                    // Keeps the window painting while a long range is read.
+                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                }
+                return true;
+            }));
+        FTableTrend = TTableTrend{query, trend};
+        ShowCount();
+    } catch (const std::exception& e) {
+        count.setText(ToQString(e.what()));
+    }
+    if (outer) {
+        FReadingTrend = false;
+        if (FReloadAfterRead) {
+            FReloadAfterRead = false;
+            QTimer::singleShot(0, this, [this] { Reload(); });
+        }
+    }
+    return trend;
 }
 
 void TArchiveController::Reload() {
+    if (FReadingTrend) {
+        FReloadAfterRead = true;
+        return;
+    }
     TArchivePage& page = FParts.Page;
     // The instrument chosen before, by id, chosen again when the archive still has it.
     const QVariant chosen = page.instrumentComboBox->currentData();
@@ -246,6 +274,8 @@ void TArchiveController::showButtonClick() {
         Reload();
         return;
     }
+    // Show reads the range again: other programs may have added to it.
+    FTableTrend.reset();
     ShowRange();
     FParts.Page.archiveTrendsView->Invalidate();
     ShowCount();

@@ -14,7 +14,8 @@
 // tab is read again when it is shown, after a download ends while it is shown, and with Show;
 // an archive that cannot be read shows its error in the count line. Export writes the range
 // with the Log Data page's exporters. The tab's Trends view (archiveTrendsView) charts the
-// same range, read when the range changes while the view is shown or when it is shown next.
+// same range, read when the range changes while the view is shown or when it is shown next;
+// the limits' marks and excursions use the same read (TableTrend).
 //
 // The location: --archive or SONDREL_ARCHIVE (the environment's ArchiveLocation), else the
 // stored choice "ArchiveFile", else the default file (ArchiveLocation.h). "Archive File..."
@@ -93,6 +94,13 @@ public:
     IArchiveStore* Reader() { return FReader.get(); }
     // The instrument and range the tab's edits show, for the report of the range.
     TRecordQuery ShownQuery() const;
+    // The records the table shows as trend data, in the table's order (its rows are the
+    // table's rows): read a page at a time with the progress on the count line, the window
+    // painting meanwhile, and kept until the range, its order or the archive changes or Show
+    // is pressed, so that the Trends view and the limits read a range once. Nothing while the
+    // archive cannot be read (the count line says why). While it reads, a Reload waits for the
+    // read to end: what the read borrows stays in place.
+    std::shared_ptr<const TTrendData> TableTrend();
     // The instrument of the window's latest download, once one has started.
     const std::optional<TInstrumentDescription>& LastInstrument() const { return FLastInstrument; }
     // That download, as the report of the Data tab's records shows it.
@@ -136,6 +144,14 @@ private:
     std::unique_ptr<TArchiveRecordRows> FRows;
     std::unique_ptr<TRecordListModel> FModel;
     std::unique_ptr<TExportCommands> FExport;
+    // The latest TableTrend and the query it was read for.
+    struct TTableTrend {
+        TRecordQuery Query;
+        std::shared_ptr<const TTrendData> Data;
+    };
+    std::optional<TTableTrend> FTableTrend;
+    bool FReadingTrend = false;
+    bool FReloadAfterRead = false;
     bool FRangeSet = false;
     std::optional<TInstrumentDescription> FLastInstrument;
     std::optional<TDownloadRecord> FLastDownload;

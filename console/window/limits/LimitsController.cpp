@@ -95,6 +95,22 @@ void TLimitsController::WatchModel() {
 
 void TLimitsController::Refresh() {
     FRefreshPending = false;
+    // The source's read may keep the window painting (and so handling timers and queued
+    // signals): a Refresh asked for meanwhile comes once this one is done.
+    if (FRefreshing) {
+        FRefreshAgain = true;
+        return;
+    }
+    FRefreshing = true;
+    Update();
+    FRefreshing = false;
+    if (FRefreshAgain) {
+        FRefreshAgain = false;
+        ScheduleRefresh();
+    }
+}
+
+void TLimitsController::Update() {
     WatchModel();
     QString why;
     FSubject = FSource.Subject(why);
@@ -111,7 +127,6 @@ void TLimitsController::Refresh() {
         }
     }
     FPanel.limitsButton->setEnabled(FSubject.has_value());
-    TRecordListModel* model = FSource.Model();
     std::vector<TExcursionAck> acks;
     if (FSubject && FLimits.Any()) {
         FData = FSource.Data();
@@ -132,7 +147,7 @@ void TLimitsController::Refresh() {
             }
         }
     }
-    if (model != nullptr) {
+    if (TRecordListModel* model = FSource.Model(); model != nullptr) {
         model->SetRowMarks(RowMarksOf(FData, FLimits, model->rowCount()));
     }
     ShowExcursions(acks);

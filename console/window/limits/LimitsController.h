@@ -11,7 +11,9 @@
 // this thread. Double-clicking an excursion selects its first record in the table.
 //
 // A read of the archive that fails leaves the excursions without acknowledgements and says so
-// in the status line; a limits file that cannot be written is shown as an error.
+// in the status line; a limits file that cannot be written is shown as an error. The source's
+// read of the records may keep the window painting; a Refresh asked for during it runs after
+// it, never inside it.
 //
 // Main (GUI) thread only. Borrows the panel and the source's parts, which outlive it.
 #pragma once
@@ -88,6 +90,8 @@ signals:
     void limitsSaved();
 
 private:
+    // What Refresh does, once at a time.
+    void Update();
     void WatchModel();
     void ShowExcursions(const std::vector<TExcursionAck>& acks);
     void EnableAcknowledge();
@@ -104,6 +108,8 @@ private:
     QPointer<TRecordListModel> FWatched;
     QMetaObject::Connection FWatch;
     bool FRefreshPending = false;
+    bool FRefreshing = false;
+    bool FRefreshAgain = false;
 };
 
 } // namespace Sondrel

@@ -91,17 +91,10 @@ TLimitsSource ArchiveLimitsSource(TArchiveController& archive, TArchivePage& pag
         return std::nullopt;
     };
     source.Data = [&archive]() -> TTrendData {
-        IArchiveStore* reader = archive.Reader();
-        TArchiveRecordRows* rows = archive.Rows();
-        if (reader == nullptr || rows == nullptr) {
-            return {};
-        }
-        try {
-            // The rows in the order the table shows them: the trend's rows are the table's.
-            return LoadArchiveTrend(*reader, rows->Query());
-        } catch (const EArchiveError&) {
-            return {}; // the table shows the archive's error in its count line
-        }
+        // The rows in the order the table shows them: the trend's rows are the table's. An
+        // archive that cannot be read leaves none (the table's count line says why).
+        const std::shared_ptr<const TTrendData> trend = archive.TableTrend();
+        return trend ? *trend : TTrendData{};
     };
     source.Model = [&archive] { return archive.Model(); };
     source.View = page.archiveListView;
