@@ -115,7 +115,7 @@ void TLimitsController::Update() {
     QString why;
     FSubject = FSource.Subject(why);
     FLimits = {};
-    FData = {};
+    FData = std::make_shared<const TTrendData>();
     FExcursions.clear();
     QString status;
     if (FSubject) {
@@ -129,8 +129,10 @@ void TLimitsController::Update() {
     FPanel.limitsButton->setEnabled(FSubject.has_value());
     std::vector<TExcursionAck> acks;
     if (FSubject && FLimits.Any()) {
-        FData = FSource.Data();
-        FExcursions = FindExcursions(FData, FLimits);
+        if (auto data = FSource.Data()) {
+            FData = std::move(data);
+        }
+        FExcursions = FindExcursions(*FData, FLimits);
         const auto archive = FSource.Archive();
         if (FSubject->InstrumentId && archive && !FExcursions.empty()) {
             try {
@@ -148,7 +150,7 @@ void TLimitsController::Update() {
         }
     }
     if (TRecordListModel* model = FSource.Model(); model != nullptr) {
-        model->SetRowMarks(RowMarksOf(FData, FLimits, model->rowCount()));
+        model->SetRowMarks(RowMarksOf(*FData, FLimits, model->rowCount()));
     }
     ShowExcursions(acks);
     if (!FSubject) {
@@ -269,10 +271,10 @@ void TLimitsController::excursionsViewDoubleClick(int row) {
         return;
     }
     const std::size_t point = FExcursions[static_cast<std::size_t>(row)].FirstPoint;
-    if (point >= FData.Rows.size()) {
+    if (point >= FData->Rows.size()) {
         return;
     }
-    const std::int32_t listRow = FData.Rows[point];
+    const std::int32_t listRow = FData->Rows[point];
     for (int viewRow = 0; viewRow < model->rowCount(); ++viewRow) {
         if (model->ListRow(viewRow) == listRow) {
             FSource.View->selectRow(viewRow);

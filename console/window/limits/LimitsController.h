@@ -30,6 +30,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,8 +53,9 @@ struct TLimitsSubject {
 struct TLimitsSource {
     // The instrument, or nothing with the reason in `why`.
     std::function<std::optional<TLimitsSubject>(QString& why)> Subject;
-    // The records shown, as trend data whose rows are the model's list rows.
-    std::function<TTrendData()> Data;
+    // The records shown, as trend data whose rows are the model's list rows; nothing for none.
+    // Shared, so that a tab's Trends view and its limits may hold one read.
+    std::function<std::shared_ptr<const TTrendData>()> Data;
     std::function<TRecordListModel*()> Model;
     QTableView* View = nullptr;
     // The archive of the acknowledgements; nothing without one.
@@ -103,7 +105,7 @@ private:
     std::filesystem::path FLimitsFile;
     std::optional<TLimitsSubject> FSubject;
     TInstrumentLimits FLimits;
-    TTrendData FData;
+    std::shared_ptr<const TTrendData> FData = std::make_shared<const TTrendData>(); // never null
     std::vector<TExcursion> FExcursions;
     QPointer<TRecordListModel> FWatched;
     QMetaObject::Connection FWatch;

@@ -5,7 +5,6 @@
 #include "DownloadController.h"
 
 #include "ArchiveError.h"
-#include "ArchiveTrend.h"
 #include "OpenArchive.h"
 #include "RecordList.h"
 
@@ -55,7 +54,7 @@ TLimitsSource DownloadLimitsSource(TDownloadController& download, TArchiveContro
         for (std::int32_t row = 0; row < list.Count(); ++row) {
             builder.Add(list.Item(row), row);
         }
-        return builder.Finish();
+        return std::make_shared<const TTrendData>(builder.Finish());
     };
     source.Model = [&download] { return &download.Model(); };
     source.View = &view;
@@ -90,12 +89,9 @@ TLimitsSource ArchiveLimitsSource(TArchiveController& archive, TArchivePage& pag
         why = QStringLiteral("The archive no longer holds the instrument chosen.");
         return std::nullopt;
     };
-    source.Data = [&archive]() -> TTrendData {
-        // The rows in the order the table shows them: the trend's rows are the table's. An
-        // archive that cannot be read leaves none (the table's count line says why).
-        const std::shared_ptr<const TTrendData> trend = archive.TableTrend();
-        return trend ? *trend : TTrendData{};
-    };
+    // The rows in the order the table shows them: the trend's rows are the table's. An archive
+    // that cannot be read leaves none (the table's count line says why).
+    source.Data = [&archive] { return archive.TableTrend(); };
     source.Model = [&archive] { return archive.Model(); };
     source.View = page.archiveListView;
     source.Archive = [&archive] { return std::optional<TArchiveLocation>(archive.Location()); };
